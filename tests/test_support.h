@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/log_appenders.h"
+#include "core/logger.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace testing_support {
+
+struct CapturedLog {
+  std::vector<logger::LogEntry> entries;
+  QStringList raw;
+
+  // Every entry's text, in order.
+  QStringList texts() const {
+    QStringList out;
+    for (const auto& e : entries) out << e.text;
+    return out;
+  }
+  bool contains(const QString& text) const {
+    for (const auto& e : entries)
+      if (e.text == text) return true;
+    return false;
+  }
+  bool containsPart(const QString& part) const {
+    for (const auto& e : entries)
+      if (e.text.contains(part)) return true;
+    return false;
+  }
+};
+
+class CapturingAppender : public logger::ILogAppender {
+ public:
+  explicit CapturingAppender(std::shared_ptr<CapturedLog> log) : log_(std::move(log)) {}
+  void writeRaw(const QString& text) override { log_->raw << text; }
+  void write(const logger::LogEntry& entry) override { log_->entries.push_back(entry); }
+
+ private:
+  std::shared_ptr<CapturedLog> log_;
+};
+
+// Holds a fresh log manager for one test, with every category on and a capturing
+// appender; the manager goes away with the last reference when the scope ends.
+class ScopedLogCapture {
+ public:
+  explicit ScopedLogCapture(int level = logger::LogTrace) : log_(std::make_shared<CapturedLog>()) {
+    manager_ = logger::LogManager::instance();
+    manager_->addRef();
+    manager_->setLevel(level);
+    manager_->setFilter(~std::uint64_t(0));
+    manager_->addAppender(new CapturingAppender(log_));
+  }
+  ~ScopedLogCapture() { manager_->release(); }
+  ScopedLogCapture(const ScopedLogCapture&) = delete;
+  ScopedLogCapture& operator=(const ScopedLogCapture&) = delete;
+
+  logger::LogManager* manager() const { return manager_; }
+  const CapturedLog& log() const { return *log_; }
+  void clear() { log_->entries.clear(); log_->raw.clear(); }
+
+ private:
+  std::shared_ptr<CapturedLog> log_;
+  logger::LogManager* manager_;
+};
+
+}  // namespace testing_support
