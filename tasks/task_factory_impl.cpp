@@ -4,13 +4,18 @@
 #include "intr/item_id_provider.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
+#include "tasks/task_exec.h"
 #include "tasks/task_exit.h"
+#include "tasks/task_expand_sys_var.h"
 #include "tasks/task_foreach.h"
 #include "tasks/task_foreach_break.h"
 #include "tasks/task_foreach_continue.h"
+#include "tasks/task_get_sys_var.h"
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
+#include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
+#include "tasks/task_system.h"
 #include "tasks/task_texts.h"
 
 #include <iterator>
@@ -57,8 +62,13 @@ const TaskKind kTaskKinds[] = {
     {TaskForeach::kType, false, &createForeach},
     {TaskForeachBreak::kType, false, &createPlain<TaskForeachBreak>},
     {TaskForeachContinue::kType, false, &createPlain<TaskForeachContinue>},
+    {TaskExec::kType, false, &createPlain<TaskExec>},
+    {TaskSystem::kType, false, &createPlain<TaskSystem>},
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
     {TaskSetvar::kType, false, &createPlain<TaskSetvar>},
+    {TaskExpandSysVar::kType, false, &createPlain<TaskExpandSysVar>},
+    {TaskGetSysVar::kType, false, &createPlain<TaskGetSysVar>},
+    {TaskSetSysVar::kType, false, &createPlain<TaskSetSysVar>},
 };
 
 const TaskKind* findKind(unsigned int typeId) {

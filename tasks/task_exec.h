@@ -1,0 +1,31 @@
+#pragma once
+
+#include "tasks/task_common.h"
+
+#include <memory>
+
+class ProcessHelper;
+
+// Starts one program directly with a list of arguments (never through a shell),
+// waits for it as long as "waittime" says and reports its exit code and whether it
+// ended in variables. The result says only whether the program could be run.
+class TaskExec : public TaskCommon {
+ public:
+  static constexpr int kType = 100;
+  static constexpr int kNoCommand = 316;
+
+  TaskExec(std::uint64_t id, ITask* parent);
+  ~TaskExec() override;
+
+  int getType() const override { return kType; }
+  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+            IConditionHandler* handler, INotifications* notifications) override;
+  // Ends the wait of a run under way (and, without a waiting time, the program);
+  // the task itself stays usable.
+  void interrupt() override;
+
+ private:
+  int execute(IVariablesExpander* expander, IVariablesSetter* setter);
+
+  std::unique_ptr<ProcessHelper> process_;
+};

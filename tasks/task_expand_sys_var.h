@@ -1,0 +1,22 @@
+#pragma once
+
+#include "tasks/task_common.h"
+
+// Replaces the %NAME% references of a text by the process's environment variables
+// and stores the result in a job variable.
+class TaskExpandSysVar : public TaskCommon {
+ public:
+  static constexpr int kType = 602;
+  static constexpr int kFailed = 343;
+
+  TaskExpandSysVar(std::uint64_t id, ITask* parent);
+  ~TaskExpandSysVar() override;
+
+  int getType() const override { return kType; }
+  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+            IConditionHandler* handler, INotifications* notifications) override;
+  void interrupt() override { markInterrupted(); }
+
+ private:
+  int expand(IVariablesExpander* expander, IVariablesSetter* setter);
+};

@@ -1,0 +1,52 @@
+#include "tasks/task_system.h"
+
+#include "core/logger.h"
+#include "platform/shell_command.h"
+
+namespace {
+
+const QLatin1String kName("System");
+const QLatin1String kCmd("cmd");
+const QLatin1String kExitCodeVar("exitcodevar");
+
+}  // namespace
+
+int runSystem(int& exitCode, const QString& command) {
+  const unsigned error = platform::runShellCommand(command, exitCode);
+  if (error == 0) return 0;
+  VLOG_ERROR("System") << "Failed to call 'runSystem'. Native error: " << error;
+  return 5;
+}
+
+TaskSystem::TaskSystem(std::uint64_t id, ITask* parent) : TaskCommon(id, kName, parent) {}
+
+TaskSystem::~TaskSystem() { markInterrupted(); }
+
+int TaskSystem::start(IVariablesExpander* expander, IVariablesGetter*, IVariablesSetter* setter,
+                      IConditionHandler*, INotifications*) {
+  const QString resultVar = getResultVarExpanded(expander);
+  const bool failOnError = isFailOnError(expander);
+  return finishStart(execute(expander, setter), setter, resultVar, failOnError);
+}
+
+int TaskSystem::execute(IVariablesExpander* expander, IVariablesSetter* setter) {
+  const QString cmd = expandedTrimmed(expander, propertyText(kCmd));
+  const QString exitCodeVar = expandedTrimmed(expander, propertyText(kExitCodeVar));
+  setVariable(setter, exitCodeVar, QStringLiteral("0"));
+  VLOG_INFO(getName()) << "Task ID: " << getId() << ". Try to execute: \r\n    Command: " << cmd
+                       << "\r\n    Exit code variable: " << exitCodeVar << "\r\n";
+  if (cmd.isEmpty()) {
+    VLOG_INFO(getName()) << "The command to execute not defined. Task ID: " << getId();
+    return kNoCommand;
+  }
+  int exitCode = 0;
+  const int code = runSystem(exitCode, cmd);
+  if (code != 0) {
+    setVariable(setter, exitCodeVar, QStringLiteral("0"));
+    VLOG_ERROR(getName()) << "Failed to run command. Error: " << code << ". Task ID: " << getId();
+    return kRunFailed;
+  }
+  setVariable(setter, exitCodeVar, QString::number(exitCode));
+  VLOG_INFO(getName()) << "Command result: " << exitCode << ". Task ID: " << getId();
+  return 0;
+}
