@@ -1,0 +1,269 @@
+#include "tasks/task_exec.h"
+#include "core/process_helper.h"
+#include "task_test_env.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+using task_test_env::readFile;
+using task_test_env::writeFile;
+
+namespace {
+
+class TaskExecTest : public task_test_env::TaskTest {
+ protected:
+  void set(const QString& key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
+  void setArgs(const std::vector<QString>& args) { task_.getPropertiesSetter()->setStringList("args", args); }
+  void setVars(const QString& exitCodeVar, const QString& waitResultVar) {
+    set("exitcodevar", exitCodeVar);
+    set("waitresultvar", waitResultVar);
+  }
+
+  TaskExec task_{1, nullptr};
+};
+
+// The state letter of /proc/<pid>/stat (R or S while alive, Z ended), empty when gone.
+QString processState(const QString& pid) {
+  QFile f("/proc/" + pid.trimmed() + "/stat");
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  const QString stat = QString::fromLatin1(f.readAll());
+  return stat.mid(stat.lastIndexOf(')') + 2, 1);
+}
+
+TEST_F(TaskExecTest, StoresTheExitCodeOfAProgramThatEndsWithinTheWait) {
+  const struct {
+    const char* name;
+    const char* body;
+    const char* waitTime;
+    const char* exitCode;
+    int minimumMs;
+    const char* warning;
+  } cases[] = {
+      {"no wait given", "exit 3", "", "3", 0, nullptr},
+      {"ends within a positive wait", "exit 5", "5000", "5", 0, nullptr},
+      {"bad wait waits to the end", "sleep 0.4; exit 4", " abc ", "4", 400,
+       "Invalid numeric value for 'waiting time': abc. Task ID: 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    capture_.clear();
+    vars_.set("res", "stale");
+    set("exe", script("prog.sh", c.body));
+    set("waittime", c.waitTime);
+    task_.setResultVar("res");
+    setVars("code", "ended");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(0, start(task_));
+    EXPECT_GE(timer.elapsed(), c.minimumMs);
+    EXPECT_EQ(c.exitCode, var("code"));
+    EXPECT_EQ("true", var("ended"));
+    EXPECT_EQ("0", var("res"));
+    if (c.warning) {
+      EXPECT_TRUE(capture_.log().contains(c.warning));
+    }
+  }
+}
+
+TEST_F(TaskExecTest, LeavesALongProgramRunningWhenThePositiveWaitRunsOut) {
+  const QString pidFile = path("pid");
+  set("exe", script("long.sh", "echo $$ > '" + pidFile.toLocal8Bit() + "'; exec sleep 30"));
+  set("waittime", "400");
+  setVars("code", "ended");
+  vars_.set("code", "stale");
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(0, start(task_));
+  EXPECT_LT(timer.elapsed(), 5000);
+  EXPECT_EQ("0", var("code"));
+  EXPECT_EQ("false", var("ended"));
+
+  const QString pid = QString::fromLatin1(readFile(pidFile)).trimmed();
+  ASSERT_FALSE(pid.isEmpty());
+  const QString state = processState(pid);
+  EXPECT_TRUE(state == "S" || state == "R") << state.toStdString();
+  EXPECT_EQ(0, QProcess::execute("kill", {"-9", pid}));
+}
+
+TEST_F(TaskExecTest, InterruptEndsTheWaitAndTheProgramButNotTheTask) {
+  const QString pidFile = path("pid");
+  set("exe", script("long.sh", "echo $$ > '" + pidFile.toLocal8Bit() + "'; exec sleep 30"));
+  setVars("code", "ended");
+  std::thread interrupter([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    task_.interrupt();
+  });
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(0, start(task_));
+  interrupter.join();
+  EXPECT_LT(timer.elapsed(), 5000);
+  EXPECT_EQ("false", var("ended"));
+  EXPECT_FALSE(task_.isInterrupted());
+  const QString state = processState(QString::fromLatin1(readFile(pidFile)));
+  EXPECT_TRUE(state.isEmpty() || state == "Z") << state.toStdString();
+
+  // The task runs again after an interrupt.
+  set("exe", script("quick.sh", "exit 6"));
+  EXPECT_EQ(0, start(task_));
+  EXPECT_EQ("6", var("code"));
+  EXPECT_EQ("true", var("ended"));
+}
+
+TEST_F(TaskExecTest, PassesArgumentsAsAListWithoutAShell) {
+  const QString out = path("args.txt");
+  set("exe", "${tools}/echo args.sh");
+  script("echo args.sh", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + out.toLocal8Bit() + "'");
+  vars_.set("tools", dir_.path());
+  vars_.set("word", "expanded");
+  setArgs({"${word}", " two words ", "$HOME;echo x", "\"q\"", "'*'"});
+  EXPECT_EQ(0, start(task_));
+  EXPECT_EQ("[expanded]\n[ two words ]\n[$HOME;echo x]\n[\"q\"]\n['*']\n", readFile(out));
+}
+
+TEST_F(TaskExecTest, StripsNestedQuotesFromProgramDirectoryAndOutput) {
+  const QString workDir = path("work dir");
+  ASSERT_TRUE(QDir().mkpath(workDir));
+  const QString exe = script("print dir.sh", "pwd");
+  const QString output = path("out dir/pwd.txt");
+  const struct {
+    const char* name;
+    QString (*wrap)(const QString&);
+  } cases[] = {
+      {"double", [](const QString& s) { return "\"" + s + "\""; }},
+      {"single", [](const QString& s) { return "'" + s + "'"; }},
+      {"single in double", [](const QString& s) { return " \" '" + s + "' \" "; }},
+      {"double in single", [](const QString& s) { return "'\"" + s + "\"'"; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(output);
+    set("exe", c.wrap(exe));
+    set("dir", c.wrap(workDir));
+    set("output", c.wrap(output));
+    set("catchoutput", "yes");
+    setVars("code", "ended");
+    EXPECT_EQ(0, start(task_));
+    EXPECT_EQ("true", var("ended"));
+    EXPECT_EQ(QFileInfo(workDir).canonicalFilePath().toLocal8Bit() + "\n", readFile(output));
+  }
+}
+
+TEST_F(TaskExecTest, CatchesOutputIntoTheLogAndTheFileOnlyWhenAskedAndShown) {
+  const QString exe = script("talk.sh", "echo out; echo err >&2");
+  const QString output = path("new/dir/log.txt");
+  const struct {
+    const char* name;
+    const char* catchOutput;
+    const char* show;
+    bool caught;
+  } cases[] = {
+      {"caught", "Yes", "", true},
+      {"not asked", "", "", false},
+      {"not shown", "1", "no", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(path("new")).removeRecursively();
+    capture_.clear();
+    set("exe", exe);
+    set("catchoutput", c.catchOutput);
+    set("show", c.show);
+    set("output", output);
+    EXPECT_EQ(0, start(task_));
+    const QString raw = capture_.log().raw.join(QString());
+    if (c.caught) {
+      EXPECT_TRUE(raw.contains("out\n") && raw.contains("err\n")) << raw.toStdString();
+      const QByteArray file = readFile(output);
+      EXPECT_TRUE(file.contains("out\n") && file.contains("err\n")) << file.toStdString();
+    } else {
+      EXPECT_TRUE(raw.isEmpty()) << raw.toStdString();
+      EXPECT_FALSE(QFileInfo::exists(output));
+    }
+  }
+}
+
+TEST_F(TaskExecTest, AProgramThatCannotStartIsAFailureNotASuccess) {
+  const QString notExecutable = path("plain.txt");
+  writeFile(notExecutable, "exit 0\n");
+  const struct {
+    const char* name;
+    QString exe;
+    const char* failOnError;
+    int returned;
+  } cases[] = {
+      {"missing program", path("missing/prog"), "", ProcessHelper::kFailedToStart},
+      {"not executable, fail on error off", notExecutable, "false", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    capture_.clear();
+    vars_.set("code", "stale");
+    vars_.set("ended", "stale");
+    set("exe", c.exe);
+    task_.setResultVar("res");
+    setVars("code", "ended");
+    task_.setFailOnError(c.failOnError);
+    EXPECT_EQ(c.returned, start(task_));
+    EXPECT_EQ("81", var("res"));
+    EXPECT_EQ("0", var("code"));
+    EXPECT_EQ("false", var("ended"));
+    EXPECT_TRUE(capture_.log().containsPart("Failed to start process. Command: " + c.exe));
+    EXPECT_TRUE(capture_.log().contains("Failed to starte process. Error: 81. Task ID: 1"));
+  }
+}
+
+TEST_F(TaskExecTest, WithoutAProgramFailsWith316AndResetsTheVariables) {
+  for (const char* exe : {"", "  ", " \"' '\" "}) {
+    SCOPED_TRACE(exe);
+    capture_.clear();
+    vars_.set("code", "stale");
+    vars_.set("ended", "stale");
+    set("exe", exe);
+    task_.setResultVar("res");
+    setVars("code", "ended");
+    EXPECT_EQ(TaskExec::kNoCommand, start(task_));
+    EXPECT_EQ("316", var("res"));
+    EXPECT_EQ("0", var("code"));
+    EXPECT_EQ("false", var("ended"));
+    EXPECT_TRUE(capture_.log().contains("The command to execute not defined. Task ID: 1"));
+  }
+}
+
+TEST_F(TaskExecTest, LogsWhatItIsAboutToRun) {
+  vars_.set("v", "exit");
+  set("exe", " \"/bin/true\" ");
+  set("dir", "/tmp");
+  set("waittime", "100");
+  set("show", "yes");
+  set("catchoutput", "no");
+  set("output", " 'out.txt' ");
+  setVars(" ${v}code ", "");
+  setArgs({"a ${v}", ""});
+  EXPECT_EQ(0, start(task_));
+  EXPECT_EQ("0", var("exitcode"));
+  ASSERT_FALSE(capture_.log().entries.empty());
+  EXPECT_EQ(
+      "Task ID: 1. Try to execute: \r\n"
+      "    Exe: /bin/true\r\n"
+      "    Directory: /tmp\r\n"
+      "    Waiting time: 100\r\n"
+      "    Show: yes\r\n"
+      "    Catch output: no\r\n"
+      "    Output: out.txt\r\n"
+      "    Exit code variable: exitcode\r\n"
+      "    Waiting result variable: \r\n"
+      "        Parameter: a exit\r\n"
+      "        Parameter: \r\n",
+      capture_.log().entries[0].text);
+  EXPECT_EQ("Exec", capture_.log().entries[0].tag);
+}
+
+}  // namespace

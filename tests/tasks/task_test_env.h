@@ -1,0 +1,96 @@
+#pragma once
+
+#include "core/variables_expander_helper.h"
+#include "core/variables_mgr.h"
+#include "tasks/task.h"
+#include "test_support.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace task_test_env {
+
+// Sets (or, with a null value, removes) a process variable until the end of the scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    if (value)
+      qputenv(name, value);
+    else
+      qunsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+inline QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeFile(const QString& path, const QByteArray& content, bool executable = false) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+  file.write(content);
+  file.close();
+  if (executable) file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+// A temporary directory, a system-wide variable file of its own (never the real one),
+// job variables with "${}" expansion over them, and a captured log.
+class TaskTest : public ::testing::Test {
+ protected:
+  TaskTest()
+      : systemFile_(dir_.filePath("environment")),
+        systemEnv_("VARKEL_SYSTEM_ENVIRONMENT_FILE", systemFile_.toLocal8Bit().constData()),
+        expander_(VariablesExpanderHelper::KindDollar, &vars_) {
+    vars_.set("interrupt.tasks", "false");
+  }
+
+  QString path(const QString& name) const { return dir_.filePath(name); }
+  const QString& systemFile() const { return systemFile_; }
+
+  // An executable /bin/sh script in the temporary directory.
+  QString script(const QString& name, const QByteArray& body) {
+    const QString file = path(name);
+    writeFile(file, "#!/bin/sh\n" + body + "\n", true);
+    return file;
+  }
+
+  int start(ITask& task) { return task.start(&expander_, &vars_, &vars_, nullptr, nullptr); }
+
+  QString var(const QString& name) {
+    QString value = "<unset>";
+    vars_.get(name, value);
+    return value;
+  }
+
+  QTemporaryDir dir_;
+  QString systemFile_;
+  ScopedEnv systemEnv_;
+  VariablesMgr vars_;
+  VariablesExpanderHelper expander_;
+  testing_support::ScopedLogCapture capture_;
+};
+
+}  // namespace task_test_env
