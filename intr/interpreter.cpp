@@ -92,11 +92,10 @@ int Interpreter::evaluate(const QString& text, QString* result) {
   const int code = compile(text);
   if (code != kOk) return code;
   if (!tree_) return kOk;
-  QString value;
-  const int executed = tree_->execute(&value);
+  QString ignored;
+  const int executed = tree_->execute(result ? result : &ignored);
   delete tree_;
   tree_ = nullptr;
-  if (executed == kOk && result) *result = value;
   return executed;
 }
 
