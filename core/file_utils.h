@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// File-system tests and changes on path texts; "\" and "/" are both separators.
+// None of them logs: the result says what happened.
+
+bool dirExists(const QString& path);
+// Anything at all: a file, a directory, a link.
+bool fileExists(const QString& path);
+// The directory and every missing parent; true when it exists afterwards.
+bool makePath(const QString& path);
+// The directory that would hold the file; true at once when the file exists.
+bool makeParentPath(const QString& filePath);
+// Removes a file even when it is read-only; true when nothing is left there.
+// A directory is left in place (false).
+bool removeFile(const QString& path);

@@ -1,0 +1,185 @@
+#include "core/variables_mgr.h"
+
+#include <QMutexLocker>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+namespace {
+constexpr int kNotFound = 60;
+constexpr int kReadOnly = 700;
+}  // namespace
+
+bool VariablesMgr::CaseBlindLess::operator()(const QString& a, const QString& b) const {
+  const ushort* pa = reinterpret_cast<const ushort*>(a.constData());
+  const ushort* pb = reinterpret_cast<const ushort*>(b.constData());
+  const int n = qMin(a.size(), b.size());
+  int i = 0;
+  // Names often share a long prefix ("project.module..."): skip the identical part by words.
+  for (std::uint64_t wa, wb; i + 4 <= n; i += 4) {
+    std::memcpy(&wa, pa + i, sizeof wa);
+    std::memcpy(&wb, pb + i, sizeof wb);
+    if (wa != wb) break;
+  }
+  for (; i < n; ++i) {
+    ushort ca = pa[i];
+    ushort cb = pb[i];
+    if (ca == cb) continue;
+    if ((ca | cb) >= 0x80) {
+      // Case folding beyond ASCII is left to Qt from here on, from the whole surrogate pair.
+      if (i > 0 && QChar::isHighSurrogate(pa[i - 1])) --i;
+      return QStringView(a).mid(i).compare(QStringView(b).mid(i), Qt::CaseInsensitive) < 0;
+    }
+    if (unsigned(ca - 'A') < 26u) ca += 'a' - 'A';
+    if (unsigned(cb - 'A') < 26u) cb += 'a' - 'A';
+    if (ca != cb) return ca < cb;
+  }
+  return a.size() < b.size();
+}
+
+bool VariablesMgr::exists(const QString& name) {
+  QMutexLocker lock(&mutex_);
+  return map_.find(name) != map_.end();
+}
+
+int VariablesMgr::count() {
+  QMutexLocker lock(&mutex_);
+  return static_cast<int>(map_.size());
+}
+
+VariablesMgr::Map::const_iterator VariablesMgr::atLocked(int index) {
+  const int size = static_cast<int>(map_.size());
+  if (index < 0 || index >= size) return map_.end();
+  // Step from whichever of the start, the end and the cursor is nearest.
+  Map::const_iterator it = map_.begin();
+  int from = 0;
+  if (size - 1 - index < index) {
+    it = std::prev(map_.end());
+    from = size - 1;
+  }
+  if (cursorIndex_ >= 0 && std::abs(index - cursorIndex_) < std::abs(index - from)) {
+    it = cursor_;
+    from = cursorIndex_;
+  }
+  std::advance(it, index - from);
+  cursor_ = it;
+  cursorIndex_ = index;
+  return it;
+}
+
+int VariablesMgr::getAt(int index, QString& name, QString& value, VariableFlags& flags) {
+  QMutexLocker lock(&mutex_);
+  const auto it = atLocked(index);
+  if (it == map_.end()) return kNotFound;
+  name = it->first;
+  value = it->second.value;
+  flags = it->second.flags;
+  return 0;
+}
+
+int VariablesMgr::getAt(int index, QString& name, QString& value) {
+  QMutexLocker lock(&mutex_);
+  const auto it = atLocked(index);
+  if (it == map_.end()) return kNotFound;
+  name = it->first;
+  value = it->second.value;
+  return 0;
+}
+
+int VariablesMgr::getNameAt(int index, QString& name) {
+  QMutexLocker lock(&mutex_);
+  const auto it = atLocked(index);
+  if (it == map_.end()) return kNotFound;
+  name = it->first;
+  return 0;
+}
+
+int VariablesMgr::get(const QString& name, QString& value, VariableFlags& flags) {
+  QMutexLocker lock(&mutex_);
+  const auto it = map_.find(name);
+  if (it == map_.end()) return kNotFound;
+  value = it->second.value;
+  flags = it->second.flags;
+  return 0;
+}
+
+int VariablesMgr::get(const QString& name, QString& value) {
+  QMutexLocker lock(&mutex_);
+  const auto it = map_.find(name);
+  if (it == map_.end()) return kNotFound;
+  value = it->second.value;
+  return 0;
+}
+
+int VariablesMgr::getFlags(const QString& name, VariableFlags& flags) {
+  QMutexLocker lock(&mutex_);
+  const auto it = map_.find(name);
+  if (it == map_.end()) return kNotFound;
+  flags = it->second.flags;
+  return 0;
+}
+
+int VariablesMgr::setLocked(const QString& name, const QString& value, const VariableFlags* flags) {
+  auto it = map_.lower_bound(name);
+  const bool found = it != map_.end() && !CaseBlindLess()(name, it->first);
+  if (found && it->second.flags.readOnly) return kReadOnly;
+
+  QString replacement;
+  const bool replaced = trigger_ && trigger_->onVariableSet(name, value, replacement);
+  const QString& stored = replaced ? replacement : value;
+
+  if (found) {
+    it->second.value = stored;
+    if (flags) it->second.flags = *flags;
+  } else {
+    map_.emplace_hint(it, name, Entry{flags ? *flags : VariableFlags{}, stored});
+    cursorIndex_ = -1;
+  }
+  return 0;
+}
+
+int VariablesMgr::set(const QString& name, const QString& value, VariableFlags flags) {
+  QMutexLocker lock(&mutex_);
+  return setLocked(name, value, &flags);
+}
+
+int VariablesMgr::set(const QString& name, const QString& value) {
+  QMutexLocker lock(&mutex_);
+  return setLocked(name, value, nullptr);
+}
+
+int VariablesMgr::remove(const QString& name) {
+  QMutexLocker lock(&mutex_);
+  const auto it = map_.find(name);
+  if (it == map_.end()) return kNotFound;
+  map_.erase(it);
+  cursorIndex_ = -1;
+  return 0;
+}
+
+int VariablesMgr::clear() {
+  QMutexLocker lock(&mutex_);
+  map_.clear();
+  cursorIndex_ = -1;
+  return 0;
+}
+
+void VariablesMgr::setTrigger(IVariablesSetTrigger* trigger) {
+  QMutexLocker lock(&mutex_);
+  trigger_ = trigger;
+}
+
+int copyVariables(VariablesMgr& destination, IVariablesGetter* source, bool overwrite) {
+  if (!source) return 0;
+  int result = 0;
+  QString name;
+  QString value;
+  VariableFlags flags;
+  for (int index = 0; index < source->count(); ++index) {
+    if (source->getAt(index, name, value, flags) != 0) continue;
+    if (overwrite || !destination.exists(name)) result = destination.set(name, value, flags);
+  }
+  return result;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/variables.h"
+
+#include <QMutex>
+#include <QString>
+
+#include <map>
+
+// The store of named texts. Names compare without regard to case; an entry keeps the
+// spelling under which it was first stored. Index reads follow that case-blind order.
+class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
+ public:
+  VariablesMgr() = default;
+  VariablesMgr(const VariablesMgr&) = delete;
+  VariablesMgr& operator=(const VariablesMgr&) = delete;
+
+  bool exists(const QString& name) override;
+  int count() override;
+  int getAt(int index, QString& name, QString& value, VariableFlags& flags) override;
+  int getAt(int index, QString& name, QString& value) override;
+  int getNameAt(int index, QString& name) override;
+  int get(const QString& name, QString& value, VariableFlags& flags) override;
+  int get(const QString& name, QString& value) override;
+  int getFlags(const QString& name, VariableFlags& flags) override;
+
+  int set(const QString& name, const QString& value, VariableFlags flags) override;
+  int set(const QString& name, const QString& value) override;
+  int remove(const QString& name) override;
+  int clear() override;
+
+  // Non-owning. Called with the store locked: it must not call back into this store.
+  void setTrigger(IVariablesSetTrigger* trigger);
+
+ private:
+  // The order of QString::compare ignoring case, with a fast path for ASCII.
+  struct CaseBlindLess {
+    bool operator()(const QString& a, const QString& b) const;
+  };
+  struct Entry {
+    VariableFlags flags;
+    QString value;
+  };
+  using Map = std::map<QString, Entry, CaseBlindLess>;
+
+  int setLocked(const QString& name, const QString& value, const VariableFlags* flags);
+  Map::const_iterator atLocked(int index);
+
+  Map map_;
+  QMutex mutex_;
+  IVariablesSetTrigger* trigger_ = nullptr;
+  // Last index read, so that a walk by index (copyVariables, printing) stays linear.
+  int cursorIndex_ = -1;
+  Map::const_iterator cursor_;
+};
+
+// Copies every variable of source, with its flags, into destination; with overwrite
+// false only the names that destination lacks. Gives the result of the last set done.
+int copyVariables(VariablesMgr& destination, IVariablesGetter* source, bool overwrite);

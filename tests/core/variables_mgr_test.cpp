@@ -1,0 +1,235 @@
+#include "core/variables_mgr.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+QStringList namesInOrder(VariablesMgr& store) {
+  QStringList names;
+  QString name;
+  for (int i = 0; i < store.count(); ++i) {
+    EXPECT_EQ(0, store.getNameAt(i, name));
+    names << name;
+  }
+  return names;
+}
+
+// Replaces the value of one name and records what it was shown.
+class ReplacingTrigger : public IVariablesSetTrigger {
+ public:
+  ReplacingTrigger(QString name, QString replacement, bool replace)
+      : name_(std::move(name)), replacement_(std::move(replacement)), replace_(replace) {}
+  bool onVariableSet(const QString& name, const QString& value, QString& replacement) override {
+    seen << name + "=" + value;
+    if (name.compare(name_, Qt::CaseInsensitive) != 0) return false;
+    EXPECT_TRUE(replacement.isEmpty());
+    replacement = replacement_;
+    return replace_;
+  }
+  QStringList seen;
+
+ private:
+  QString name_;
+  QString replacement_;
+  bool replace_;
+};
+
+TEST(VariablesMgrTest, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
+  VariablesMgr store;
+  ASSERT_EQ(0, store.set("log.level", "6"));
+  ASSERT_EQ(0, store.set("Log.Level", "3"));
+  EXPECT_EQ(1, store.count());
+  QString value;
+  EXPECT_EQ(0, store.get("LOG.LEVEL", value));
+  EXPECT_EQ("3", value);
+  EXPECT_EQ(QStringList{"log.level"}, namesInOrder(store));
+  EXPECT_TRUE(store.exists("LoG.lEvEl"));
+}
+
+TEST(VariablesMgrTest, IndexReadsFollowCaseBlindOrderAcrossChanges) {
+  VariablesMgr store;
+  for (const char* n : {"delta", "Bravo", "alpha", "Charlie"}) store.set(n, n);
+  EXPECT_EQ((QStringList{"alpha", "Bravo", "Charlie", "delta"}), namesInOrder(store));
+
+  // A walk that reads backwards, then changes the store between reads, must see the new order.
+  QString name;
+  store.getNameAt(3, name);
+  store.getNameAt(2, name);
+  store.set("beta", "b");
+  EXPECT_EQ(0, store.getNameAt(2, name));
+  EXPECT_EQ("Bravo", name);
+  store.remove("alpha");
+  EXPECT_EQ(0, store.getNameAt(0, name));
+  EXPECT_EQ("beta", name);
+  EXPECT_EQ((QStringList{"beta", "Bravo", "Charlie", "delta"}), namesInOrder(store));
+
+  QString value;
+  VariableFlags flags;
+  EXPECT_EQ(0, store.getAt(3, name, value, flags));
+  EXPECT_EQ("delta", name);
+  EXPECT_EQ("delta", value);
+}
+
+TEST(VariablesMgrTest, OrderAndIdentityMatchQtCaseBlindCompare) {
+  const QString deseretUpper = QString::fromUcs4(U"\U00010400x");
+  const QString deseretLower = QString::fromUcs4(U"\U00010428X");
+  const QStringList names = {"project.module10.dir", "Project.Module9.dir", "project.module1",
+                             "PROJECT.MODULE1.", "a_b", "aZ", "AZZ", QString::fromUtf8("\xC3\x84rger"),
+                             "zebra", deseretUpper, QString::fromUtf8("\xC3\xA9t\xC3\xA9"), "E"};
+  VariablesMgr store;
+  for (const QString& n : names) store.set(n, n);
+  QStringList expected = names;
+  std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  });
+  EXPECT_EQ(expected, namesInOrder(store));
+
+  // Letter case beyond ASCII, inside and outside the basic plane, names one variable.
+  EXPECT_EQ(0, store.set(QString::fromUtf8("\xC3\xA4RGER"), "1"));
+  EXPECT_EQ(0, store.set(deseretLower, "2"));
+  EXPECT_EQ(names.size(), store.count());
+  QString value;
+  store.get(QString::fromUtf8("\xC3\x84rger"), value);
+  EXPECT_EQ("1", value);
+  store.get(deseretUpper, value);
+  EXPECT_EQ("2", value);
+}
+
+TEST(VariablesMgrTest, MissingNamesAndIndexesGive60AndLeaveOutArgumentsAlone) {
+  VariablesMgr store;
+  EXPECT_EQ(0, store.clear());
+  store.set("a", "1");
+  QString name = "keep";
+  QString value = "keep";
+  VariableFlags flags{true, 9};
+  EXPECT_EQ(60, store.getAt(store.count(), name, value, flags));
+  EXPECT_EQ(60, store.getAt(-1, name, value));
+  EXPECT_EQ(60, store.getNameAt(1, name));
+  EXPECT_EQ(60, store.get("b", value, flags));
+  EXPECT_EQ(60, store.get("b", value));
+  EXPECT_EQ(60, store.getFlags("b", flags));
+  EXPECT_EQ(60, store.remove("b"));
+  EXPECT_EQ("keep", name);
+  EXPECT_EQ("keep", value);
+  EXPECT_TRUE(flags.readOnly);
+  EXPECT_EQ(9u, flags.category);
+  EXPECT_EQ(0, store.clear());
+  EXPECT_EQ(0, store.count());
+  EXPECT_FALSE(store.exists("a"));
+}
+
+TEST(VariablesMgrTest, FlagsAreKeptByPlainSetAndReplacedByFlaggedSet) {
+  VariablesMgr store;
+  VariableFlags flags;
+  store.set("plain", "1");
+  ASSERT_EQ(0, store.getFlags("plain", flags));
+  EXPECT_FALSE(flags.readOnly);
+  EXPECT_EQ(VariableFlags::kCategoryPlain, flags.category);
+
+  store.set("job", "1", VariableFlags{false, VariableFlags::kCategoryJob});
+  store.set("job", "2");
+  QString value;
+  ASSERT_EQ(0, store.get("job", value, flags));
+  EXPECT_EQ("2", value);
+  EXPECT_EQ(VariableFlags::kCategoryJob, flags.category);
+  store.set("job", "3", VariableFlags{false, 7});
+  store.getFlags("job", flags);
+  EXPECT_EQ(7u, flags.category);
+}
+
+TEST(VariablesMgrTest, ReadOnlyRefusesBothSetsButCanBeRemoved) {
+  VariablesMgr store;
+  ReplacingTrigger trigger("other", "", false);
+  store.setTrigger(&trigger);
+  store.set("symbol.crlf", "\r\n", VariableFlags{true, 1});
+  trigger.seen.clear();
+  EXPECT_EQ(700, store.set("SYMBOL.CRLF", "x"));
+  EXPECT_EQ(700, store.set("symbol.crlf", "x", VariableFlags{false, 1}));
+  EXPECT_TRUE(trigger.seen.isEmpty());
+  QString value;
+  store.get("symbol.crlf", value);
+  EXPECT_EQ("\r\n", value);
+  EXPECT_EQ(0, store.remove("symbol.crlf"));
+  EXPECT_EQ(0, store.set("symbol.crlf", "x"));
+}
+
+TEST(VariablesMgrTest, TriggerDecidesTheStoredValue) {
+  struct Case {
+    const char* name;
+    bool replace;
+    bool existing;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"replaces a new value", true, false, "replaced"},
+      {"replaces an existing value", true, true, "replaced"},
+      {"declines, value stays", false, false, "given"},
+      {"declines on an existing entry", false, true, "given"},
+  };
+  for (const Case& c : cases) {
+    VariablesMgr store;
+    if (c.existing) store.set("log.level", "old");
+    ReplacingTrigger trigger("LOG.LEVEL", "replaced", c.replace);
+    store.setTrigger(&trigger);
+    EXPECT_EQ(0, store.set("Log.Level", "given")) << c.name;
+    store.set("untouched", "u");
+    QString value;
+    store.get("log.level", value);
+    EXPECT_EQ(c.stored, value) << c.name;
+    store.get("untouched", value);
+    EXPECT_EQ("u", value) << c.name;
+    EXPECT_EQ((QStringList{"Log.Level=given", "untouched=u"}), trigger.seen) << c.name;
+  }
+}
+
+TEST(CopyVariablesTest, CopiesWithFlagsAndReportsTheLastSet) {
+  VariablesMgr source;
+  source.set("a", "new-a", VariableFlags{true, 3});
+  source.set("b", "new-b");
+  source.set("c", "new-c");
+
+  {
+    VariablesMgr dest;
+    dest.set("c", "old-c", VariableFlags{true, 1});  // read-only and last in order
+    EXPECT_EQ(700, copyVariables(dest, &source, true));
+    QString value;
+    VariableFlags flags;
+    dest.get("a", value, flags);
+    EXPECT_EQ("new-a", value);
+    EXPECT_TRUE(flags.readOnly);
+    EXPECT_EQ(3u, flags.category);
+    dest.get("b", value);
+    EXPECT_EQ("new-b", value);
+    dest.get("c", value);
+    EXPECT_EQ("old-c", value);
+  }
+  {
+    VariablesMgr dest;
+    dest.set("A", "old-a");
+    dest.set("b", "old-b", VariableFlags{false, 3});
+    EXPECT_EQ(0, copyVariables(dest, &source, false));
+    QString value;
+    VariableFlags flags;
+    dest.get("a", value, flags);
+    EXPECT_EQ("old-a", value);
+    EXPECT_FALSE(flags.readOnly);
+    dest.get("b", value, flags);
+    EXPECT_EQ("old-b", value);
+    EXPECT_EQ(3u, flags.category);
+    dest.get("c", value);
+    EXPECT_EQ("new-c", value);
+    EXPECT_EQ((QStringList{"A", "b", "c"}), namesInOrder(dest));
+  }
+  {
+    VariablesMgr dest;
+    dest.set("a", "1");
+    EXPECT_EQ(0, copyVariables(dest, nullptr, true));
+    EXPECT_EQ(1, dest.count());
+  }
+}
+
+}  // namespace
