@@ -1,71 +1,17 @@
 #include "intr/builtin_functions.h"
 
+#include "core/file_utils.h"
+#include "core/os_info.h"
+#include "core/path_utils.h"
 #include "core/variables.h"
 #include "intr/result_codes.h"
 #include "intr/value_text.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSet>
 #include <QStringList>
 
 namespace intr {
 namespace {
-
-// ---- stand-ins for the core path and system helpers (swapped on merge) ----
-int currentOsCode() {
-#if defined(Q_OS_WIN)
-  return 100;
-#elif defined(Q_OS_MACOS)
-  return 200;
-#else
-  return 300;
-#endif
-}
-
-QString currentOsName() {
-  switch (currentOsCode()) {
-    case 100: return QStringLiteral("windows");
-    case 200: return QStringLiteral("macos");
-    case 300: return QStringLiteral("linux");
-    default: return QStringLiteral("unknown");
-  }
-}
-
-bool isSeparator(QChar c) { return c == QLatin1Char('/') || c == QLatin1Char('\\'); }
-
-QString fsPath(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
-
-bool fileExists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(fsPath(path)); }
-
-bool dirExists(const QString& path) { return !path.isEmpty() && QFileInfo(fsPath(path)).isDir(); }
-
-void normalizeTrailingSeparator(QString& path) {
-  if (path.isEmpty()) return;
-  int run = 0;
-  while (run < path.size() && isSeparator(path.at(path.size() - 1 - run))) ++run;
-  if (run == 0)
-    path += QDir::separator();
-  else
-    path.chop(run - 1);
-}
-
-QString combinePath(QString base, const QString& tail) {
-  normalizeTrailingSeparator(base);
-  int skip = 0;
-  while (skip < tail.size() && isSeparator(tail.at(skip))) ++skip;
-  return base + tail.mid(skip);
-}
-
-QString parentDirOf(QString path) {
-  while (!path.isEmpty() && isSeparator(path.at(path.size() - 1))) path.chop(1);
-  int last = path.size() - 1;
-  while (last >= 0 && !isSeparator(path.at(last))) --last;
-  path = last < 0 ? QString() : path.left(last);
-  if (!path.isEmpty() && !isSeparator(path.at(path.size() - 1))) normalizeTrailingSeparator(path);
-  return path;
-}
-// ---- end of stand-ins ----
 
 // Reads a variable into *result only when the getter has it.
 int readVariable(IVariablesGetter* getter, const char* name, QString* result) {
@@ -109,13 +55,13 @@ int FuncIsEmpty::execute(const std::vector<QString>& args, QString* result) {
 
 int FuncIsTrue::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  *result = boolText(isTrueText(argument(args[0])));
+  *result = boolText(isTrue(argument(args[0])));
   return kOk;
 }
 
 int FuncIsFalse::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  *result = boolText(isFalseText(argument(args[0])));
+  *result = boolText(isFalse(argument(args[0])));
   return kOk;
 }
 
@@ -143,19 +89,22 @@ int FuncContainsIgnoreCase::execute(const std::vector<QString>& args, QString* r
 
 int FuncExistsFile::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  *result = boolText(fileExists(argument(args[0])));
+  const QString path = argument(args[0]);
+  *result = boolText(!path.isEmpty() && fileExists(path));
   return kOk;
 }
 
 int FuncExistsDir::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  *result = boolText(dirExists(argument(args[0])));
+  const QString path = argument(args[0]);
+  *result = boolText(!path.isEmpty() && dirExists(path));
   return kOk;
 }
 
 int FuncCombinePath::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  *result = combinePath(argument(args[0]), argument(args[1]));
+  QString base = argument(args[0]);
+  *result = combinePath(base, argument(args[1]));
   return kOk;
 }
 
@@ -271,17 +220,17 @@ int FuncRemoveDuplicates::execute(const std::vector<QString>& args, QString* res
 int FuncIsOs::execute(const std::vector<QString>& args, QString* result) {
   if (args.size() < static_cast<size_t>(argCount())) return kWrongArgumentCount;
   const QString os = currentOsName();
-  *result = falseText();
+  *result = falseString();
   for (const QString& arg : args) {
     const QString name = argument(arg).trimmed();
     if (name.isEmpty()) continue;
     if (!name.contains(QLatin1Char(','))) {
-      if (name.compare(os, Qt::CaseInsensitive) == 0) *result = trueText();
+      if (name.compare(os, Qt::CaseInsensitive) == 0) *result = trueString();
       return kOk;
     }
     for (const QString& part : name.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
       if (argument(part).trimmed().compare(os, Qt::CaseInsensitive) == 0) {
-        *result = trueText();
+        *result = trueString();
         return kOk;
       }
     }
@@ -290,17 +239,17 @@ int FuncIsOs::execute(const std::vector<QString>& args, QString* result) {
 }
 
 int FuncIsOsWindows::execute(const std::vector<QString>&, QString* result) {
-  *result = boolText(currentOsCode() == 100);
+  *result = boolText(kOwnOsCode == OsWindows);
   return kOk;
 }
 
 int FuncIsOsMacos::execute(const std::vector<QString>&, QString* result) {
-  *result = boolText(currentOsCode() == 200);
+  *result = boolText(kOwnOsCode == OsMacos);
   return kOk;
 }
 
 int FuncIsOsLinux::execute(const std::vector<QString>&, QString* result) {
-  *result = boolText(currentOsCode() == 300);
+  *result = boolText(kOwnOsCode == OsLinux);
   return kOk;
 }
 

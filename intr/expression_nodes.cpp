@@ -145,9 +145,9 @@ int TaskBinOperation::execute(QString* result) {
 
   bool value = false;
   if (operation_ == OpOr)
-    value = isTrueText(left) || isTrueText(right);
+    value = isTrue(left) || isTrue(right);
   else if (operation_ == OpAnd)
-    value = isTrueText(left) && isTrueText(right);
+    value = isTrue(left) && isTrue(right);
   else
     value = compareHolds(operation_, left, right);
   *result = boolText(value);
@@ -167,7 +167,7 @@ int TaskUnOperation::execute(QString* result) {
   code = operand->execute(&value);
   if (code != kOk) return code;
   stripQuotes(value, true);
-  *result = boolText(!isTrueText(value));
+  *result = boolText(!isTrue(value));
   return kOk;
 }
 

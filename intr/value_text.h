@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text_helpers.h"
+
 #include <QString>
 
 namespace intr {
@@ -8,10 +10,6 @@ namespace intr {
 // neither kind is left around the text; with trim, blanks go before each strip.
 void stripQuotes(QString& text, bool trim);
 
-bool isTrueText(const QString& text);
-bool isFalseText(const QString& text);
-QString trueText();
-QString falseText();
-inline QString boolText(bool value) { return value ? trueText() : falseText(); }
+inline QString boolText(bool value) { return value ? trueString() : falseString(); }
 
 }  // namespace intr

@@ -1,5 +1,6 @@
 #include "intr/builtin_functions.h"
 
+#include "core/variables_mgr.h"
 #include "intr/interpreter.h"
 #include "intr_fakes.h"
 
@@ -12,7 +13,6 @@
 namespace {
 
 using intr_testing::FakeExpander;
-using intr_testing::FakeVariables;
 
 struct FuncCase {
   const char* name;
@@ -25,7 +25,7 @@ class BuiltinFunctions : public testing::TestWithParam<FuncCase> {};
 
 TEST_P(BuiltinFunctions, Result) {
   const FuncCase& c = GetParam();
-  FakeVariables vars;
+  VariablesMgr vars;
   vars.set(QStringLiteral("known"), QStringLiteral("x"));
   vars.set(QStringLiteral("ref"), QStringLiteral("known"));
   vars.set(QStringLiteral("internal.current.build.target"), QStringLiteral("release"));
@@ -125,7 +125,7 @@ TEST(BuiltinFunctionsFiles, ExistsFileAndDir) {
 }
 
 TEST(BuiltinFunctionsDirect, WrongArgumentCountLeavesResult) {
-  FakeVariables vars;
+  VariablesMgr vars;
   intr::FuncIsEmpty isEmpty(nullptr, &vars);
   intr::FuncReplaceAll replaceAll(nullptr, &vars);
   intr::FuncIsOs isOs(nullptr, &vars);

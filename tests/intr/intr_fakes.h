@@ -4,38 +4,14 @@
 #include "core/variables_expander.h"
 #include "intr/expression_nodes.h"
 
-#include <QMap>
 #include <QString>
 
 namespace intr_testing {
 
-// A variable store over a map; names compare without regard to case.
-class FakeVariables : public IVariablesGetter {
- public:
-  void set(const QString& name, const QString& value) { values_[name.toLower()] = value; }
-
-  bool exists(const QString& name) override { return values_.contains(name.toLower()); }
-  int count() override { return values_.size(); }
-  int getAt(int, QString&, QString&, VariableFlags&) override { return 60; }
-  int getAt(int, QString&, QString&) override { return 60; }
-  int getNameAt(int, QString&) override { return 60; }
-  int get(const QString& name, QString& value, VariableFlags&) override { return get(name, value); }
-  int get(const QString& name, QString& value) override {
-    auto it = values_.find(name.toLower());
-    if (it == values_.end()) return 60;
-    value = *it;
-    return 0;
-  }
-  int getFlags(const QString&, VariableFlags&) override { return 60; }
-
- private:
-  QMap<QString, QString> values_;
-};
-
 // Replaces ${name} by the value of name.
 class FakeExpander : public IVariablesExpander {
  public:
-  explicit FakeExpander(FakeVariables* vars) : vars_(vars) {}
+  explicit FakeExpander(IVariablesGetter* vars) : vars_(vars) {}
   bool expand(QString& text) override {
     bool changed = false;
     int start = 0;
@@ -55,7 +31,7 @@ class FakeExpander : public IVariablesExpander {
   }
 
  private:
-  FakeVariables* vars_;
+  IVariablesGetter* vars_;
 };
 
 // The tree in a compact form, e.g. And(a, Or(b, c)); function calls keep their
