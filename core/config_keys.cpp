@@ -1,5 +1,7 @@
 #include "core/config_keys.h"
 
+#include "core/text_helpers.h"
+
 QString dottedKey(const QString& base, const QString& first, const QString& second) {
   QString key = base.trimmed();
   if (key.isEmpty()) return key;
@@ -17,3 +19,5 @@ QString filesetPreferOutSubdirKey(const QString& projectName, const QString& fil
   if (!filesetId.isEmpty()) key += filesetId + QLatin1Char('.');
   return key + QLatin1String("fileset.prefer.out.subdir");
 }
+
+QString boolToString(bool value) { return value ? trueString() : falseString(); }

@@ -105,7 +105,9 @@ bool VariablesExpanderHelper::expand(QString& text) {
     case KindHash: result = expandHashVariables(getter_, text); break;
     default: return false;
   }
-  if (result.isSharedWith(text) || result.compare(text, Qt::CaseInsensitive) == 0) return false;
+  if (result.isSharedWith(text)) return false;
+  // Folding maps one unit to one unit, so texts of different lengths differ in any case.
+  if (result.size() == text.size() && result.compare(text, Qt::CaseInsensitive) == 0) return false;
   text = result;
   return true;
 }

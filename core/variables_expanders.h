@@ -11,7 +11,7 @@
 class VariablesExpanders : public IVariablesExpander {
  public:
   static constexpr int kMaxRounds = 100;
-  static constexpr int kMaxLength = 4 * 1024 * 1024;
+  static constexpr int kMaxLength = 1024 * 1024;
 
   VariablesExpanders(IVariablesExpander* first, IVariablesExpander* second)
       : first_(first), second_(second) {}

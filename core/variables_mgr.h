@@ -33,10 +33,9 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   void setTrigger(IVariablesSetTrigger* trigger);
 
  private:
+  // The order of QString::compare ignoring case, with a fast path for ASCII.
   struct CaseBlindLess {
-    bool operator()(const QString& a, const QString& b) const {
-      return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    }
+    bool operator()(const QString& a, const QString& b) const;
   };
   struct Entry {
     VariableFlags flags;

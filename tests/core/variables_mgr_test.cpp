@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 QStringList namesInOrder(VariablesMgr& store) {
@@ -70,6 +72,31 @@ TEST(VariablesMgrTest, IndexReadsFollowCaseBlindOrderAcrossChanges) {
   EXPECT_EQ(0, store.getAt(3, name, value, flags));
   EXPECT_EQ("delta", name);
   EXPECT_EQ("delta", value);
+}
+
+TEST(VariablesMgrTest, OrderAndIdentityMatchQtCaseBlindCompare) {
+  const QString deseretUpper = QString::fromUcs4(U"\U00010400x");
+  const QString deseretLower = QString::fromUcs4(U"\U00010428X");
+  const QStringList names = {"project.module10.dir", "Project.Module9.dir", "project.module1",
+                             "PROJECT.MODULE1.", "a_b", "aZ", "AZZ", QString::fromUtf8("\xC3\x84rger"),
+                             "zebra", deseretUpper, QString::fromUtf8("\xC3\xA9t\xC3\xA9"), "E"};
+  VariablesMgr store;
+  for (const QString& n : names) store.set(n, n);
+  QStringList expected = names;
+  std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  });
+  EXPECT_EQ(expected, namesInOrder(store));
+
+  // Letter case beyond ASCII, inside and outside the basic plane, names one variable.
+  EXPECT_EQ(0, store.set(QString::fromUtf8("\xC3\xA4RGER"), "1"));
+  EXPECT_EQ(0, store.set(deseretLower, "2"));
+  EXPECT_EQ(names.size(), store.count());
+  QString value;
+  store.get(QString::fromUtf8("\xC3\x84rger"), value);
+  EXPECT_EQ("1", value);
+  store.get(deseretUpper, value);
+  EXPECT_EQ("2", value);
 }
 
 TEST(VariablesMgrTest, MissingNamesAndIndexesGive60AndLeaveOutArgumentsAlone) {

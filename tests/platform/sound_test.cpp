@@ -94,7 +94,11 @@ TEST(PlayWavFileTest, NameLikeAnOptionIsPassedAsAPath) {
 TEST(FinishingSoundTest, PlaysTheProgramDirectoryFileOnlyWhenItExists) {
   FakePlayers fake({"paplay"});
   const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/error.wav");
-  ASSERT_FALSE(QFile::exists(path)) << "left over from an earlier run";
+  struct RemoveAtEnd {
+    QString path;
+    ~RemoveAtEnd() { QFile::remove(path); }
+  } cleanup{path};
+  QFile::remove(path);  // a run that stopped halfway may have left it
   playErrorSound();
   playSuccessSound();
   EXPECT_TRUE(fake.calls().isEmpty());
@@ -103,7 +107,6 @@ TEST(FinishingSoundTest, PlaysTheProgramDirectoryFileOnlyWhenItExists) {
   ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
   wav.close();
   playErrorSound();
-  QFile::remove(path);
   EXPECT_EQ(QStringList{"paplay " + path}, fake.calls());
 }
 

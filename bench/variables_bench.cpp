@@ -1,0 +1,73 @@
+#include "core/properties_file.h"
+#include "core/variables_expander_helper.h"
+#include "core/variables_expanders.h"
+#include "core/variables_mgr.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void fill(VariablesMgr& store, int n) {
+  for (int i = 0; i < n; ++i)
+    store.set(QStringLiteral("project.module%1.output.dir").arg(i), QStringLiteral("/out/m%1").arg(i));
+}
+
+void BM_VariablesGet10000(benchmark::State& state) {
+  VariablesMgr store;
+  fill(store, 10000);
+  QStringList names;
+  for (int i = 0; i < 10000; i += 97) names << QStringLiteral("Project.Module%1.Output.Dir").arg(i);
+  QString value;
+  int i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(store.get(names[i], value));
+    if (++i == names.size()) i = 0;
+  }
+}
+BENCHMARK(BM_VariablesGet10000);
+
+// 4 KB of text holding 100 references, resolved over two rounds of the chain.
+void BM_ExpandText4K(benchmark::State& state) {
+  VariablesMgr store;
+  fill(store, 1000);
+  store.set("root", "${project.module7.output.dir}");
+  QString text;
+  for (int i = 0; i < 100; ++i) {
+    text += i % 10 == 0 ? QStringLiteral("${root}") : QStringLiteral("${project.module%1.output.dir}").arg(i * 7);
+    text += QString(40 - (i % 10 == 0 ? 7 : 0), QLatin1Char('.'));
+  }
+  text = text.left(4096);
+  VariablesExpanderHelper helper(VariablesExpanderHelper::KindDollar, &store);
+  VariablesExpanders chain(&helper, nullptr);
+  for (auto _ : state) {
+    QString t = text;
+    benchmark::DoNotOptimize(chain.expand(t));
+  }
+  state.counters["chars"] = text.size();
+}
+BENCHMARK(BM_ExpandText4K)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadProperties10000(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("big.properties");
+  {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("# generated\nbase=/opt/tool\n");
+    for (int i = 0; i < 9998; ++i)
+      file.write(QStringLiteral("module%1.dir = ${base}/m%1/bin\n").arg(i).toUtf8());
+  }
+  VariablesMgr known;
+  fill(known, 100);
+  for (auto _ : state) {
+    VariablesMgr target;
+    PropertiesFile file;
+    benchmark::DoNotOptimize(file.loadNoPrefix(path, &known, &target, true));
+  }
+}
+BENCHMARK(BM_LoadProperties10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

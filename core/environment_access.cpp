@@ -1,0 +1,51 @@
+#include "core/environment_access.h"
+
+#include "core/logger.h"
+#include "platform/environment.h"
+#include "platform/system_environment.h"
+
+namespace {
+
+int reportFailure(const char* function, unsigned nativeError) {
+  VLOG_ERROR("System") << "Failed to call '" << function << "'. Native error: " << nativeError;
+  return 5;
+}
+
+}  // namespace
+
+int getProcessEnvironmentVariable(QString& value, const QString& name) {
+  QString read;
+  const unsigned rc = platform::queryEnvironmentVariable(name, read);
+  if (rc != 0) return reportFailure("getProcessEnvironmentVariable", rc);
+  value = read;
+  return 0;
+}
+
+int setProcessEnvironmentVariable(const QString& name, const QString& value) {
+  if (name.isEmpty()) return 0;
+  const unsigned rc = platform::setEnvironmentVariable(name, value);
+  return rc == 0 ? 0 : reportFailure("setProcessEnvironmentVariable", rc);
+}
+
+int getSystemEnvironmentVariable(QString& value, const QString& name) {
+  QString read;
+  const unsigned rc = platform::readRegistryString(name, read);
+  if (rc != 0) return reportFailure("getSystemEnvironmentVariable", rc);
+  value = read;
+  return 0;
+}
+
+int setSystemEnvironmentVariable(const QString& name, const QString& value) {
+  if (name.isEmpty()) return 0;
+  const unsigned rc =
+      platform::writeRegistryString(QLatin1String(platform::kSystemEnvironmentKeyPath), name, 0, value);
+  return rc == 0 ? 0 : reportFailure("setSystemEnvironmentVariable", rc);
+}
+
+int expandEnvironmentStrings(QString& result, const QString& text) {
+  QString expanded;
+  const unsigned rc = platform::expandEnvironmentStrings(text, expanded);
+  if (rc != 0) return reportFailure("expandEnvironmentStrings", rc);
+  result = expanded;
+  return 0;
+}

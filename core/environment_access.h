@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Process and system-wide environment variables. Each returns 0, or 5 after logging
+// "Failed to call '<function>'. Native error: <code>" with the tag "System".
+// An out value is assigned only on success; an empty name or text gives 0 and an
+// empty value.
+
+int getProcessEnvironmentVariable(QString& value, const QString& name);
+// An empty value removes the variable; an empty name does nothing.
+int setProcessEnvironmentVariable(const QString& name, const QString& value);
+
+// The value as written, with %NAME% references unexpanded.
+int getSystemEnvironmentVariable(QString& value, const QString& name);
+// Changes what new sessions read, not this process's own environment; an empty
+// name does nothing.
+int setSystemEnvironmentVariable(const QString& name, const QString& value);
+
+// Replaces each %NAME% reference to a process variable by its value.
+int expandEnvironmentStrings(QString& result, const QString& text);

@@ -1,0 +1,204 @@
+#include "core/process_helper.h"
+
+#include "core/file_utils.h"
+#include "core/logger.h"
+#include "core/path_utils.h"
+
+#include <QFile>
+#include <QThread>
+
+namespace {
+const char kTag[] = "ProcessHelper";
+}
+
+ProcessHelper::ProcessHelper(QObject* parent) : QObject(parent) {
+  QMutexLocker lock(&processMutex_);
+  process_ = new QProcess();
+  connect(process_, &QProcess::errorOccurred, this, &ProcessHelper::onProcessErrorOccurred);
+  connect(process_, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+          &ProcessHelper::onProcessFinished);
+  connect(process_, &QProcess::readyReadStandardError, this,
+          &ProcessHelper::onProcessReadyReadStandardError);
+  connect(process_, &QProcess::readyReadStandardOutput, this,
+          &ProcessHelper::onProcessReadyReadStandardOutput);
+  connect(process_, &QProcess::started, this, &ProcessHelper::onProcessStarted);
+  connect(process_, &QProcess::stateChanged, this, &ProcessHelper::onProcessStateChanged);
+}
+
+ProcessHelper::~ProcessHelper() {
+  stop();
+  QMutexLocker lock(&processMutex_);
+  // Ends a child left running by a timed-out run, without QProcess's warning.
+  if (process_->state() != QProcess::NotRunning) {
+    process_->kill();
+    process_->waitForFinished(-1);
+  }
+  delete process_;
+  process_ = nullptr;
+}
+
+int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
+                       const QStringList& arguments, const QString& workingDirectory, int waitMs,
+                       bool show, bool catchOutput, const QString& outputFile,
+                       const QProcessEnvironment& environment) {
+  if (running_.exchange(true)) {
+    VLOG_ERROR(kTag) << "Process already started. " << program;
+    return kAlreadyRunning;
+  }
+  {
+    // Lets the process object notice that a child left running by an earlier run has
+    // ended since; the stop flag of that run's end still keeps its last output out.
+    QMutexLocker lock(&processMutex_);
+    if (process_->state() != QProcess::NotRunning) process_->waitForFinished(0);
+  }
+  stopRequested_ = false;
+  noOutput_ = true;
+  closeOnStop_ = waitMs < 0;
+  {
+    QMutexLocker lock(&commandMutex_);
+    command_ = program;
+  }
+  if (exitCode) *exitCode = 0;
+  if (finished) *finished = false;
+  catchOutput_ = catchOutput;
+
+  if (catchOutput && !outputFile.isEmpty()) openOutputFile(outputFile);
+
+  const QString startError =
+      startProcess(program, arguments, workingDirectory, show, catchOutput, environment);
+  if (startError.isNull()) waitForEnd(waitMs);
+
+  if (startError.isNull()) {
+    QMutexLocker lock(&processMutex_);
+    const bool ended = process_->state() == QProcess::NotRunning;
+    if (exitCode) *exitCode = ended ? process_->exitCode() : 0;
+    if (finished) *finished = ended;
+  }
+  stop();
+  if (catchOutput_ && !outputFile.isEmpty() && noOutput_) removeFile(outputFile);
+  if (!startError.isNull()) {
+    VLOG_ERROR(kTag) << "Failed to start process. Command: " << program << ". Error: " << startError;
+    return kFailedToStart;
+  }
+  return 0;
+}
+
+void ProcessHelper::openOutputFile(const QString& path) {
+  if (fileExists(path)) {
+    removeFile(path);
+  } else {
+    const QString dir = absoluteDirPath(path);
+    if (!dirExists(dir)) makePath(dir);
+  }
+  auto* file = new QFile(fileSystemPath(path));
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    delete file;
+    VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'.";
+    return;
+  }
+  QMutexLocker lock(&outputMutex_);
+  delete outputFile_;
+  outputFile_ = file;
+}
+
+QString ProcessHelper::startProcess(const QString& program, const QStringList& arguments,
+                                    const QString& workingDirectory, bool show, bool catchOutput,
+                                    const QProcessEnvironment& environment) {
+  QMutexLocker lock(&processMutex_);
+  // The one process object cannot start a second child while a timed-out one still runs;
+  // waiting on it would report the old child as this run's.
+  if (process_->state() != QProcess::NotRunning) return QStringLiteral("Process is already running");
+
+  // Every setting is made on each run: the process object keeps them between runs.
+  process_->setProcessEnvironment(environment.isEmpty() ? QProcessEnvironment() : environment);
+  const QString discard = show && !catchOutput ? QProcess::nullDevice() : QString();
+  process_->setProcessChannelMode(show ? QProcess::SeparateChannels : QProcess::ForwardedChannels);
+  process_->setStandardOutputFile(discard);
+  process_->setStandardErrorFile(discard);
+  process_->setWorkingDirectory(dirExists(workingDirectory) ? fileSystemPath(workingDirectory)
+                                                            : QString());
+
+  process_->start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+  if (!process_->waitForStarted(kStartTimeoutMs) && process_->state() == QProcess::NotRunning) {
+    const QString text = process_->errorString();
+    return text.isEmpty() ? QStringLiteral("Unknown error") : text;
+  }
+  return QString();
+}
+
+void ProcessHelper::waitForEnd(int waitMs) {
+  int elapsed = 0;
+  for (;;) {
+    if (stopRequested_) return;
+    QMutexLocker lock(&processMutex_);
+    if (process_->state() == QProcess::NotRunning) return;
+    // Returns as soon as the child ends, and delivers its output meanwhile.
+    process_->waitForFinished(kWaitStepMs);
+    lock.unlock();
+    if (waitMs > 0) {
+      elapsed += kWaitStepMs;
+      if (elapsed >= waitMs) return;
+    }
+  }
+}
+
+void ProcessHelper::stop() {
+  stopRequested_ = true;
+  // A QProcess may only be touched from its own thread: there the request is carried out
+  // by the waiting run within one step, which then calls stop() itself.
+  if (QThread::currentThread() != thread()) return;
+  {
+    QMutexLocker lock(&processMutex_);
+    if (process_ && closeOnStop_) process_->close();
+  }
+  {
+    QMutexLocker lock(&outputMutex_);
+    if (outputFile_) {
+      outputFile_->close();
+      delete outputFile_;
+      outputFile_ = nullptr;
+    }
+  }
+  {
+    QMutexLocker lock(&commandMutex_);
+    command_.clear();
+  }
+  running_ = false;
+}
+
+void ProcessHelper::onProcessErrorOccurred(QProcess::ProcessError error) {
+  if (stopRequested_ || !catchOutput_) return;
+  QString command;
+  {
+    QMutexLocker lock(&commandMutex_);
+    command = command_;
+  }
+  VLOG_ERROR(kTag) << "Process error occurred. Command: " << command
+                   << ". Error: " << static_cast<int>(error);
+}
+
+void ProcessHelper::onProcessFinished(int, QProcess::ExitStatus) {}
+void ProcessHelper::onProcessStarted() {}
+void ProcessHelper::onProcessStateChanged(QProcess::ProcessState) {}
+
+void ProcessHelper::onProcessReadyReadStandardError() { forwardOutput(QProcess::StandardError); }
+void ProcessHelper::onProcessReadyReadStandardOutput() { forwardOutput(QProcess::StandardOutput); }
+
+void ProcessHelper::forwardOutput(QProcess::ProcessChannel channel) {
+  if (stopRequested_ || !catchOutput_) return;
+  QByteArray bytes;
+  {
+    QMutexLocker lock(&processMutex_);
+    if (!process_) return;
+    bytes = channel == QProcess::StandardOutput ? process_->readAllStandardOutput()
+                                                : process_->readAllStandardError();
+  }
+  if (bytes.isEmpty()) return;
+  const QString text = QString::fromUtf8(bytes);
+  if (!text.isEmpty()) logger::makeRawLogClient(logger::LogManager::instance()) << text;
+  {
+    QMutexLocker lock(&outputMutex_);
+    if (outputFile_ && outputFile_->isOpen()) outputFile_->write(bytes);
+  }
+  noOutput_ = false;
+}

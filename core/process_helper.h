@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+class QFile;
+
+// Runs one child process at a time and waits for it, optionally copying what it writes
+// to the log and to a file. stop() may come from another thread while run() waits.
+class ProcessHelper : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kAlreadyRunning = 80;
+  static constexpr int kFailedToStart = 81;
+  static constexpr int kStartTimeoutMs = 60000;
+  static constexpr int kWaitStepMs = 200;
+
+  explicit ProcessHelper(QObject* parent = nullptr);
+  ~ProcessHelper() override;
+
+  // 0 after a run, 80 while another run is under way, 81 when the program did not start.
+  // waitMs <= 0 waits until the child ends; a positive one is rounded up to 200 ms steps
+  // and a child still running then is left running. show false: the child writes to our
+  // own console and nothing is caught; true: what catchOutput does not take is discarded.
+  int run(int* exitCode, bool* finished, const QString& program, const QStringList& arguments,
+          const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
+          const QString& outputFile, const QProcessEnvironment& environment);
+  void stop();
+
+ private slots:
+  void onProcessErrorOccurred(QProcess::ProcessError error);
+  void onProcessFinished(int exitCode, QProcess::ExitStatus exitStatus);
+  void onProcessReadyReadStandardError();
+  void onProcessReadyReadStandardOutput();
+  void onProcessStarted();
+  void onProcessStateChanged(QProcess::ProcessState state);
+
+ private:
+  void openOutputFile(const QString& path);
+  // Returns the error text when the child could not be started.
+  QString startProcess(const QString& program, const QStringList& arguments,
+                       const QString& workingDirectory, bool show, bool catchOutput,
+                       const QProcessEnvironment& environment);
+  void waitForEnd(int waitMs);
+  void forwardOutput(QProcess::ProcessChannel channel);
+
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> running_{false};
+  std::atomic<bool> catchOutput_{false};
+  std::atomic<bool> noOutput_{true};
+  std::atomic<bool> closeOnStop_{true};
+  QProcess* process_ = nullptr;
+  // Recursive: the output slots run inside the waits that hold it.
+  QMutex processMutex_{QMutex::Recursive};
+  QFile* outputFile_ = nullptr;
+  QMutex outputMutex_;
+  QString command_;
+  QMutex commandMutex_;
+};

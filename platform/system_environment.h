@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// System-wide environment variables. They live in the file that new login sessions
+// read (/etc/environment, or the file named by VARKEL_SYSTEM_ENVIRONMENT_FILE),
+// reached through the registry path of the system environment key.
+namespace platform {
+
+constexpr unsigned kErrorFileNotFound = 2;
+constexpr unsigned kErrorInvalidParameter = 87;
+
+extern const char kSystemEnvironmentKeyPath[];
+
+enum class RegistryRootKey { None, ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
+
+// Exact names only: "HKEY_LOCAL_MACHINE" and "HKLM" match, "hklm" does not.
+RegistryRootKey parseRegistryRootKey(const QString& name);
+// Splits at the first backslash into a known root and a subkey that, when not
+// empty, ends with a backslash.
+bool splitRegistryPath(const QString& path, RegistryRootKey& root, QString& subkey);
+
+QString systemEnvironmentFilePath();
+
+// 0 and the value as written in the file (references not expanded); 2 when the
+// file has no such name, errno when it cannot be read. An empty name gives 0 and
+// an empty value.
+unsigned readRegistryString(const QString& valueName, QString& value);
+
+// Writes one variable into the file of the system environment key: every other
+// line stays as it was, the variable's line is replaced or appended, and the file
+// is replaced whole by a renamed temporary file. 87 for a path that does not
+// split, 2 for any other key, EINVAL for a name or value that the file's lines
+// cannot hold, else 0 or errno. The view is ignored here.
+unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value);
+
+}  // namespace platform

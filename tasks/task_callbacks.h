@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+class ITask;
+class IMacrodef;
+
+// The callbacks through which tasks reach the run; the driver implements them all.
+// Every one is handed out as a plain, non-owning pointer.
+
+class IConditionHandler {
+ public:
+  virtual ~IConditionHandler() = default;
+  // An empty condition is true; on failure the result is left as it was.
+  virtual int evaluateCondition(const QString& text, bool& result) = 0;
+  virtual int calculate(const QString& text, QString& result) = 0;
+};
+
+class INotifications {
+ public:
+  static constexpr int kMessage = 100;
+  static constexpr int kInterrupt = 200;
+  static constexpr int kInterruptWithError = 201;
+
+  virtual ~INotifications() = default;
+  virtual int sendMessage(int code, const QString& text) = 0;
+};
+
+class ITaskProjectPreprocessor {
+ public:
+  virtual ~ITaskProjectPreprocessor() = default;
+  virtual int prepareProjectTask(const QString& projectName, ITask* task) = 0;
+};
+
+// Receives the root tasks and macro definitions that the job reader built.
+class ITaskHolder {
+ public:
+  virtual ~ITaskHolder() = default;
+  virtual int addTask(ITask* task) = 0;
+  virtual int removeTask(ITask* task) = 0;
+  virtual int addMacrodef(IMacrodef* macrodef) = 0;
+  virtual int removeMacrodef(IMacrodef* macrodef) = 0;
+};
+
+// Macro definitions by name, compared without regard to case.
+class IMacrodefProvider {
+ public:
+  virtual ~IMacrodefProvider() = default;
+  virtual bool contains(const QString& name) = 0;
+  virtual IMacrodef* find(const QString& name) = 0;
+};

@@ -1,0 +1,114 @@
+#include "tasks/task_factory_impl.h"
+
+#include "core/properties_mgr.h"
+#include "intr/item_id_provider.h"
+#include "tasks/task.h"
+#include "tasks/task_callbacks.h"
+#include "tasks/task_exit.h"
+#include "tasks/task_foreach.h"
+#include "tasks/task_foreach_break.h"
+#include "tasks/task_foreach_continue.h"
+#include "tasks/task_load_properties.h"
+#include "tasks/task_macrodef.h"
+#include "tasks/task_setvar.h"
+#include "tasks/task_texts.h"
+
+#include <iterator>
+
+namespace {
+
+// What a new task may need wired in besides its id and parent.
+struct TaskContext {
+  std::uint64_t id;
+  const QString& elementName;
+  ITask* parent;
+  IMacrodef* macrodef;
+  IProjectsProvider* projects;
+  ITaskProjectPreprocessor* preprocessor;
+};
+
+template <typename T>
+ITask* createPlain(const TaskContext& c) {
+  return new T(c.id, c.parent);
+}
+
+ITask* createMacroCall(const TaskContext& c) {
+  auto* task = new TaskMacrodef(c.id, c.elementName, c.parent);
+  task->setMacrodef(c.macrodef);
+  task->setTaskProjectPreprocessor(c.preprocessor);
+  return task;
+}
+
+ITask* createForeach(const TaskContext& c) {
+  auto* task = new TaskForeach(c.id, c.parent);
+  task->setTaskProjectPreprocessor(c.preprocessor);
+  return task;
+}
+
+struct TaskKind {
+  unsigned int typeId;
+  bool needsProjects;
+  ITask* (*create)(const TaskContext&);
+};
+
+const TaskKind kTaskKinds[] = {
+    {TaskMacrodef::kType, false, &createMacroCall},
+    {TaskExit::kType, false, &createPlain<TaskExit>},
+    {TaskForeach::kType, false, &createForeach},
+    {TaskForeachBreak::kType, false, &createPlain<TaskForeachBreak>},
+    {TaskForeachContinue::kType, false, &createPlain<TaskForeachContinue>},
+    {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
+    {TaskSetvar::kType, false, &createPlain<TaskSetvar>},
+};
+
+const TaskKind* findKind(unsigned int typeId) {
+  for (const TaskKind& kind : kTaskKinds)
+    if (kind.typeId == typeId) return &kind;
+  return nullptr;
+}
+
+}  // namespace
+
+int TaskFactoryImpl::createTask(ITask* parent, unsigned int typeId, const QString& elementName,
+                                IPropertiesGetter* attributes, IProjectsProvider* projects,
+                                IMacrodefProvider* macrodefs, ITaskProjectPreprocessor* preprocessor, ITask** out) {
+  if (!attributes || !out) return 3;
+  const TaskKind* kind = findKind(typeId);
+  if (!kind) return 2;
+  if (kind->needsProjects && !projects) return 3;
+  IMacrodef* macrodef = nullptr;
+  if (typeId == TaskMacrodef::kType) {
+    if (!macrodefs) return 308;
+    macrodef = macrodefs->find(elementName);
+    if (!macrodef) return 309;
+  }
+  const std::uint64_t id = idProvider_ ? static_cast<std::uint64_t>(idProvider_->nextId()) : 0;
+  ITask* task = kind->create({id, elementName, parent, macrodef, projects, preprocessor});
+  applyCommonAttributes(attributes, task);
+  *out = task;
+  return 0;
+}
+
+void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask* task) {
+  if (!attributes || !task) return;
+  struct Common {
+    QLatin1String key;
+    void (ITask::*set)(const QString&);
+  };
+  static const Common kCommon[] = {
+      {task_texts::kComment, &ITask::setComment},     {task_texts::kCondition, &ITask::setCondition},
+      {task_texts::kDepends, &ITask::setDepends},     {task_texts::kFailOnError, &ITask::setFailOnError},
+      {task_texts::kResultVar, &ITask::setResultVar},
+  };
+  for (const Common& c : kCommon) {
+    QString value;
+    if (attributes->getString(c.key, value) == 0) (task->*c.set)(value.trimmed());
+  }
+  IPropertiesSetter* props = task->getPropertiesSetter();
+  props->copyFrom(attributes, true);
+  QString projectName;
+  if (attributes->getString(task_texts::kProjectName, projectName) == 0) {
+    props->remove(task_texts::kProjectName);
+    props->setString(task_texts::kProjectName, projectName);
+  }
+}

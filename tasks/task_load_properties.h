@@ -1,0 +1,20 @@
+#pragma once
+
+#include "tasks/task_common.h"
+
+// Loads a property file into the variables while the job runs.
+class TaskLoadProperties : public TaskCommon {
+ public:
+  static constexpr int kType = 150;
+
+  TaskLoadProperties(std::uint64_t id, ITask* parent);
+  ~TaskLoadProperties() override;
+
+  int getType() const override { return kType; }
+  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+            IConditionHandler* handler, INotifications* notifications) override;
+  void interrupt() override { markInterrupted(); }
+
+ private:
+  int load(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter);
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "tasks/task_common.h"
+
+#include <QMap>
+#include <QString>
+
+class IProject;
+class IProjectsProvider;
+
+// Name-value pairs that a build task turns into the environment of its processes.
+using TaskEnvironment = QMap<QString, QString>;
+
+// The base of the tasks that work on one named project of the project table.
+class TaskProject : public TaskCommon {
+ public:
+  using TaskCommon::TaskCommon;
+
+  bool isProjectTask() const override { return true; }
+
+  void setProjectsProvider(IProjectsProvider* provider) { projects_ = provider; }
+  IProjectsProvider* getProjectsProvider() const { return projects_; }
+  void setEnvironment(const TaskEnvironment& environment);
+  void getEnvironment(TaskEnvironment& out) const;
+
+  IProject* getProject(const QString& name) const;
+  QString getProjectName(IVariablesExpander* expander);
+  QString getOutput(IVariablesExpander* expander);
+  QString getOutSubdir(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter);
+  bool isOutSubdirRecursive(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter);
+  QString getFileSetOutSubdir(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter,
+                              const QString& fileSetId);
+  // Project names of the enclosing project tasks that depend on other projects,
+  // nearest first, joined by ",".
+  QString getParentProjectNames(IVariablesExpander* expander, IVariablesGetter* getter);
+  bool checkDependenceCondition(IVariablesExpander* expander, IConditionHandler* handler, const QString& subdir);
+
+ private:
+  IProjectsProvider* projects_ = nullptr;
+  TaskEnvironment environment_;
+};

@@ -1,0 +1,359 @@
+#include "tasks/task_runner.h"
+
+#include "core/logger.h"
+#include "core/config_keys.h"
+#include "core/properties_mgr.h"
+#include "core/text_helpers.h"
+#include "core/variables.h"
+#include "core/variables_expander.h"
+#include "project/iprojects_provider.h"
+#include "tasks/task.h"
+#include "tasks/task_callbacks.h"
+#include "tasks/task_common.h"
+#include "tasks/task_texts.h"
+
+namespace {
+
+QString propertyText(ITask* task, const QString& key) {
+  QString value;
+  IPropertiesGetter* props = task ? task->getProperties() : nullptr;
+  if (!props || props->getString(key, value) != 0) return QString();
+  return value;
+}
+
+const char* yesNo(bool value) { return value ? "yes" : "no"; }
+const char* trueFalse(bool value) { return value ? "true" : "false"; }
+
+// The project names of one project task, as the runner reports them.
+struct ProjectNames {
+  QString original;  // "projectName", trimmed
+  QString project;   // the same, expanded and trimmed
+  QString current;   // "currentProjectName", trimmed
+};
+
+ProjectNames projectNamesOf(ITask* task, IVariablesExpander* expander) {
+  ProjectNames names;
+  names.original = propertyText(task, task_texts::kProjectName).trimmed();
+  names.project = expandedTrimmed(expander, names.original);
+  names.current = propertyText(task, task_texts::kCurrentProjectName).trimmed();
+  return names;
+}
+
+// Kept out of line: startTask recurses once per level of the tree and of macro calls.
+Q_NEVER_INLINE int prepareProjectTask(const QString& logTag, ITask* task, const ProjectNames& names,
+                                      ITaskProjectPreprocessor* preprocessor) {
+  const QString name = task->getName();
+  const std::uint64_t id = task->getId();
+  if (names.project.isEmpty()) {
+    VLOG_ERROR(logTag) << "Project name is not defined! Original project name: '" << names.original
+                       << "'. Current project name: '" << names.current << "'. Task name: '" << name
+                       << "'. Task ID: " << id << ". ";
+    return 314;
+  }
+  if (task->isPrepared() && names.project.compare(names.current, Qt::CaseInsensitive) == 0) return 0;
+  VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, logTag)
+      << "Try to prepare the project task. Project name: '" << names.project << "'. Original project name: '"
+      << names.original << "'. Current project name: '" << names.current << "'. Task name: '" << name
+      << "'. Task ID: " << id << ". ";
+  if (!preprocessor) {
+    VLOG_WARNING(logTag) << "'Task Project Preprocessor' is not defined! Project name: '" << names.project
+                         << "'. Task name: '" << name << "'. Task ID: " << id << ". ";
+    return 0;
+  }
+  const int code = preprocessor->prepareProjectTask(names.project, task);
+  if (code != 0) {
+    VLOG_ERROR(logTag) << "Failed to prepare project task. Error: " << code << ". Project name: '"
+                       << names.project << "'. Original project name: '" << names.original
+                       << "'. Current project name: '" << names.current << "'. Task name: '" << name
+                       << "'. Task ID: " << id << ". ";
+    return code;
+  }
+  VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, logTag)
+      << "Project task was prepared to process. Project name: '" << names.project << "'. Task name: '" << name
+      << "'. Task ID: " << id << ". ";
+  return 0;
+}
+
+Q_NEVER_INLINE void logTaskDetails(const QString& logTag, ITask* task, IVariablesExpander* expander,
+                                   IVariablesGetter* getter) {
+  const QLatin1String line("\r\n    ");
+  QString text = QStringLiteral("Try to start task:");
+  auto add = [&](const QString& s) { text += line + s; };
+  auto quoted = [](const QString& s) { return QLatin1Char('\'') + s + QLatin1Char('\''); };
+
+  const bool projectTask = task->isProjectTask();
+  add(QStringLiteral("ID: ") + QString::number(task->getId()));
+  add(QStringLiteral("Name: ") + quoted(task->getName()));
+  add(QStringLiteral("Comment: ") + quoted(expandedTrimmed(expander, task->getComment())));
+  add(QStringLiteral("Condition: ") + quoted(expandedTrimmed(expander, task->getCondition())));
+  add(QStringLiteral("Result variable: ") + quoted(expandedTrimmed(expander, task->getResultVar())));
+  add(QStringLiteral("Fail on error: ") + expandedTrimmed(expander, task->getFailOnError()));
+  add(QStringLiteral("Is project task: ") + QLatin1String(yesNo(projectTask)));
+  if (projectTask) {
+    const ProjectNames names = projectNamesOf(task, expander);
+    add(QStringLiteral("Project name: ") + quoted(names.project));
+    add(QStringLiteral("Original project name: ") + quoted(names.original));
+    add(QStringLiteral("Current project name: ") + quoted(names.current));
+    add(QStringLiteral("Attached to a project: ") + QLatin1String(trueFalse(task->isAttachedToProject())));
+    add(QStringLiteral("Is depends from other projects: ") +
+        QLatin1String(trueFalse(task->isDependsFromOtherProjects(expander, getter))));
+    add(QStringLiteral("Output directory: ") + quoted(getTaskOutput(task, expander)));
+    add(QStringLiteral("Prefer output subdirectory: ") +
+        quoted(getPreferOutSubDir(task, names.project, expander, getter)));
+    add(QStringLiteral("Is set prefer output subdirectory recursively: ") +
+        QString::number(isPreferOutSubDirRecursively(task, names.project, expander, getter) ? 1 : 0));
+    add(QStringLiteral("Is prepared: ") + QString::number(task->isPrepared() ? 1 : 0));
+  }
+  add(QStringLiteral("Is container: ") + QLatin1String(yesNo(task->isContainer())));
+  if (const int n = task->getChildCount()) add(QStringLiteral("Number of child tasks: ") + QString::number(n));
+  if (IPropertiesGetter* props = task->getProperties(); props && props->count() > 0) {
+    add(QStringLiteral("Properties: "));
+    for (int i = 0; i < props->count(); ++i) {
+      QString name;
+      QString value;
+      std::uint32_t type = 0;
+      if (props->getPropertyByIndex(i, name, type) != 0 || props->getString(name, value) != 0) continue;
+      text += QLatin1String("\r\n        ") + name + QLatin1Char('=') + quoted(value);
+    }
+  }
+  if (ITask* parent = task->getParent()) {
+    add(QStringLiteral("Parent task name: ") + quoted(parent->getName()));
+    add(QStringLiteral("Parent task ID: ") + QString::number(parent->getId()));
+  }
+  add(QStringLiteral("File: ") + quoted(task->getFile()));
+  text += QLatin1String("\r\n");
+  VLOG_INFO(logTag) << text;
+}
+
+}  // namespace
+
+int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
+              IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
+              ITaskProjectPreprocessor* preprocessor) {
+  if (!task) return 3;
+  if (task->isInterrupted()) return 30;
+  if (isInterruptTasks(getter)) return 0;
+
+  if (task->isProjectTask() && task->isAttachedToProject()) {
+    const int code = prepareProjectTask(logTag, task, projectNamesOf(task, expander), preprocessor);
+    if (code != 0) return code;
+  }
+
+  // The expanded common texts serve the details block only: skip them when it is off.
+  if (logger::LogManager::enabledFor(logger::LogInfo, logger::FilterTaskDetails))
+    logTaskDetails(logTag, task, expander, getter);
+
+  if (handler) {
+    bool result = true;
+    const int code = task->checkCondition(expander, handler, result);
+    if (code != 0) return code;
+    if (!result) return 0;
+  }
+
+  int lastCode = task->preStart(expander, getter, setter, handler, notifications);
+  if (lastCode != 0) {
+    VLOG_ERROR(logTag) << "Failed to 'preStart' task. Error: " << lastCode << ". Task ID: " << task->getId();
+    if (isInterruptTasksOnError(getter)) return lastCode;
+  }
+
+  if (!task->isContainer()) {
+    for (int index = 0; index < task->getChildCount(); ++index) {
+      if (isInterruptTasks(getter)) break;
+      ITask* child = nullptr;
+      lastCode = task->getChild(index, &child);
+      if (lastCode != 0) {
+        VLOG_ERROR(logTag) << "Failed to get child task object by index. Error: " << lastCode
+                           << ". Index: " << index << ". Task ID: " << task->getId();
+        break;
+      }
+      lastCode = startTask(logTag, child, expander, getter, setter, handler, notifications, preprocessor);
+      if (lastCode != 0) {
+        VLOG_ERROR(logTag) << "Failed to start child task! Error: " << lastCode << ". Child task name: '"
+                           << child->getName() << "'. Child task ID: " << child->getId()
+                           << ". Task ID: " << task->getId();
+        if (isInterruptTasksOnError(getter)) break;
+      }
+    }
+  }
+
+  if (isInterruptTasks(getter)) {
+    VLOG_WARNING(logTag) << "Processing of tasks was interrupted! Task name: '" << task->getName()
+                         << "'. Task ID: " << task->getId() << ". ";
+    return lastCode;
+  }
+  if (lastCode != 0) {
+    const bool stopOnError = isInterruptTasksOnError(getter);
+    VLOG_ERROR(logTag) << "Failed to process child tasks! Error: " << lastCode
+                       << ". Stop tasks on error: " << (stopOnError ? 1 : 0) << ". Task name: '"
+                       << task->getName() << "'. Task ID: " << task->getId() << ". ";
+    if (stopOnError) return lastCode;
+  }
+  return task->start(expander, getter, setter, handler, notifications);
+}
+
+bool hasProjectTask(ITask* task, const QString& projectName) {
+  if (!task) return false;
+  const int count = task->getChildCount();
+  for (int i = 0; i < count; ++i) {
+    ITask* child = nullptr;
+    if (task->getChild(i, &child) != 0 || !child->isProjectTask()) continue;
+    QString name = getTaskCurrentProjectName(child);
+    if (name.isEmpty()) name = getTaskRawProjectName(child);
+    if (name.compare(projectName, Qt::CaseInsensitive) == 0) return true;
+  }
+  for (int i = 0; i < count; ++i) {
+    ITask* child = nullptr;
+    if (task->getChild(i, &child) == 0 && hasProjectTask(child, projectName)) return true;
+  }
+  return false;
+}
+
+ITask* getRootTask(ITask* task) {
+  while (task && task->getParent()) task = task->getParent();
+  return task;
+}
+
+void setPreparedRecursively(ITask* task, bool prepared) {
+  if (!task) return;
+  task->setPrepared(prepared);
+  for (int i = 0; i < task->getChildCount(); ++i) {
+    ITask* child = nullptr;
+    if (task->getChild(i, &child) == 0) setPreparedRecursively(child, prepared);
+  }
+}
+
+IProject* getProjectByName(IProjectsProvider* provider, const QString& name) {
+  return provider ? provider->getProject(name) : nullptr;
+}
+
+QString getTaskProjectName(ITask* task, IVariablesExpander* expander) {
+  if (!task || !task->isProjectTask()) return QString();
+  return expandedTrimmed(expander, propertyText(task, task_texts::kProjectName));
+}
+
+QString getTaskCurrentProjectName(ITask* task) {
+  if (!task || !task->isProjectTask()) return QString();
+  return propertyText(task, task_texts::kCurrentProjectName).trimmed();
+}
+
+QString getTaskRawProjectName(ITask* task) {
+  if (!task || !task->isProjectTask()) return QString();
+  return propertyText(task, task_texts::kProjectName).trimmed();
+}
+
+QString getTaskOutput(ITask* task, IVariablesExpander* expander) {
+  if (!task) return QString();
+  return expandedTrimmed(expander, propertyText(task, task_texts::kOutput));
+}
+
+QString getPreferOutSubDir(ITask* task, const QString& projectName, IVariablesExpander* expander,
+                           IVariablesGetter* getter) {
+  if (!task || !getter || projectName.isEmpty()) return QString();
+  QString variable = preferOutSubdirKey(projectName);
+  expandVariables(expander, variable);
+  QString value;
+  if (getter->get(variable, value) == 0) {
+    VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, task->getName())
+        << "Output subdirectory was found using variables. Variable: '" << variable << "'. Subdirectory: '"
+        << value << "'. Task ID: " << task->getId();
+    return value;
+  }
+  IPropertiesGetter* props = task->getProperties();
+  if (!props || props->getString(task_texts::kPreferOutSubDir, value) != 0) return QString();
+  VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, task->getName())
+      << "Output subdirectory was found using task properties. Property name: 'preferOutSubDir'. Subdirectory: '"
+      << value << "'. Task ID: " << task->getId();
+  return value;
+}
+
+bool isPreferOutSubDirRecursively(ITask* task, const QString& projectName, IVariablesExpander* expander,
+                                  IVariablesGetter* getter) {
+  if (!task) return true;
+  if (!expander || !getter) return false;
+  if (projectName.isEmpty()) return true;
+  QString variable = projectName + QLatin1String(".prefer.out.subdir.recursively");
+  expandVariables(expander, variable);
+  QString value;
+  if (getter->get(variable, value) != 0) return false;
+  value = value.trimmed();
+  VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, task->getName())
+      << "Variable 'set output subdirectory recursively' was found. Variable: '" << variable
+      << "'. Recursively: '" << value << "'. Task ID: " << task->getId();
+  return isTrue(value);
+}
+
+QString getFileSetOutSubDir(ITask* task, const QString& projectName, IVariablesExpander* expander,
+                            IVariablesGetter* getter, const QString& fileSetId) {
+  if (!task || !getter || projectName.isEmpty()) return QString();
+  QString variable = filesetPreferOutSubdirKey(projectName, fileSetId);
+  expandVariables(expander, variable);
+  QString value;
+  if (getter->get(variable, value) != 0) return QString();
+  VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, task->getName())
+      << "Output subdirectory for file set was found using variables. File set ID: '" << fileSetId
+      << "'. Variable: '" << variable << "'. Subdirectory: '" << value << "'. Task ID: " << task->getId();
+  return value;
+}
+
+namespace {
+
+// Whether a dependence on the child holds: it does unless its condition evaluates to false.
+bool dependenceHolds(ITask* child, const QString& rawCondition, IVariablesExpander* expander,
+                     IConditionHandler* handler) {
+  if (!handler || rawCondition.isEmpty()) return true;
+  const QString condition = expandedTrimmed(expander, rawCondition);
+  if (condition.isEmpty()) return true;
+  bool result = true;
+  const int code = handler->evaluateCondition(condition, result);
+  const QString tail = QLatin1String("\n    Condition template: '") + rawCondition +
+                       QLatin1String("'.\n    Condition: '") + condition + QLatin1String("'. \n    Task ID: ");
+  if (code != 0) {
+    VLOG_ERROR(child->getName()) << "Failed to calculate the condition for the dependence.\n    Error: " << code
+                                 << "." << tail << child->getId();
+    return true;
+  }
+  VLOG_CAT(logger::LogInfo, logger::FilterTaskDetails, child->getName())
+      << (result ? "Condition was calculated successfully. Condition is true. "
+                 : "Condition was calculated successfully. Condition is false.")
+      << tail << child->getId();
+  return result;
+}
+
+}  // namespace
+
+bool updateDependentOutputSubDirs(ITask* task, const QString& projectName, IProjectsProvider* provider,
+                                  IVariablesExpander* expander, IConditionHandler* handler,
+                                  const QString& subdir) {
+  if (!task || projectName.isEmpty() || !provider || !expander || !task->isProjectTask() ||
+      task->getChildCount() == 0)
+    return false;
+  IProject* project = getProjectByName(provider, projectName);
+  if (!project) return false;
+
+  bool changed = false;
+  for (int i = 0; i < task->getChildCount(); ++i) {
+    ITask* child = nullptr;
+    if (task->getChild(i, &child) != 0) break;
+    const QString childProject = getTaskProjectName(child, expander);
+    if (child->isProjectTask() && !childProject.isEmpty()) {
+      const int entries = project->getChildProjectCount();
+      for (int e = 0; e < entries; ++e) {
+        ChildProject entry;
+        if (project->getChildProjectAt(e, entry) != 0) continue;
+        if (entry.name.compare(childProject, Qt::CaseInsensitive) != 0) continue;
+        if (!dependenceHolds(child, entry.condition, expander, handler)) continue;
+        IPropertiesSetter* props = child->getPropertiesSetter();
+        if (props && props->setString(task_texts::kPreferOutSubDir, subdir) == 0) {
+          changed = true;
+          VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, child->getName())
+              << "Output subdirectory was changed. Output subdirectory: '" << subdir << "'. Project name: '"
+              << entry.name << "'. Task name: '" << child->getName() << "'. Task ID: " << child->getId();
+        }
+      }
+    }
+    if (child->getChildCount() > 0 &&
+        updateDependentOutputSubDirs(child, childProject, provider, expander, handler, subdir))
+      changed = true;
+  }
+  return changed;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLatin1String>
+
+// The task engine's own names: task names (also log tags), property keys and the
+// loop messages. Shared by the task classes, the runner and the factory.
+namespace task_texts {
+
+// Task names.
+inline const QLatin1String kForeach("Foreach");
+inline const QLatin1String kForeachBreak("ForeachBreak");
+inline const QLatin1String kForeachContinue("ForeachContinue");
+inline const QLatin1String kExit("Exit");
+inline const QLatin1String kSetVar("SetVar");
+inline const QLatin1String kLoadProperties("LoadProperties");
+// The log tag of a macro call and of the runner inside it.
+inline const QLatin1String kMacrodef("Macrodef");
+
+// Property keys of project tasks.
+inline const QLatin1String kProjectName("projectName");
+inline const QLatin1String kCurrentProjectName("currentProjectName");
+inline const QLatin1String kOutput("output");
+inline const QLatin1String kPreferOutSubDir("preferOutSubDir");
+
+// Common attributes.
+inline const QLatin1String kComment("comment");
+inline const QLatin1String kCondition("condition");
+inline const QLatin1String kDepends("depends");
+inline const QLatin1String kFailOnError("failonerror");
+inline const QLatin1String kResultVar("resultvar");
+
+// Loop, exit and variable task attributes.
+inline const QLatin1String kItem("item");
+inline const QLatin1String kIn("in");
+inline const QLatin1String kError("error");
+inline const QLatin1String kMessage("message");
+inline const QLatin1String kVarName("varName");
+inline const QLatin1String kVarValue("varValue");
+inline const QLatin1String kAsExpression("asExpression");
+inline const QLatin1String kFile("file");
+inline const QLatin1String kReplace("replace");
+inline const QLatin1String kVarPrefix("varprefix");
+
+// The messages that break and continue send to their loop.
+inline const QLatin1String kBreakMessage("{ADC65AE6-8277-4019-9AB6-429CB0AC5C37}");
+inline const QLatin1String kContinueMessage("{5B0C5C31-0728-402A-8CA2-C2E19CDA14A1}");
+
+}  // namespace task_texts

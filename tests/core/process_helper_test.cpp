@@ -1,0 +1,302 @@
+#include "core/process_helper.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+using testing_support::ScopedLogCapture;
+
+namespace {
+
+struct Outcome {
+  int code = -1;
+  int exitCode = -1;
+  bool finished = false;
+  qint64 elapsedMs = 0;
+};
+
+struct Options {
+  int waitMs = -1;
+  bool show = true;
+  bool catchOutput = false;
+  QString outputFile;
+  QString workingDirectory;
+  QProcessEnvironment environment;
+};
+
+Outcome runProgram(ProcessHelper& helper, const QString& program, const QStringList& args,
+                   const Options& o = Options()) {
+  Outcome out;
+  QElapsedTimer timer;
+  timer.start();
+  out.code = helper.run(&out.exitCode, &out.finished, program, args, o.workingDirectory, o.waitMs,
+                        o.show, o.catchOutput, o.outputFile, o.environment);
+  out.elapsedMs = timer.elapsed();
+  return out;
+}
+
+Outcome runShell(ProcessHelper& helper, const QString& script, const Options& o = Options()) {
+  return runProgram(helper, "/bin/sh", {"-c", script}, o);
+}
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The state letter of /proc/<pid>/stat: R or S while alive, Z once ended, empty when gone.
+QString processState(const QString& pid) {
+  QFile f("/proc/" + pid.trimmed() + "/stat");
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  const QString stat = QString::fromLatin1(f.readAll());
+  return stat.mid(stat.lastIndexOf(')') + 2, 1);
+}
+
+class CallbackAppender : public logger::ILogAppender {
+ public:
+  explicit CallbackAppender(std::function<void(const QString&)> onRaw) : onRaw_(std::move(onRaw)) {}
+  void writeRaw(const QString& text) override { onRaw_(text); }
+  void write(const logger::LogEntry&) override {}
+
+ private:
+  std::function<void(const QString&)> onRaw_;
+};
+
+TEST(ProcessHelperTest, ReportsTheChildsExitCodeRunAfterRun) {
+  ProcessHelper helper;
+  const struct {
+    const char* script;
+    int waitMs;
+    int exitCode;
+  } cases[] = {
+      {"exit 0", -1, 0},
+      {"exit 3", -1, 3},
+      {"exit 255", 0, 255},
+      {"sleep 0.3; exit 7", 5000, 7},
+  };
+  for (const auto& c : cases) {
+    Options o;
+    o.waitMs = c.waitMs;
+    const Outcome r = runShell(helper, c.script, o);
+    EXPECT_EQ(0, r.code) << c.script;
+    EXPECT_TRUE(r.finished) << c.script;
+    EXPECT_EQ(c.exitCode, r.exitCode) << c.script;
+  }
+}
+
+TEST(ProcessHelperTest, EndOfAChildIsSeenAtOnce) {
+  ProcessHelper helper;
+  const Outcome r = runProgram(helper, "/bin/true", {});
+  EXPECT_TRUE(r.finished);
+  EXPECT_LT(r.elapsedMs, 150);
+}
+
+TEST(ProcessHelperTest, ProgramThatCannotStartIsAFailure) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  for (const bool catchOutput : {false, true}) {
+    ScopedLogCapture capture;
+    ProcessHelper helper;
+    Options o;
+    o.catchOutput = catchOutput;
+    o.outputFile = tmp.filePath("out.txt");
+    const Outcome r = runProgram(helper, "/no/such/program", {"a"}, o);
+    EXPECT_EQ(ProcessHelper::kFailedToStart, r.code);
+    EXPECT_FALSE(r.finished);
+    EXPECT_EQ(0, r.exitCode);
+    EXPECT_FALSE(QFile::exists(o.outputFile));
+    const QStringList texts = capture.log().texts();
+    const QString prefix = "Failed to start process. Command: /no/such/program. Error: ";
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_TRUE(texts.last().startsWith(prefix)) << texts.last().toStdString();
+    EXPECT_GT(texts.last().size(), prefix.size());
+    EXPECT_EQ(logger::LogError, capture.log().entries.back().level);
+    EXPECT_EQ(catchOutput, capture.log().contains(
+                               "Process error occurred. Command: /no/such/program. Error: 0"));
+
+    // The runner is free again.
+    EXPECT_EQ(0, runShell(helper, "exit 0").code);
+  }
+}
+
+TEST(ProcessHelperTest, ChildThatOutlivesAPositiveWaitKeepsRunning) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  const QString pidFile = tmp.filePath("pid");
+  QString pid;
+  {
+    ScopedLogCapture capture;
+    ProcessHelper helper;
+    Options o;
+    o.waitMs = 500;
+    const Outcome r = runShell(helper, "echo $$ > '" + pidFile + "'; exec sleep 30", o);
+    EXPECT_EQ(0, r.code);
+    EXPECT_FALSE(r.finished);
+    EXPECT_EQ(0, r.exitCode);
+    EXPECT_GE(r.elapsedMs, 3 * ProcessHelper::kWaitStepMs);
+    EXPECT_LT(r.elapsedMs, 5000);
+    pid = QString::fromLatin1(readFile(pidFile)).trimmed();
+    ASSERT_FALSE(pid.isEmpty());
+    const QString state = processState(pid);
+    EXPECT_TRUE(state == "S" || state == "R") << state.toStdString();
+
+    // The one process object cannot take a second child; the old one is not reported.
+    const Outcome second = runShell(helper, "exit 4");
+    EXPECT_EQ(ProcessHelper::kFailedToStart, second.code);
+    EXPECT_FALSE(second.finished);
+    EXPECT_TRUE(capture.log().contains(
+        "Failed to start process. Command: /bin/sh. Error: Process is already running"));
+  }
+  // The runner's end ends the child and reaps it.
+  EXPECT_EQ(QString(), processState(pid));
+}
+
+TEST(ProcessHelperTest, SecondRunWhileOneIsUnderWayGives80AndStopEndsTheWait) {
+  ScopedLogCapture capture;
+  ProcessHelper helper;
+  int secondCode = -1;
+  std::thread other;
+  // Runs on the first output of the child, i.e. while the first run waits.
+  capture.manager()->addAppender(new CallbackAppender([&](const QString&) {
+    if (other.joinable()) return;
+    other = std::thread([&] {
+      int exitCode = -1;
+      bool finished = false;
+      secondCode = helper.run(&exitCode, &finished, "/bin/echo", {}, QString(), -1, true, false,
+                              QString(), QProcessEnvironment());
+      helper.stop();
+    });
+  }));
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  const QString pidFile = tmp.filePath("pid");
+  Options o;
+  o.catchOutput = true;
+  const Outcome r = runShell(helper, "echo $$ > '" + pidFile + "'; echo go; exec sleep 30", o);
+  ASSERT_TRUE(other.joinable());
+  other.join();
+  EXPECT_EQ(0, r.code);
+  EXPECT_FALSE(r.finished);  // still running when the wait was left
+  EXPECT_LT(r.elapsedMs, 5000);
+  // With an unlimited wait the stop ends the child.
+  EXPECT_EQ(QString(), processState(QString::fromLatin1(readFile(pidFile))));
+  EXPECT_EQ(ProcessHelper::kAlreadyRunning, secondCode);
+  EXPECT_TRUE(capture.log().contains("Process already started. /bin/echo"));
+}
+
+TEST(ProcessHelperTest, CaughtOutputGoesToTheLogRawAndToTheFile) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  ScopedLogCapture capture(logger::LogOff);  // raw output ignores the level
+  ProcessHelper helper;
+  Options o;
+  o.catchOutput = true;
+  o.outputFile = tmp.filePath("new/deeper/out.txt");
+  const Outcome r = runShell(helper, "printf 'one\\n'; printf 'two\\n' >&2; printf '\\377'", o);
+  EXPECT_EQ(0, r.code);
+  const QByteArray file = readFile(o.outputFile);
+  EXPECT_TRUE(file.contains("one\n")) << file.toStdString();
+  EXPECT_TRUE(file.contains("two\n"));
+  EXPECT_TRUE(file.contains('\xff'));  // bytes as written, not re-encoded
+  EXPECT_EQ(9, file.size());
+  const QString raw = capture.log().raw.join(QString());
+  EXPECT_TRUE(raw.contains("one\n")) << raw.toStdString();
+  EXPECT_TRUE(raw.contains("two\n"));
+  EXPECT_TRUE(capture.log().entries.empty());
+}
+
+TEST(ProcessHelperTest, OutputFileIsReplacedOrRemovedByWhatTheChildWrites) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  const QString path = tmp.filePath("out.txt");
+  const struct {
+    const char* name;
+    const char* script;
+    bool show;
+    bool catchOutput;
+    bool existingFile;
+    const char* fileAfter;  // null: no file
+    bool logged;
+  } cases[] = {
+      {"read-only file replaced", "printf new", true, true, true, "new", true},
+      {"silent child leaves no file", "true", true, true, false, nullptr, false},
+      {"silent child removes an old file", "true", true, true, true, nullptr, false},
+      {"not caught: no file made", "printf lost", true, false, false, nullptr, false},
+      {"not caught: old file kept", "printf lost", true, false, true, "old", false},
+      {"forwarded: nothing caught", "printf 'forwarded child output\\n'", false, true, false, nullptr,
+       false},
+      {"not caught: a flood is discarded", "head -c 4000000 /dev/zero", true, false, false, nullptr,
+       false},
+  };
+  for (const auto& c : cases) {
+    QFile::remove(path);
+    if (c.existingFile) {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write("old");
+      f.close();
+      ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    }
+    ScopedLogCapture capture;
+    ProcessHelper helper;
+    Options o;
+    o.show = c.show;
+    o.catchOutput = c.catchOutput;
+    o.outputFile = path;
+    const Outcome r = runShell(helper, c.script, o);
+    EXPECT_EQ(0, r.code) << c.name;
+    EXPECT_TRUE(r.finished) << c.name;
+    if (c.fileAfter) {
+      EXPECT_EQ(QByteArray(c.fileAfter), readFile(path)) << c.name;
+    } else {
+      EXPECT_FALSE(QFile::exists(path)) << c.name;
+    }
+    EXPECT_EQ(c.logged, !capture.log().raw.isEmpty()) << c.name;
+    EXPECT_TRUE(capture.log().entries.empty()) << c.name;
+  }
+}
+
+TEST(ProcessHelperTest, WorkingDirectoryAndEnvironment) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  const QString here = QDir::currentPath();
+  const QString dir = QDir(tmp.path()).canonicalPath();
+  QProcessEnvironment own;
+  own.insert("VARKEL_PH_TEST", "given");
+  const struct {
+    const char* name;
+    QString workingDirectory;
+    QProcessEnvironment environment;
+    QString expected;
+  } cases[] = {
+      {"existing directory", dir, QProcessEnvironment(), dir + " inherited"},
+      {"existing directory, backslashes", QString(dir).replace('/', '\\'), QProcessEnvironment(),
+       dir + " inherited"},
+      {"missing directory ignored", dir + "/missing", QProcessEnvironment(), here + " inherited"},
+      {"given environment", QString(), own, here + " given"},
+      {"empty environment inherits again", QString(), QProcessEnvironment(), here + " inherited"},
+  };
+  qputenv("VARKEL_PH_TEST", "inherited");
+  ProcessHelper helper;  // one runner: settings of a run must not stick to the next
+  for (const auto& c : cases) {
+    ScopedLogCapture capture;
+    Options o;
+    o.catchOutput = true;
+    o.workingDirectory = c.workingDirectory;
+    o.environment = c.environment;
+    const Outcome r = runShell(helper, "printf '%s %s' \"$(pwd -P)\" \"$VARKEL_PH_TEST\"", o);
+    EXPECT_EQ(0, r.code) << c.name;
+    EXPECT_EQ(c.expected, capture.log().raw.join(QString())) << c.name;
+    EXPECT_TRUE(capture.log().entries.empty()) << c.name;
+  }
+  qunsetenv("VARKEL_PH_TEST");
+}
+
+}  // namespace
