@@ -123,6 +123,9 @@ QString ProcessHelper::startProcess(const QString& program, const QStringList& a
     const QString text = process_->errorString();
     return text.isEmpty() ? QStringLiteral("Unknown error") : text;
   }
+  // Nothing is ever written to the child: an end of input lets one that reads it finish
+  // instead of waiting for ever.
+  process_->closeWriteChannel();
   return QString();
 }
 

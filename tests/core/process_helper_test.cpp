@@ -98,6 +98,14 @@ TEST(ProcessHelperTest, EndOfAChildIsSeenAtOnce) {
   EXPECT_LT(r.elapsedMs, 150);
 }
 
+TEST(ProcessHelperTest, ChildThatReadsItsInputSeesItsEndInsteadOfWaiting) {
+  ProcessHelper helper;
+  const Outcome r = runShell(helper, "cat; read line; exit 4");
+  EXPECT_TRUE(r.finished);
+  EXPECT_EQ(4, r.exitCode);
+  EXPECT_LT(r.elapsedMs, 2000);
+}
+
 TEST(ProcessHelperTest, ProgramThatCannotStartIsAFailure) {
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
