@@ -20,6 +20,16 @@ XmlTaskForeach::XmlTaskForeach() : XmlTaskContainer(QStringLiteral("foreach")) {
 unsigned int XmlTaskForeach::taskType() const { return TaskForeach::kType; }
 
 int XmlTaskForeach::parse(QXmlStreamReader& reader) {
+  static thread_local int depth = 0;
+  struct DepthGuard {
+    DepthGuard() { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard;
+  if (depth > kMaxNesting) {
+    VLOG_ERROR(kTag) << "Loops are nested too deeply (limit " << kMaxNesting << "). File: '" << xmlFile()
+                     << "'. Line: " << reader.lineNumber();
+    return kNestedTooDeeply;
+  }
   parseCommonAttributes(reader);
   readAttributeIntoProperty(reader, task_texts::kItem, task_texts::kItem);
   readAttributeIntoProperty(reader, task_texts::kIn, task_texts::kIn);

@@ -8,6 +8,9 @@ class IXmlTaskParserFactory;
 class XmlTaskForeach : public XmlTaskContainer {
  public:
   static constexpr int kNoParserFactory = 307;
+  // Each nested loop costs stack while reading and again while running.
+  static constexpr int kMaxNesting = 256;
+  static constexpr int kNestedTooDeeply = 504;
 
   XmlTaskForeach();
 

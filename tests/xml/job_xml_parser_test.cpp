@@ -217,6 +217,29 @@ TEST_F(JobXmlParserTest, CutOffJobFileFails) {
   EXPECT_EQ(rootSetvars(), (std::vector<std::string>{"a=1"}));
 }
 
+// Loops nest in the reader and again in the runner: a bound instead of a stack overflow.
+TEST_F(JobXmlParserTest, LoopsNestedTooDeeplyFail) {
+  ScopedLogCapture capture;
+  auto nested = [](int levels) {
+    QByteArray open, close;
+    for (int i = 0; i < levels; ++i) {
+      open += "<foreach item='i' in='x'>\n";
+      close += "</foreach>";
+    }
+    return "<project><tasks>" + open + "<setvar name='deep' value='yes'/>" + close + "</tasks></project>";
+  };
+  ASSERT_EQ(parse(write(nested(256))), 0);
+  ASSERT_EQ(driver_.tasks.size(), 1u);
+  globals_.set("interrupt.tasks", "false");
+  EXPECT_EQ(run(driver_.tasks[0].get()), 0);
+  EXPECT_EQ(global("deep"), "yes");
+
+  driver_.tasks.clear();
+  const QString path = write(nested(10000), "deep.xml");
+  EXPECT_EQ(parse(path), 504);
+  EXPECT_TRUE(capture.log().contains("Loops are nested too deeply (limit 256). File: '" + path + "'. Line: 257"));
+}
+
 TEST_F(JobXmlParserTest, Failures) {
   struct Case {
     const char* name;
