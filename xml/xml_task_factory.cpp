@@ -1,6 +1,7 @@
 #include "xml/xml_task_factory.h"
 
 #include "tasks/task_callbacks.h"
+#include "xml/xml_task_exec.h"
 #include "xml/xml_task_foreach.h"
 #include "xml/xml_task_macrodef.h"
 #include "xml/xml_task_plain.h"
@@ -21,7 +22,12 @@ struct ElementKind {
 // Elements whose task classes do not exist yet have no row and fail as unknown.
 const ElementKind kElements[] = {
     {"setvar", &make<XmlTaskSetvar>},
+    {"exec", &make<XmlTaskExec>},
+    {"system", &make<XmlTaskSystem>},
     {"exit", &make<XmlTaskExit>},
+    {"expandsysvar", &make<XmlTaskExpandSysVar>},
+    {"getsysvar", &make<XmlTaskGetSysVar>},
+    {"setsysvar", &make<XmlTaskSetSysVar>},
     {"foreach", &make<XmlTaskForeach>},
     {"break", &make<XmlTaskForeachBreak>},
     {"continue", &make<XmlTaskForeachContinue>},

@@ -1,10 +1,14 @@
 #include "xml/xml_task_plain.h"
 
 #include "tasks/task_exit.h"
+#include "tasks/task_expand_sys_var.h"
 #include "tasks/task_foreach_break.h"
 #include "tasks/task_foreach_continue.h"
+#include "tasks/task_get_sys_var.h"
 #include "tasks/task_load_properties.h"
+#include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
+#include "tasks/task_system.h"
 
 namespace {
 
@@ -13,6 +17,10 @@ const XmlAttributeKey kLoadPropertiesAttributes[] = {
     {"file", "file"}, {"replace", "replace"}, {"varprefix", "varprefix"}};
 const XmlAttributeKey kSetvarAttributes[] = {
     {"name", "varName"}, {"value", "varValue"}, {"asexpression", "asExpression"}};
+const XmlAttributeKey kSystemAttributes[] = {{"cmd", "cmd"}, {"exitcodevar", "exitcodevar"}};
+const XmlAttributeKey kExpandSysVarAttributes[] = {{"text", "text"}, {"valuevar", "valuevar"}};
+const XmlAttributeKey kGetSysVarAttributes[] = {{"name", "name"}, {"valuevar", "valuevar"}, {"system", "system"}};
+const XmlAttributeKey kSetSysVarAttributes[] = {{"name", "name"}, {"value", "value"}, {"system", "system"}};
 
 }  // namespace
 
@@ -32,3 +40,8 @@ XmlTaskForeachContinue::XmlTaskForeachContinue() : XmlTaskPlain("continue", Task
 XmlTaskLoadProperties::XmlTaskLoadProperties()
     : XmlTaskPlain("loadproperties", TaskLoadProperties::kType, kLoadPropertiesAttributes) {}
 XmlTaskSetvar::XmlTaskSetvar() : XmlTaskPlain("setvar", TaskSetvar::kType, kSetvarAttributes) {}
+XmlTaskSystem::XmlTaskSystem() : XmlTaskPlain("system", TaskSystem::kType, kSystemAttributes) {}
+XmlTaskExpandSysVar::XmlTaskExpandSysVar()
+    : XmlTaskPlain("expandsysvar", TaskExpandSysVar::kType, kExpandSysVarAttributes) {}
+XmlTaskGetSysVar::XmlTaskGetSysVar() : XmlTaskPlain("getsysvar", TaskGetSysVar::kType, kGetSysVarAttributes) {}
+XmlTaskSetSysVar::XmlTaskSetSysVar() : XmlTaskPlain("setsysvar", TaskSetSysVar::kType, kSetSysVarAttributes) {}

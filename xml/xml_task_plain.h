@@ -54,3 +54,23 @@ class XmlTaskSetvar : public XmlTaskPlain {
  public:
   XmlTaskSetvar();
 };
+
+class XmlTaskSystem : public XmlTaskPlain {
+ public:
+  XmlTaskSystem();
+};
+
+class XmlTaskExpandSysVar : public XmlTaskPlain {
+ public:
+  XmlTaskExpandSysVar();
+};
+
+class XmlTaskGetSysVar : public XmlTaskPlain {
+ public:
+  XmlTaskGetSysVar();
+};
+
+class XmlTaskSetSysVar : public XmlTaskPlain {
+ public:
+  XmlTaskSetSysVar();
+};

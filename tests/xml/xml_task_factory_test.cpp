@@ -96,6 +96,8 @@ TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
   const Case cases[] = {
       {"SetVar", "setvar", 601}, {"EXIT", "exit", 50},      {"foreach", "foreach", 70},
       {"Break", "break", 71},    {"continue", "continue", 72}, {"LoadProperties", "loadproperties", 150},
+      {"Exec", "exec", 100},     {"SYSTEM", "system", 101},   {"ExpandSysVar", "expandsysvar", 602},
+      {"getsysvar", "getsysvar", 603}, {"SetSysVar", "setsysvar", 604},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.written);
@@ -139,6 +141,18 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][file=a.properties][replace=][resultvar=][varprefix=p]"},
       {"foreach without children", "<foreach item='i' in='a,b'/>",
        "[comment=][condition=][depends=][failonerror=][in=a,b][item=i][resultvar=]"},
+      {"exec", "<exec exe=' \"a b\" ' Dir='d' waittime='1' show='no' catchoutput='yes' output='o' "
+               "exitcodevar='c' waitresultvar='w'/>",
+       "[catchoutput=yes][comment=][condition=][depends=][dir=][exe= \"a b\" ][exitcodevar=c][failonerror=]"
+       "[output=o][resultvar=][show=no][waitresultvar=w][waittime=1]"},
+      {"system", "<system cmd=' exit ${n} ' exitcodevar='c'/>",
+       "[cmd= exit ${n} ][comment=][condition=][depends=][exitcodevar=c][failonerror=][resultvar=]"},
+      {"expandsysvar", "<expandsysvar text=' %A% ' valuevar='v'/>",
+       "[comment=][condition=][depends=][failonerror=][resultvar=][text= %A% ][valuevar=v]"},
+      {"getsysvar", "<getsysvar name='A' valuevar='v' system='yes'/>",
+       "[comment=][condition=][depends=][failonerror=][name=A][resultvar=][system=yes][valuevar=v]"},
+      {"setsysvar", "<setsysvar name='A' value=' v '/>",
+       "[comment=][condition=][depends=][failonerror=][name=A][resultvar=][system=][value= v ]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -148,6 +162,33 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
     ASSERT_TRUE(parser);
     ASSERT_EQ(parse(*parser, c.xml), 0);
     EXPECT_EQ(show(parser->properties()), c.expected);
+  }
+}
+
+TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {
+  struct Case {
+    const char* name;
+    const char* xml;
+    std::vector<QString> args;  // empty: no "args" property
+  };
+  const Case cases[] = {
+      {"empty and missing values dropped",
+       "<exec exe='a'><arg value='-v'/><arg value=''/><arg/><ARG value=' ${x} '/><other value='o'>"
+       "<arg value='nested'/></other><arg value='last'><arg value='inner'/></arg></exec>",
+       {"-v", " ${x} ", "last"}},
+      {"no arg with a value", "<exec exe='a'><arg value=''/><arg/></exec>", {}},
+      {"no children", "<exec exe='a'/>", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<XmlTaskParser> parser = parserFor("exec");
+    ASSERT_EQ(parse(*parser, c.xml), 0);
+    EXPECT_EQ(parser->properties().contains("args"), !c.args.empty());
+    std::shared_ptr<ITask> task = createTask(*parser);
+    ASSERT_TRUE(task);
+    std::vector<QString> args;
+    task->getProperties()->getStringList("args", args);
+    EXPECT_EQ(args, c.args);
   }
 }
 
