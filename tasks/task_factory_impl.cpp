@@ -4,13 +4,17 @@
 #include "intr/item_id_provider.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
+#include "tasks/task_echo.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_foreach.h"
 #include "tasks/task_foreach_break.h"
 #include "tasks/task_foreach_continue.h"
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
+#include "tasks/task_messagebox.h"
+#include "tasks/task_question.h"
 #include "tasks/task_setvar.h"
+#include "tasks/task_sound.h"
 #include "tasks/task_texts.h"
 
 #include <iterator>
@@ -58,6 +62,10 @@ const TaskKind kTaskKinds[] = {
     {TaskForeachBreak::kType, false, &createPlain<TaskForeachBreak>},
     {TaskForeachContinue::kType, false, &createPlain<TaskForeachContinue>},
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
+    {TaskEcho::kType, false, &createPlain<TaskEcho>},
+    {TaskSound::kType, false, &createPlain<TaskSound>},
+    {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},
+    {TaskQuestion::kType, false, &createPlain<TaskQuestion>},
     {TaskSetvar::kType, false, &createPlain<TaskSetvar>},
 };
 
