@@ -1,0 +1,38 @@
+#include "intr/interpreter.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Parse and evaluate of a typical task condition.
+void BM_EvaluateCondition(benchmark::State& state) {
+  intr::Interpreter interpreter;
+  interpreter.init(nullptr, nullptr, nullptr);
+  const QString text = QStringLiteral("'abc' == 'ABC' and IsOs('linux') and 10 great 9");
+  QString result;
+  for (auto _ : state) {
+    if (interpreter.evaluate(text, &result) != 0) state.SkipWithError("evaluate failed");
+    benchmark::DoNotOptimize(result);
+  }
+}
+BENCHMARK(BM_EvaluateCondition);
+
+// A flat "or" chain of n terms: the cost must grow linearly with n.
+void BM_EvaluateOrChain(benchmark::State& state) {
+  intr::Interpreter interpreter;
+  interpreter.init(nullptr, nullptr, nullptr);
+  QString text;
+  for (int i = 0; i < state.range(0); ++i) {
+    if (i) text += QLatin1String(" or ");
+    text += QStringLiteral("x%1 == y").arg(i);
+  }
+  QString result;
+  for (auto _ : state) {
+    if (interpreter.evaluate(text, &result) != 0) state.SkipWithError("evaluate failed");
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_EvaluateOrChain)->Arg(100)->Arg(400)->Complexity(benchmark::oN);
+
+}  // namespace
