@@ -1,0 +1,241 @@
+#include "xml/xml_task_factory.h"
+
+#include "tasks/macrodef_impl.h"
+#include "tasks/task.h"
+#include "tasks/task_callbacks.h"
+#include "tasks/task_factory_impl.h"
+#include "test_support.h"
+#include "xml/xml_task_foreach.h"
+#include "xml/xml_task_parser.h"
+
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using testing_support::ScopedLogCapture;
+
+namespace {
+
+class FakeMacros : public IMacrodefProvider {
+ public:
+  MacrodefImpl* add(const QString& name, const QStringList& attributes) {
+    macros_.push_back(std::make_shared<MacrodefImpl>(name));
+    for (const QString& a : attributes) macros_.back()->addAttribute(a);
+    return macros_.back().get();
+  }
+  bool contains(const QString& name) override { return find(name) != nullptr; }
+  IMacrodef* find(const QString& name) override {
+    for (const auto& m : macros_)
+      if (m->getName().compare(name, Qt::CaseInsensitive) == 0) return m.get();
+    return nullptr;
+  }
+
+ private:
+  std::vector<std::shared_ptr<MacrodefImpl>> macros_;
+};
+
+// Every property of the store as "key=value", in the store's order.
+std::string show(PropertiesMgr& store) {
+  std::string out;
+  QString name, value;
+  std::uint32_t type;
+  for (int i = 0; store.getPropertyByIndex(i, name, type) == 0; ++i) {
+    store.getString(name, value);
+    out += "[" + name.toStdString() + "=" + value.toStdString() + "]";
+  }
+  return out;
+}
+
+class XmlTaskFactoryTest : public ::testing::Test {
+ protected:
+  XmlTaskFactoryTest() {
+    factory_.setTaskFactory(&tasks_);
+    factory_.setMacrodefProvider(&macros_);
+  }
+
+  std::unique_ptr<XmlTaskParser> parserFor(const QString& name) {
+    XmlTaskParser* parser = nullptr;
+    EXPECT_EQ(factory_.createParser(name, &parser), 0) << name.toStdString();
+    return std::unique_ptr<XmlTaskParser>(parser);
+  }
+
+  // Parses the document's first element under "<r>" and checks that the parser
+  // left the reader at that element's end.
+  int parse(XmlTaskParser& parser, const QByteArray& xml) {
+    QXmlStreamReader reader("<r>" + xml + "<after/></r>");
+    reader.readNextStartElement();
+    reader.readNextStartElement();
+    const int code = parser.parse(reader);
+    if (code == 0) {
+      EXPECT_TRUE(reader.readNextStartElement() && reader.name() == "after");
+    }
+    return code;
+  }
+
+  std::shared_ptr<ITask> createTask(XmlTaskParser& parser) {
+    ITask* task = nullptr;
+    EXPECT_EQ(parser.createTask(nullptr, &task), 0);
+    return shareTask(task);
+  }
+
+  TaskFactoryImpl tasks_;
+  FakeMacros macros_;
+  XmlTaskFactory factory_;
+};
+
+TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
+  struct Case {
+    const char* written;
+    const char* elementName;
+    int type;
+  };
+  const Case cases[] = {
+      {"SetVar", "setvar", 601}, {"EXIT", "exit", 50},      {"foreach", "foreach", 70},
+      {"Break", "break", 71},    {"continue", "continue", 72}, {"LoadProperties", "loadproperties", 150},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.written);
+    std::unique_ptr<XmlTaskParser> parser = parserFor(c.written);
+    ASSERT_TRUE(parser);
+    EXPECT_EQ(parser->elementName(), c.elementName);
+    EXPECT_EQ(parser->taskType(), unsigned(c.type));
+    ASSERT_EQ(parse(*parser, QByteArray("<") + c.written + "/>"), 0);
+    std::shared_ptr<ITask> task = createTask(*parser);
+    ASSERT_TRUE(task);
+    EXPECT_EQ(task->getType(), c.type);
+  }
+}
+
+TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
+  int sentinel = 0;
+  for (const char* name : {"ech", "", "echo", "vars"}) {
+    SCOPED_TRACE(name);
+    auto* parser = reinterpret_cast<XmlTaskParser*>(&sentinel);
+    EXPECT_EQ(factory_.createParser(name, &parser), 301);
+    EXPECT_EQ(parser, nullptr);
+  }
+  EXPECT_EQ(factory_.createParser("exit", nullptr), 3);
+}
+
+TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
+  struct Case {
+    const char* name;
+    const char* xml;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"setvar keeps references", "<setvar name='x' value='${y}'/>",
+       "[asExpression=][comment=][condition=][depends=][failonerror=][resultvar=][varName=x][varValue=${y}]"},
+      {"no trimming, exact attribute names, children ignored",
+       "<exit Error='1' message=' m ' failonerror=' no '><exit error='2'/></exit>",
+       "[comment=][condition=][depends=][error=][failonerror= no ][message= m ][resultvar=]"},
+      {"common attributes only", "<Break comment='c' condition='${a} == 1' resultvar='r' depends='d'/>",
+       "[comment=c][condition=${a} == 1][depends=d][failonerror=][resultvar=r]"},
+      {"loadproperties", "<loadproperties file='a.properties' varprefix='p'/>",
+       "[comment=][condition=][depends=][failonerror=][file=a.properties][replace=][resultvar=][varprefix=p]"},
+      {"foreach without children", "<foreach item='i' in='a,b'/>",
+       "[comment=][condition=][depends=][failonerror=][in=a,b][item=i][resultvar=]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QXmlStreamReader probe(QByteArray(c.xml));
+    probe.readNextStartElement();
+    std::unique_ptr<XmlTaskParser> parser = parserFor(probe.name().toString());
+    ASSERT_TRUE(parser);
+    ASSERT_EQ(parse(*parser, c.xml), 0);
+    EXPECT_EQ(show(parser->properties()), c.expected);
+  }
+}
+
+TEST_F(XmlTaskFactoryTest, MacroCalls) {
+  XmlTaskParser* before = nullptr;
+  EXPECT_EQ(factory_.createParser("mymacro", &before), 301);
+  macros_.add("MyMacro", {"dir", "mode"});
+  macros_.add("exit", {});
+
+  std::unique_ptr<XmlTaskParser> call = parserFor("mymacro");
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->elementName(), "mymacro");
+  EXPECT_EQ(call->taskType(), 3u);
+  ASSERT_EQ(parse(*call, "<mymacro dir='x' Mode='no' other='o' condition='c'><child/></mymacro>"), 0);
+  EXPECT_EQ(show(call->properties()),
+            "[comment=][condition=c][depends=][failonerror=][macrodef.dir=x][macrodef.mode=][resultvar=]");
+  std::shared_ptr<ITask> task = createTask(*call);
+  ASSERT_TRUE(task);
+  EXPECT_EQ(task->getType(), 3);
+  EXPECT_EQ(task->getName(), "mymacro");
+
+  // Built-in words win over a macro of the same name.
+  std::unique_ptr<XmlTaskParser> exitParser = parserFor("Exit");
+  EXPECT_EQ(exitParser->taskType(), 50u);
+}
+
+TEST_F(XmlTaskFactoryTest, CreateTask) {
+  std::unique_ptr<XmlTaskParser> parser = parserFor("setvar");
+  ASSERT_EQ(parse(*parser, "<setvar name='a'/>"), 0);
+  EXPECT_EQ(parser->createTask(nullptr, nullptr), 3);
+  parser->setXmlFile("/jobs/job.xml");
+  std::shared_ptr<ITask> task = createTask(*parser);
+  ASSERT_TRUE(task);
+  EXPECT_EQ(task->getFile(), "/jobs/job.xml");
+  QString name;
+  task->getProperties()->getString("varName", name);
+  EXPECT_EQ(name, "a");
+
+  parser->setTaskFactory(nullptr);
+  ITask* none = nullptr;
+  EXPECT_EQ(parser->createTask(nullptr, &none), 803);
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST_F(XmlTaskFactoryTest, ForeachNestsAnyTaskElement) {
+  macros_.add("m", {});
+  std::unique_ptr<XmlTaskParser> parser = parserFor("foreach");
+  parser->setXmlFile("/jobs/job.xml");
+  ASSERT_EQ(parse(*parser, "<foreach item='i' in='a,b'><setvar name='x'/>"
+                           "<ForEach item='j' in='c'><break/></ForEach><M/><continue/></foreach>"),
+            0);
+  std::shared_ptr<ITask> loop = createTask(*parser);
+  ASSERT_TRUE(loop);
+  ASSERT_EQ(loop->getChildCount(), 4);
+  std::vector<int> types;
+  for (int i = 0; i < loop->getChildCount(); ++i) {
+    ITask* child = nullptr;
+    loop->getChild(i, &child);
+    types.push_back(child->getType());
+    EXPECT_EQ(child->getParent(), loop.get());
+    EXPECT_EQ(child->getFile(), "/jobs/job.xml");
+  }
+  EXPECT_EQ(types, (std::vector<int>{601, 70, 3, 72}));
+  ITask* inner = nullptr;
+  loop->getChild(1, &inner);
+  ASSERT_EQ(inner->getChildCount(), 1);
+}
+
+TEST_F(XmlTaskFactoryTest, ForeachChildFailures) {
+  {
+    ScopedLogCapture capture;
+    std::unique_ptr<XmlTaskParser> parser = parserFor("foreach");
+    EXPECT_EQ(parse(*parser, "<foreach item='i' in='a'><setvar/><nope/></foreach>"), 301);
+    ASSERT_FALSE(capture.log().entries.empty());
+    EXPECT_EQ(capture.log().entries.back().text, "Task with name: 'nope' is not found!.");
+    EXPECT_EQ(capture.log().entries.back().tag, "XmlTaskForeach");
+  }
+  {
+    // A failing task factory is reported with the element's name.
+    ScopedLogCapture capture;
+    macros_.add("gone", {});
+    factory_.setTaskFactory(nullptr);
+    std::unique_ptr<XmlTaskParser> parser = parserFor("foreach");
+    EXPECT_EQ(parse(*parser, "<foreach><gone/></foreach>"), 803);
+    EXPECT_TRUE(capture.log().contains("Failed to create task. Task name: 'gone'. Error: 803."));
+  }
+  XmlTaskForeach orphan;
+  EXPECT_EQ(parse(orphan, "<foreach><setvar/></foreach>"), 307);
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+#include "xml/job_xml_parser.h"
+
+#include "core/logger.h"
+#include "core/path_utils.h"
+#include "tasks/macrodef_impl.h"
+#include "tasks/task.h"
+#include "tasks/task_callbacks.h"
+#include "xml/xml_task_parser.h"
+#include "xml/xml_task_parser_factory.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const char* const kTag = "JobXmlParser";
+
+QString absoluteFilePath(const QString& path) {
+  return QFileInfo(fileSystemPath(path)).absoluteFilePath();
+}
+
+}  // namespace
+
+JobXmlParser::JobXmlParser() { setIncludeCallback(this); }
+
+// The child reads files of this one's own run: it goes first.
+JobXmlParser::~JobXmlParser() { childParser_.reset(); }
+
+int JobXmlParser::parseElement() {
+  if (!taskHolder_) return kNoTaskHolder;
+  if (!taskParserFactory_) return kNoParserFactory;
+  if (isElement(QStringLiteral("macrodefs"))) return parseMacrodefs();
+  if (isElement(QStringLiteral("tasks"))) return parseTasks();
+  skipCurrentElement();
+  return 0;
+}
+
+int JobXmlParser::parseMacrodefs() {
+  while (!isStopRequested() && readNextStartElement()) {
+    if (!isElement(QStringLiteral("macrodef"))) {
+      skipCurrentElement();
+      continue;
+    }
+    const int code = parseMacrodef();
+    if (code != 0) return code;
+  }
+  return 0;
+}
+
+int JobXmlParser::parseTasks() {
+  while (!isStopRequested() && readNextStartElement()) {
+    const int code = parseTask(reader_.name().toString(), nullptr);
+    if (code != 0) return code;
+  }
+  return 0;
+}
+
+int JobXmlParser::parseMacrodef() {
+  if (!taskFactory_) return kNoTaskFactory;
+  QString name;
+  readAttribute(QStringLiteral("name"), name);
+  if (name.isEmpty()) {
+    VLOG_ERROR(kTag) << "[ParseMacrodef] Macrodef name is empty! This XML file: '" << fileName() << "'.";
+    return kEmptyMacrodefName;
+  }
+  // Registered before its body is read, so that the body may call the macro itself.
+  auto* macrodef = new MacrodefImpl(name);
+  int code = taskHolder_->addMacrodef(macrodef);
+  if (code != 0) {
+    VLOG_ERROR(kTag) << "[ParseMacrodef] Failed to register macrodef '" << name << "'! This XML file: '"
+                     << fileName() << "'.";
+    delete macrodef;
+    return code;
+  }
+  code = parseMacrodefBody(macrodef);
+  if (code != 0) taskHolder_->removeMacrodef(macrodef);
+  return code;
+}
+
+int JobXmlParser::parseMacrodefBody(IMacrodef* macrodef) {
+  while (!isStopRequested() && readNextStartElement()) {
+    if (isElement(QStringLiteral("attribute"))) {
+      QString name;
+      if (readAttribute(QStringLiteral("name"), name) && !name.isEmpty()) macrodef->addAttribute(name);
+      skipCurrentElement();
+    } else if (isElement(QStringLiteral("tasks"))) {
+      while (!isStopRequested() && readNextStartElement()) {
+        const int code = parseTask(reader_.name().toString(), macrodef);
+        if (code != 0) return code;
+      }
+    } else {
+      skipCurrentElement();
+    }
+  }
+  return 0;
+}
+
+int JobXmlParser::parseTask(const QString& name, IMacrodef* macrodef) {
+  XmlTaskParser* created = nullptr;
+  int code = taskParserFactory_->createParser(name, &created);
+  const std::unique_ptr<XmlTaskParser> parser(created);
+  if (code == 0 && !parser) code = kNotFound;
+  if (code != 0) {
+    if (code == kNotFound && !macrodef) {
+      VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found! This XML file: '" << fileName() << "'.";
+    } else {
+      VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code
+                       << ". This XML file: '" << fileName() << "'.";
+    }
+    return code;
+  }
+  parser->setXmlFile(fileName());
+  code = parser->parse(reader_);
+  if (code != 0) {
+    VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+    return code;
+  }
+  ITask* task = nullptr;
+  code = parser->createTask(nullptr, &task);
+  if (code != 0) {
+    VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+    return code;
+  }
+  if (macrodef) {
+    macrodef->addTask(task);
+    return 0;
+  }
+  code = taskHolder_->addTask(task);
+  if (code != 0) {
+    // A refused task has no owner unless the holder took one anyway.
+    shareTask(task);
+    VLOG_ERROR(kTag) << "Failed to register task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+  }
+  return code;
+}
+
+bool JobXmlParser::isBeingRead(const QString& file) const {
+  const QString target = absoluteFilePath(file);
+  for (const JobXmlParser* p = this; p; p = p->includingParser_) {
+    if (p->isActive() && samePath(absoluteFilePath(p->fileName()), target)) return true;
+  }
+  return false;
+}
+
+int JobXmlParser::includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
+                             bool replaceVariables, const QString& variablesPrefix,
+                             const QString& objectPrefix) {
+  VLOG_INFO(kTag) << "Tries to include XML. Caller id: '" << callerId << "'. Parent file: '" << parentFile
+                  << "'. This file: '" << thisFile << "'. Replace variables: '"
+                  << (replaceVariables ? "yes" : "no") << "'. Variables prefix: '" << variablesPrefix
+                  << "'. Object prefix: '" << objectPrefix << "'";
+  if (thisFile.isEmpty()) return 0;
+  // Each level of nesting has a reader of its own; a cycle would add levels forever.
+  if (isBeingRead(thisFile)) {
+    VLOG_ERROR(kTag) << "Include cycle: '" << thisFile << "' is already being read. This XML file: '"
+                     << fileName() << "'. Line: " << lineNumber();
+    return kIncludeCycle;
+  }
+  if (!childParser_) {
+    childParser_ = std::make_unique<JobXmlParser>();
+    childParser_->includingParser_ = this;
+    childParser_->setVariablesGetter(variablesGetter());
+    childParser_->setVariablesSetter(variablesSetter());
+    childParser_->setProjectsProvider(projectsProvider_);
+    childParser_->setMacrodefProvider(macrodefProvider_);
+    childParser_->setTaskParserFactory(taskParserFactory_);
+    childParser_->setTaskFactory(taskFactory_);
+    childParser_->setTaskHolder(taskHolder_);
+  }
+  const int result = childParser_->parseFile(thisFile, replaceVariables, variablesPrefix, objectPrefix);
+  if (result != 0) VLOG_ERROR(kTag) << "Failed to parse included XML file: '" << thisFile << "'.";
+  childParser_->stop();
+  return result;
+}

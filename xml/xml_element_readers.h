@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/file_set_info.h"
+
+#include <QString>
+#include <QXmlStreamReader>
+
+#include <map>
+
+// Readers over the element the stream stands on, shared by the task-element parsers.
+// Element names compare without regard to case, attribute names exactly.
+
+struct XmlNameLess {
+  bool operator()(const QString& a, const QString& b) const {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  }
+};
+// Names that differ only in case are one entry; the first one read wins.
+using XmlVarsMap = std::map<QString, QString, XmlNameLess>;
+
+bool isElementNamed(const QXmlStreamReader& reader, const QString& name);
+// The value as written; out is left alone when the attribute is absent.
+bool readRawAttribute(const QXmlStreamReader& reader, const QString& name, QString& out);
+// Every "vars/var" child of the current element, read to the element's end.
+int readVars(QXmlStreamReader& reader, XmlVarsMap& map);
+// One "fileset" element, read to its end.
+int readFileSet(QXmlStreamReader& reader, FileSetInfo& set);

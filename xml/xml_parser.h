@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/properties_file.h"
+#include "core/variables.h"
+#include "core/variables_mgr.h"
+
+#include <QMutex>
+#include <QString>
+#include <QXmlStreamReader>
+
+// Receives the "include" elements of a file; whoever reads included files implements it.
+class IXmlParserCallback {
+ public:
+  virtual ~IXmlParserCallback() = default;
+  virtual int includeXml(const QString& callerId, const QString& parentFile,
+                         const QString& thisFile, bool replaceVariables,
+                         const QString& variablesPrefix, const QString& objectPrefix) = 0;
+};
+
+// Base of every XML reader: opens the file, checks the root "project", reads "vars",
+// "loadproperties" and "includes" itself and hands every other top-level element to
+// parseElement. Attribute values read through it are expanded against the file's own
+// copy of the variables.
+class XmlParser {
+ public:
+  static constexpr int kAlreadyActive = 10;
+  static constexpr int kCannotOpen = 501;
+  static constexpr int kNotWellFormed = 502;
+  static constexpr int kPropertiesFileMissing = 205;
+  static constexpr int kEmptyVariableName = 701;
+
+  XmlParser();
+  virtual ~XmlParser();
+  XmlParser(const XmlParser&) = delete;
+  XmlParser& operator=(const XmlParser&) = delete;
+
+  // 0, or the first failure. On success the parser stays active until stop().
+  int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
+                const QString& objectPrefix);
+  void stop();
+  QString fileName() const;
+
+  // For the hooks while parseFile runs; all are inert when no document is open.
+  bool isElement(const QString& name) const;
+  bool readNextStartElement();
+  void skipCurrentElement();
+  bool readAttribute(const QString& name, QString& out);
+  bool isEnabled();
+
+  void setIncludeCallback(IXmlParserCallback* callback) { includeCallback_ = callback; }
+  void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }
+  void setVariablesSetter(IVariablesSetter* setter) { variablesSetter_ = setter; }
+
+ protected:
+  virtual int beginParse() = 0;
+  // The reader stands on the element's start; the hook reads or skips it to its end.
+  virtual int parseElement() = 0;
+  virtual int endParse() = 0;
+
+  bool isActive() const;
+  bool isStopRequested() const;
+  IVariablesGetter* variablesGetter() const { return variablesGetter_; }
+  IVariablesSetter* variablesSetter() const { return variablesSetter_; }
+  qint64 lineNumber() const { return reader_.lineNumber(); }
+
+ private:
+  int readContent();
+  int readVarsElement();
+  int readLoadPropertiesElement();
+  int readIncludesElement();
+  int readVar();
+  int readPropertiesFile();
+  int readInclude();
+  QString absoluteAgainstFile(const QString& path) const;
+
+  bool stopRequested_ = false;
+  mutable QMutex stopMutex_;
+  bool active_ = false;
+  mutable QMutex activeMutex_;
+
+ protected:
+  QXmlStreamReader reader_;
+
+ private:
+  IVariablesGetter* variablesGetter_ = nullptr;
+  IVariablesSetter* variablesSetter_ = nullptr;
+  QString callerId_;
+  QString fileName_;
+  bool replaceVariables_ = false;
+  QString variablesPrefix_;
+  QString objectPrefix_;
+  VariablesMgr localVariables_;
+  PropertiesFile propertiesFile_;
+  IXmlParserCallback* includeCallback_ = nullptr;
+};

@@ -1,0 +1,64 @@
+#include "xml/xml_task_factory.h"
+
+#include "tasks/task_callbacks.h"
+#include "xml/xml_task_foreach.h"
+#include "xml/xml_task_macrodef.h"
+#include "xml/xml_task_plain.h"
+
+namespace {
+
+template <typename T>
+XmlTaskParser* make() {
+  return new T();
+}
+
+struct ElementKind {
+  const char* word;
+  XmlTaskParser* (*create)();
+};
+
+// Built-in element words, searched in order; they win over macros of the same name.
+// Elements whose task classes do not exist yet have no row and fail as unknown.
+const ElementKind kElements[] = {
+    {"setvar", &make<XmlTaskSetvar>},
+    {"exit", &make<XmlTaskExit>},
+    {"foreach", &make<XmlTaskForeach>},
+    {"break", &make<XmlTaskForeachBreak>},
+    {"continue", &make<XmlTaskForeachContinue>},
+    {"loadproperties", &make<XmlTaskLoadProperties>},
+};
+
+}  // namespace
+
+int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out) {
+  if (!out) return kNoOutPointer;
+  *out = nullptr;
+  XmlTaskParser* parser = nullptr;
+  for (const ElementKind& kind : kElements) {
+    if (elementName.compare(QLatin1String(kind.word), Qt::CaseInsensitive) == 0) {
+      parser = kind.create();
+      break;
+    }
+  }
+  bool isMacroCall = false;
+  if (!parser && macrodefProvider_ && macrodefProvider_->contains(elementName)) {
+    parser = new XmlTaskMacrodef(elementName);
+    isMacroCall = true;
+  }
+  if (!parser) return kNotFound;
+
+  parser->setTaskFactory(taskFactory_);
+  parser->setVariablesGetter(variablesGetter_);
+  parser->setVariablesSetter(variablesSetter_);
+  parser->setNotifications(notifications_);
+  if (isMacroCall) {
+    parser->setProjectsProvider(projectsProvider_);
+    parser->setMacrodefProvider(macrodefProvider_);
+    parser->setProjectPreprocessor(projectPreprocessor_);
+  } else if (auto* loop = dynamic_cast<XmlTaskForeach*>(parser)) {
+    loop->setProjectPreprocessor(projectPreprocessor_);
+    loop->setParserFactory(this);
+  }
+  *out = parser;
+  return 0;
+}

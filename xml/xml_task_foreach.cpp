@@ -1,0 +1,80 @@
+#include "xml/xml_task_foreach.h"
+
+#include "core/logger.h"
+#include "tasks/task.h"
+#include "tasks/task_foreach.h"
+#include "tasks/task_texts.h"
+#include "xml/xml_task_parser_factory.h"
+
+#include <memory>
+
+namespace {
+
+const char* const kTag = "XmlTaskForeach";
+constexpr int kNotFound = 301;
+
+}  // namespace
+
+XmlTaskForeach::XmlTaskForeach() : XmlTaskContainer(QStringLiteral("foreach")) {}
+
+unsigned int XmlTaskForeach::taskType() const { return TaskForeach::kType; }
+
+int XmlTaskForeach::parse(QXmlStreamReader& reader) {
+  static thread_local int depth = 0;
+  struct DepthGuard {
+    DepthGuard() { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard;
+  if (depth > kMaxNesting) {
+    VLOG_ERROR(kTag) << "Loops are nested too deeply (limit " << kMaxNesting << "). File: '" << xmlFile()
+                     << "'. Line: " << reader.lineNumber();
+    return kNestedTooDeeply;
+  }
+  parseCommonAttributes(reader);
+  readAttributeIntoProperty(reader, task_texts::kItem, task_texts::kItem);
+  readAttributeIntoProperty(reader, task_texts::kIn, task_texts::kIn);
+  childTasks_.clear();
+  while (reader.readNextStartElement()) {
+    const int code = parseChildTask(reader, reader.name().toString());
+    if (code != 0) return code;
+  }
+  return 0;
+}
+
+int XmlTaskForeach::parseChildTask(QXmlStreamReader& reader, const QString& name) {
+  if (!parserFactory_) return kNoParserFactory;
+  XmlTaskParser* created = nullptr;
+  int code = parserFactory_->createParser(name, &created);
+  std::unique_ptr<XmlTaskParser> parser(created);
+  if (code == kNotFound) {
+    VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found!.";
+    return code;
+  }
+  if (code != 0 || !parser) {
+    VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code << ".";
+    return code != 0 ? code : kNotFound;
+  }
+  parser->setXmlFile(xmlFile());
+  code = parser->parse(reader);
+  if (code != 0) {
+    VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. Error: " << code << ".";
+    return code;
+  }
+  ITask* task = nullptr;
+  code = parser->createTask(nullptr, &task);
+  if (code != 0) {
+    VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. Error: " << code << ".";
+    return code;
+  }
+  if (task) childTasks_.push_back(shareTask(task));
+  return 0;
+}
+
+int XmlTaskForeach::createTask(ITask* parent, ITask** out) {
+  const int code = XmlTaskParser::createTask(parent, out);
+  if (code != 0) return code;
+  if (auto* loop = dynamic_cast<TaskForeach*>(*out)) {
+    for (const std::shared_ptr<ITask>& child : childTasks_) loop->addChild(child.get());
+  }
+  return 0;
+}

@@ -1,0 +1,34 @@
+#include "xml/xml_task_plain.h"
+
+#include "tasks/task_exit.h"
+#include "tasks/task_foreach_break.h"
+#include "tasks/task_foreach_continue.h"
+#include "tasks/task_load_properties.h"
+#include "tasks/task_setvar.h"
+
+namespace {
+
+const XmlAttributeKey kExitAttributes[] = {{"error", "error"}, {"message", "message"}};
+const XmlAttributeKey kLoadPropertiesAttributes[] = {
+    {"file", "file"}, {"replace", "replace"}, {"varprefix", "varprefix"}};
+const XmlAttributeKey kSetvarAttributes[] = {
+    {"name", "varName"}, {"value", "varValue"}, {"asexpression", "asExpression"}};
+
+}  // namespace
+
+int XmlTaskPlain::parse(QXmlStreamReader& reader) {
+  parseCommonAttributes(reader);
+  for (std::size_t i = 0; i < count_; ++i) {
+    readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute),
+                              QLatin1String(attributes_[i].key));
+  }
+  reader.skipCurrentElement();
+  return 0;
+}
+
+XmlTaskExit::XmlTaskExit() : XmlTaskPlain("exit", TaskExit::kType, kExitAttributes) {}
+XmlTaskForeachBreak::XmlTaskForeachBreak() : XmlTaskPlain("break", TaskForeachBreak::kType) {}
+XmlTaskForeachContinue::XmlTaskForeachContinue() : XmlTaskPlain("continue", TaskForeachContinue::kType) {}
+XmlTaskLoadProperties::XmlTaskLoadProperties()
+    : XmlTaskPlain("loadproperties", TaskLoadProperties::kType, kLoadPropertiesAttributes) {}
+XmlTaskSetvar::XmlTaskSetvar() : XmlTaskPlain("setvar", TaskSetvar::kType, kSetvarAttributes) {}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "xml/xml_task_parser.h"
+
+#include <cstddef>
+
+// One attribute of an element and the property key it is stored under.
+struct XmlAttributeKey {
+  const char* attribute;
+  const char* key;
+};
+
+// The parsers of elements that hold attributes only: the common ones, then the row's
+// own in order; children are skipped.
+class XmlTaskPlain : public XmlTaskParser {
+ public:
+  unsigned int taskType() const override { return typeId_; }
+  int parse(QXmlStreamReader& reader) override;
+
+ protected:
+  template <std::size_t N>
+  XmlTaskPlain(const char* elementName, unsigned int typeId, const XmlAttributeKey (&attributes)[N])
+      : XmlTaskParser(QLatin1String(elementName)), typeId_(typeId), attributes_(attributes), count_(N) {}
+  XmlTaskPlain(const char* elementName, unsigned int typeId)
+      : XmlTaskParser(QLatin1String(elementName)), typeId_(typeId) {}
+
+ private:
+  unsigned int typeId_;
+  const XmlAttributeKey* attributes_ = nullptr;
+  std::size_t count_ = 0;
+};
+
+class XmlTaskExit : public XmlTaskPlain {
+ public:
+  XmlTaskExit();
+};
+
+class XmlTaskForeachBreak : public XmlTaskPlain {
+ public:
+  XmlTaskForeachBreak();
+};
+
+class XmlTaskForeachContinue : public XmlTaskPlain {
+ public:
+  XmlTaskForeachContinue();
+};
+
+class XmlTaskLoadProperties : public XmlTaskPlain {
+ public:
+  XmlTaskLoadProperties();
+};
+
+class XmlTaskSetvar : public XmlTaskPlain {
+ public:
+  XmlTaskSetvar();
+};
