@@ -1,10 +1,14 @@
 #include "xml/xml_task_plain.h"
 
+#include "tasks/task_echo.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_foreach_break.h"
 #include "tasks/task_foreach_continue.h"
 #include "tasks/task_load_properties.h"
+#include "tasks/task_messagebox.h"
+#include "tasks/task_question.h"
 #include "tasks/task_setvar.h"
+#include "tasks/task_sound.h"
 
 namespace {
 
@@ -13,6 +17,10 @@ const XmlAttributeKey kLoadPropertiesAttributes[] = {
     {"file", "file"}, {"replace", "replace"}, {"varprefix", "varprefix"}};
 const XmlAttributeKey kSetvarAttributes[] = {
     {"name", "varName"}, {"value", "varValue"}, {"asexpression", "asExpression"}};
+const XmlAttributeKey kEchoAttributes[] = {{"message", "message"}, {"level", "level"}, {"file", "file"}};
+const XmlAttributeKey kSoundAttributes[] = {{"type", "type"}, {"file", "file"}};
+const XmlAttributeKey kMessageboxAttributes[] = {{"message", "message"}, {"icon", "icon"}};
+const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
 
 }  // namespace
 
@@ -32,3 +40,7 @@ XmlTaskForeachContinue::XmlTaskForeachContinue() : XmlTaskPlain("continue", Task
 XmlTaskLoadProperties::XmlTaskLoadProperties()
     : XmlTaskPlain("loadproperties", TaskLoadProperties::kType, kLoadPropertiesAttributes) {}
 XmlTaskSetvar::XmlTaskSetvar() : XmlTaskPlain("setvar", TaskSetvar::kType, kSetvarAttributes) {}
+XmlTaskEcho::XmlTaskEcho() : XmlTaskPlain("echo", TaskEcho::kType, kEchoAttributes) {}
+XmlTaskSound::XmlTaskSound() : XmlTaskPlain("sound", TaskSound::kType, kSoundAttributes) {}
+XmlTaskMessagebox::XmlTaskMessagebox() : XmlTaskPlain("messagebox", TaskMessagebox::kType, kMessageboxAttributes) {}
+XmlTaskQuestion::XmlTaskQuestion() : XmlTaskPlain("question", TaskQuestion::kType, kQuestionAttributes) {}

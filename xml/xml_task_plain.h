@@ -54,3 +54,23 @@ class XmlTaskSetvar : public XmlTaskPlain {
  public:
   XmlTaskSetvar();
 };
+
+class XmlTaskEcho : public XmlTaskPlain {
+ public:
+  XmlTaskEcho();
+};
+
+class XmlTaskSound : public XmlTaskPlain {
+ public:
+  XmlTaskSound();
+};
+
+class XmlTaskMessagebox : public XmlTaskPlain {
+ public:
+  XmlTaskMessagebox();
+};
+
+class XmlTaskQuestion : public XmlTaskPlain {
+ public:
+  XmlTaskQuestion();
+};
