@@ -343,4 +343,18 @@ TEST(VarkelEndToEnd, VariableReferringToItselfStopsExpanding) {
   EXPECT_TRUE(r.logHas("[Echo] [" + QString(VariablesExpanders::kMaxRounds, 'x') + "${self}]\r\n")) << qPrintable(r.log);
 }
 
+// The job that ./run.sh runs without arguments.
+TEST(VarkelEndToEnd, ExampleJobRuns) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  const QString job = QFileInfo(QStringLiteral(VARKEL_TEST_DATA_DIR "/../../examples/hello/job.xml")).absoluteFilePath();
+  const RunResult r = v.runJob(job);
+  EXPECT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] Hello, ")) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] A colour: red\r\n"));
+  EXPECT_TRUE(r.logHas("[Echo] A colour: blue\r\n"));
+  EXPECT_TRUE(r.logHas("[Echo] The mood is happy.\r\n"));
+  EXPECT_FALSE(r.logHas("[Echo] This line is never written."));
+}
+
 }  // namespace
