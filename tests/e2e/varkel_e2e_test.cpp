@@ -230,6 +230,11 @@ TEST(VarkelEndToEnd, ExtraPropertyFileFromTheCommandLine) {
   EXPECT_TRUE(missing.logHas("[WARNG]")) << qPrintable(missing.log);
   EXPECT_TRUE(missing.logHas("[Start] Properties-file is not found. Path: " + v.path("none.properties")));
   EXPECT_TRUE(missing.logHas("[Echo] ${greeting}\r\n"));
+
+  v.write("varkel.properties", "greeting=default\n");
+  const RunResult twice = v.runJob("job.xml", {"-properties", "varkel.properties"});
+  EXPECT_EQ(twice.exitCode, 0);
+  EXPECT_EQ(twice.log.count("was loaded successfully."), 1) << "the default file is not loaded again";
 }
 
 TEST(VarkelEndToEnd, MessageTasksOnAConsoleWithoutAPerson) {
