@@ -1,5 +1,7 @@
 #include "core/variables_mgr.h"
 
+#include "core/logger.h"
+
 #include <QMutexLocker>
 
 #include <cstdint>
@@ -9,8 +11,21 @@
 
 namespace {
 constexpr int kNotFound = 60;
-constexpr int kReadOnly = 700;
 }  // namespace
+
+bool refersToItself(const QString& name, const QString& value) {
+  const QString wanted = name.trimmed();
+  if (wanted.isEmpty()) return false;
+  int from = 0;
+  for (int start; (start = value.indexOf(QLatin1String("${"), from)) >= 0;) {
+    const int end = value.indexOf(QLatin1Char('}'), start + 2);
+    if (end < 0) break;
+    const QStringRef inner = value.midRef(start + 2, end - start - 2).trimmed();
+    if (inner.compare(wanted, Qt::CaseInsensitive) == 0 && (start != 0 || end != value.size() - 1)) return true;
+    from = end + 1;
+  }
+  return false;
+}
 
 bool VariablesMgr::CaseBlindLess::operator()(const QString& a, const QString& b) const {
   const ushort* pa = reinterpret_cast<const ushort*>(a.constData());
@@ -129,6 +144,11 @@ int VariablesMgr::setLocked(const QString& name, const QString& value, const Var
   QString replacement;
   const bool replaced = trigger_ && trigger_->onVariableSet(name, value, replacement);
   const QString& stored = replaced ? replacement : value;
+  if (stored.contains(QLatin1String("${")) && refersToItself(name, stored)) {
+    VLOG_ERROR("Variables") << "Variable refers to itself and can never be expanded. Name: '" << name
+                            << "'. Value: '" << stored.left(200) << "'";
+    return kRefersToItself;
+  }
 
   if (found) {
     it->second.value = stored;

@@ -11,6 +11,11 @@
 // spelling under which it was first stored. Index reads follow that case-blind order.
 class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
  public:
+  static constexpr int kReadOnly = 700;
+  // A value that holds "${name}" of its own name beside other text grows in every
+  // round of expansion and can never be resolved; it is refused.
+  static constexpr int kRefersToItself = 702;
+
   VariablesMgr() = default;
   VariablesMgr(const VariablesMgr&) = delete;
   VariablesMgr& operator=(const VariablesMgr&) = delete;
@@ -53,6 +58,11 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   int cursorIndex_ = -1;
   Map::const_iterator cursor_;
 };
+
+// Whether value holds a "${name}" reference to name (ignoring case and blanks inside the
+// braces) beside other text. The value that is only that reference expands to itself and
+// is harmless.
+bool refersToItself(const QString& name, const QString& value);
 
 // Copies every variable of source, with its flags, into destination; with overwrite
 // false only the names that destination lacks. Gives the result of the last set done.

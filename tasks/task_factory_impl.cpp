@@ -4,6 +4,7 @@
 #include "intr/item_id_provider.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
+#include "tasks/task_echo.h"
 #include "tasks/task_exec.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_expand_sys_var.h"
@@ -13,8 +14,11 @@
 #include "tasks/task_get_sys_var.h"
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
+#include "tasks/task_messagebox.h"
+#include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
+#include "tasks/task_sound.h"
 #include "tasks/task_system.h"
 #include "tasks/task_texts.h"
 
@@ -65,6 +69,10 @@ const TaskKind kTaskKinds[] = {
     {TaskExec::kType, false, &createPlain<TaskExec>},
     {TaskSystem::kType, false, &createPlain<TaskSystem>},
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
+    {TaskEcho::kType, false, &createPlain<TaskEcho>},
+    {TaskSound::kType, false, &createPlain<TaskSound>},
+    {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},
+    {TaskQuestion::kType, false, &createPlain<TaskQuestion>},
     {TaskSetvar::kType, false, &createPlain<TaskSetvar>},
     {TaskExpandSysVar::kType, false, &createPlain<TaskExpandSysVar>},
     {TaskGetSysVar::kType, false, &createPlain<TaskGetSysVar>},

@@ -180,12 +180,24 @@ int XmlParser::readVar() {
   name.prepend(variablesPrefix_);
   const VariableFlags flags{false, VariableFlags::kCategoryJob};
 
-  if (replace || !localVariables_.exists(name)) localVariables_.set(name, value, flags);
+  // A read-only name keeps its value, as it always has; a value that names itself would
+  // never expand to an end and fails the file.
+  auto refusedAsSelfReference = [&](int code) {
+    if (code != VariablesMgr::kRefersToItself) return false;
+    VLOG_ERROR(kTag) << "Variable refers to itself: '" << name << "'. This XML file: '" << fileName_
+                     << "'. Line: " << reader_.lineNumber();
+    return true;
+  };
+  if (replace || !localVariables_.exists(name)) {
+    const int code = localVariables_.set(name, value, flags);
+    if (refusedAsSelfReference(code)) return code;
+  }
   if (!variablesGetter_ || !variablesSetter_) return 0;
   if (!replace && variablesGetter_->exists(name)) return 0;
   VLOG_INFO(kTag) << "Try to add variable with name: '" << name << "', value: '" << value
                   << "'. This XML file: '" << fileName_ << "'. Line: " << reader_.lineNumber();
-  variablesSetter_->set(name, value, flags);
+  const int code = variablesSetter_->set(name, value, flags);
+  if (refusedAsSelfReference(code)) return code;
   return 0;
 }
 

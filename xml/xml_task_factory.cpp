@@ -21,6 +21,7 @@ struct ElementKind {
 // Built-in element words, searched in order; they win over macros of the same name.
 // Elements whose task classes do not exist yet have no row and fail as unknown.
 const ElementKind kElements[] = {
+    {"echo", &make<XmlTaskEcho>},
     {"setvar", &make<XmlTaskSetvar>},
     {"exec", &make<XmlTaskExec>},
     {"system", &make<XmlTaskSystem>},
@@ -32,6 +33,9 @@ const ElementKind kElements[] = {
     {"break", &make<XmlTaskForeachBreak>},
     {"continue", &make<XmlTaskForeachContinue>},
     {"loadproperties", &make<XmlTaskLoadProperties>},
+    {"messagebox", &make<XmlTaskMessagebox>},
+    {"question", &make<XmlTaskQuestion>},
+    {"sound", &make<XmlTaskSound>},
 };
 
 }  // namespace

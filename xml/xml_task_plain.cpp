@@ -1,13 +1,17 @@
 #include "xml/xml_task_plain.h"
 
+#include "tasks/task_echo.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_expand_sys_var.h"
 #include "tasks/task_foreach_break.h"
 #include "tasks/task_foreach_continue.h"
 #include "tasks/task_get_sys_var.h"
 #include "tasks/task_load_properties.h"
+#include "tasks/task_messagebox.h"
+#include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
+#include "tasks/task_sound.h"
 #include "tasks/task_system.h"
 
 namespace {
@@ -21,6 +25,10 @@ const XmlAttributeKey kSystemAttributes[] = {{"cmd", "cmd"}, {"exitcodevar", "ex
 const XmlAttributeKey kExpandSysVarAttributes[] = {{"text", "text"}, {"valuevar", "valuevar"}};
 const XmlAttributeKey kGetSysVarAttributes[] = {{"name", "name"}, {"valuevar", "valuevar"}, {"system", "system"}};
 const XmlAttributeKey kSetSysVarAttributes[] = {{"name", "name"}, {"value", "value"}, {"system", "system"}};
+const XmlAttributeKey kEchoAttributes[] = {{"message", "message"}, {"level", "level"}, {"file", "file"}};
+const XmlAttributeKey kSoundAttributes[] = {{"type", "type"}, {"file", "file"}};
+const XmlAttributeKey kMessageboxAttributes[] = {{"message", "message"}, {"icon", "icon"}};
+const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
 
 }  // namespace
 
@@ -45,3 +53,7 @@ XmlTaskExpandSysVar::XmlTaskExpandSysVar()
     : XmlTaskPlain("expandsysvar", TaskExpandSysVar::kType, kExpandSysVarAttributes) {}
 XmlTaskGetSysVar::XmlTaskGetSysVar() : XmlTaskPlain("getsysvar", TaskGetSysVar::kType, kGetSysVarAttributes) {}
 XmlTaskSetSysVar::XmlTaskSetSysVar() : XmlTaskPlain("setsysvar", TaskSetSysVar::kType, kSetSysVarAttributes) {}
+XmlTaskEcho::XmlTaskEcho() : XmlTaskPlain("echo", TaskEcho::kType, kEchoAttributes) {}
+XmlTaskSound::XmlTaskSound() : XmlTaskPlain("sound", TaskSound::kType, kSoundAttributes) {}
+XmlTaskMessagebox::XmlTaskMessagebox() : XmlTaskPlain("messagebox", TaskMessagebox::kType, kMessageboxAttributes) {}
+XmlTaskQuestion::XmlTaskQuestion() : XmlTaskPlain("question", TaskQuestion::kType, kQuestionAttributes) {}

@@ -74,3 +74,23 @@ class XmlTaskSetSysVar : public XmlTaskPlain {
  public:
   XmlTaskSetSysVar();
 };
+
+class XmlTaskEcho : public XmlTaskPlain {
+ public:
+  XmlTaskEcho();
+};
+
+class XmlTaskSound : public XmlTaskPlain {
+ public:
+  XmlTaskSound();
+};
+
+class XmlTaskMessagebox : public XmlTaskPlain {
+ public:
+  XmlTaskMessagebox();
+};
+
+class XmlTaskQuestion : public XmlTaskPlain {
+ public:
+  XmlTaskQuestion();
+};

@@ -112,13 +112,15 @@ TEST(VariablesExpansionTest, SelfReferenceEndsPromptlyWithOneWarning) {
     QString expected;  // empty: only the length bound is checked
   };
   const Case cases[] = {
-      {"grows by a letter", "x${a}", QString(VariablesExpanders::kMaxRounds, 'x') + "${a}"},
-      {"doubles", "${a}${a}", QString()},
+      // The store refuses a value that names itself; a cycle through a second name gets past it.
+      {"grows by a letter", "x${b}", QString(VariablesExpanders::kMaxRounds / 2, 'x') + "${a}"},
+      {"doubles", "${b}${b}", QString()},
   };
   for (const Case& c : cases) {
     ScopedLogCapture capture;
     VariablesMgr store;
-    store.set("a", c.value);
+    ASSERT_EQ(0, store.set("a", c.value));
+    ASSERT_EQ(0, store.set("b", "${a}"));
     VariablesExpanderHelper helper(VariablesExpanderHelper::KindDollar, &store);
     VariablesExpanders chain(&helper, nullptr);
     QString text = "${a}";

@@ -186,6 +186,40 @@ TEST(VariablesMgrTest, TriggerDecidesTheStoredValue) {
   }
 }
 
+// Such a value would grow in every round of expansion: it is refused and the old one kept.
+TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
+  const struct {
+    const char* value;
+    int code;
+  } cases[] = {
+      {"x${self}", 702},
+      {"${ SELF }/bin", 702},
+      {"${self}${self}", 702},
+      {"${other}${self}", 702},
+      {"${self}", 0},       // expands to itself: harmless
+      {" ${self}", 702},
+      {"${selfish}x", 0},
+      {"$self x", 0},
+      {"${self", 0},
+      {"@{self}x", 0},
+      {"#{self}x", 0},
+  };
+  for (const auto& c : cases) {
+    VariablesMgr store;
+    store.set("self", "old");
+    EXPECT_EQ(c.code, store.set("Self", c.value)) << c.value;
+    QString value;
+    store.get("self", value);
+    EXPECT_EQ(c.code ? QString("old") : QString(c.value), value) << c.value;
+  }
+  // The check looks at what is stored, so a trigger's replacement counts too.
+  VariablesMgr store;
+  ReplacingTrigger trigger("a", "x${a}", true);
+  store.setTrigger(&trigger);
+  EXPECT_EQ(702, store.set("a", "fine"));
+  EXPECT_FALSE(store.exists("a"));
+}
+
 TEST(CopyVariablesTest, CopiesWithFlagsAndReportsTheLastSet) {
   VariablesMgr source;
   source.set("a", "new-a", VariableFlags{true, 3});

@@ -98,6 +98,8 @@ TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
       {"Break", "break", 71},    {"continue", "continue", 72}, {"LoadProperties", "loadproperties", 150},
       {"Exec", "exec", 100},     {"SYSTEM", "system", 101},   {"ExpandSysVar", "expandsysvar", 602},
       {"getsysvar", "getsysvar", 603}, {"SetSysVar", "setsysvar", 604},
+      {"Echo", "echo", 400},     {"SOUND", "sound", 401},      {"MessageBox", "messagebox", 500},
+      {"question", "question", 501},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.written);
@@ -114,7 +116,7 @@ TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
 
 TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
   int sentinel = 0;
-  for (const char* name : {"ech", "", "echo", "vars"}) {
+  for (const char* name : {"ech", "", "echoes", "vars"}) {
     SCOPED_TRACE(name);
     auto* parser = reinterpret_cast<XmlTaskParser*>(&sentinel);
     EXPECT_EQ(factory_.createParser(name, &parser), 301);
@@ -153,6 +155,14 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][name=A][resultvar=][system=yes][valuevar=v]"},
       {"setsysvar", "<setsysvar name='A' value=' v '/>",
        "[comment=][condition=][depends=][failonerror=][name=A][resultvar=][system=][value= v ]"},
+      {"echo names are exact", "<echo Message='hi' level='debug' file=' f '/>",
+       "[comment=][condition=][depends=][failonerror=][file= f ][level=debug][message=][resultvar=]"},
+      {"sound", "<sound type='ok' file='a.wav'/>",
+       "[comment=][condition=][depends=][failonerror=][file=a.wav][resultvar=][type=ok]"},
+      {"messagebox", "<messagebox message=' m ' icon='Warning'/>",
+       "[comment=][condition=][depends=][failonerror=][icon=Warning][message= m ][resultvar=]"},
+      {"question", "<question message='Go?' resultvar='answer'/>",
+       "[comment=][condition=][depends=][failonerror=][message=Go?][resultvar=answer]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,0 +1,379 @@
+// Runs the real program on job files in a temporary directory: the program is copied
+// there, because its log and its default property files live beside it.
+
+#include "core/variables_expanders.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+struct RunResult {
+  int exitCode = -1;
+  bool crashed = false;
+  qint64 elapsedMs = 0;
+  QString out;
+  QString err;
+  QString log;
+  bool logHas(const QString& text) const { return log.contains(text); }
+};
+
+class VarkelRun {
+ public:
+  VarkelRun() {
+    program_ = dir_.filePath("varkel");
+    ok_ = dir_.isValid() && QFile::copy(QStringLiteral(VARKEL_BINARY_DIR "/varkel"), program_);
+  }
+
+  bool ok() const { return ok_; }
+  QString path(const QString& name) const { return dir_.filePath(name); }
+
+  void write(const QString& name, const QString& text) {
+    const QString file = path(name);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(file);
+    f.write(text.toUtf8());
+  }
+
+  // A job file: the root element around the given elements.
+  void writeJob(const QString& name, const QString& body) {
+    write(name, QStringLiteral("<?xml version=\"1.0\"?>\n<project>\n") + body + QStringLiteral("\n</project>\n"));
+  }
+
+  void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
+
+  RunResult run(const QStringList& arguments, int timeoutMs = 10000) {
+    RunResult r;
+    QProcess p;
+    p.setProcessEnvironment(env_);
+    p.setWorkingDirectory(dir_.path());
+    QElapsedTimer timer;
+    timer.start();
+    p.start(program_, arguments);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+      p.kill();
+      p.waitForFinished();
+      ADD_FAILURE() << "varkel did not finish within " << timeoutMs << " ms";
+    }
+    r.elapsedMs = timer.elapsed();
+    r.crashed = p.exitStatus() != QProcess::NormalExit;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    QFile log(path("logs/build_system.log"));
+    if (log.open(QIODevice::ReadOnly)) r.log = QString::fromUtf8(log.readAll());
+    return r;
+  }
+
+  RunResult runJob(const QString& job = QStringLiteral("job.xml"), QStringList more = {}) {
+    return run(QStringList{"-job", job} + more);
+  }
+
+ private:
+  QTemporaryDir dir_;
+  QString program_;
+  bool ok_ = false;
+  QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
+};
+
+#define ASSERT_READY(run) ASSERT_TRUE((run).ok()) << "cannot copy " VARKEL_BINARY_DIR "/varkel"
+
+TEST(VarkelEndToEnd, OneRunFromJobToExitCode) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml",
+             "<vars><var name=\"who\" value=\"world\"/></vars>\n"
+             "<tasks>\n"
+             "  <echo message=\"hello ${who}\" condition=\"'${who}' == 'world'\"/>\n"
+             "  <echo message=\"unreached\" condition=\"'${who}' == 'moon'\"/>\n"
+             "</tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  EXPECT_FALSE(r.crashed);
+  EXPECT_TRUE(r.logHas("[Mgr] [PerformTasks] Number of tasks (root tasks) to process: 2\r\n"));
+  EXPECT_TRUE(r.logHas("[Mgr] [PerformTasks] Try to start the task. Task name: Echo. Task ID: 1. Task type: 400"));
+  EXPECT_TRUE(r.logHas("[Echo] hello world\r\n"));
+  EXPECT_FALSE(r.logHas("[Echo] never"));
+  EXPECT_TRUE(r.logHas("[Mgr] Finish. Show message: 1. Play sound: 1. Result: 0\r\n"));
+  EXPECT_TRUE(r.out.contains("[Echo] hello world")) << "the console shows the log as well";
+  EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
+}
+
+TEST(VarkelEndToEnd, DefaultPropertyFileTurnsStopOnErrorOff) {
+  const char* job =
+      "<tasks>\n"
+      "  <setvar name=\"this.dir\" value=\"elsewhere\"/>\n"
+      "  <echo message=\"after the failure\"/>\n"
+      "</tasks>";
+  VarkelRun stopping;
+  ASSERT_READY(stopping);
+  stopping.writeJob("job.xml", job);
+  const RunResult stopped = stopping.runJob();
+  EXPECT_EQ(stopped.exitCode, 700 & 0xff) << "a read-only built-in refuses the store with 700";
+  EXPECT_TRUE(stopped.logHas("Finish. Result 700 leaves the process with exit code 188."));
+  EXPECT_FALSE(stopped.logHas("after the failure"));
+  EXPECT_TRUE(stopped.err.contains("Error: 700.")) << qPrintable(stopped.err);
+
+  VarkelRun going;
+  ASSERT_READY(going);
+  going.writeJob("job.xml", job);
+  going.write("varkel.properties", "interrupt.tasks.on.error=false\n");
+  going.write("varkel.properties.base", "marker=base\n");
+  const RunResult went = going.runJob();
+  EXPECT_EQ(went.exitCode, 0) << qPrintable(went.log);
+  EXPECT_TRUE(went.logHas("[Echo] after the failure\r\n"));
+  EXPECT_TRUE(went.logHas("varkel.properties' was loaded successfully."));
+  EXPECT_FALSE(went.logHas("varkel.properties.base' was loaded")) << "only the first default file is read";
+}
+
+TEST(VarkelEndToEnd, ExitWithErrorFailsTheRunAndShowsTheBox) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml",
+             "<tasks>\n"
+             "  <exit error=\"yes\" message=\"stopped by the job\"/>\n"
+             "  <echo message=\"not reached\"/>\n"
+             "</tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 30) << qPrintable(r.log);
+  EXPECT_FALSE(r.logHas("not reached"));
+  EXPECT_TRUE(r.logHas("[Mgr] [SendMessage] All tasks will be interrupted (with error).\r\n"));
+  EXPECT_TRUE(r.logHas(
+      "Finish. Execution of the tasks has been interrupted due to an error! Error message: stopped by the job\r\n"));
+  EXPECT_TRUE(r.err.contains("| BUILD SYSTEM (error)\n")) << qPrintable(r.err);
+  EXPECT_TRUE(r.err.contains("| An error occurred while performing tasks.\n| Error: 30.\n|\n"
+                             "| Execution of the tasks has been interrupted due to an error!\n|\n"
+                             "| stopped by the job\n"))
+      << qPrintable(r.err);
+}
+
+TEST(VarkelEndToEnd, ExitWithoutErrorIsASuccess) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml", "<tasks><exit message=\"done early\"/><echo message=\"not reached\"/></tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_FALSE(r.logHas("not reached"));
+  EXPECT_TRUE(r.logHas("Finish. Execution of the tasks has been interrupted. Message: done early"));
+  EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
+}
+
+TEST(VarkelEndToEnd, JobNotNamedOrNotFound) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  const RunResult none = v.run({});
+  EXPECT_EQ(none.exitCode, 0);
+  EXPECT_TRUE(none.logHas("[Mgr] [LoadJob] 'Job' file not defined.\r\n"));
+
+  const RunResult missing = v.runJob("missing.xml");
+  EXPECT_EQ(missing.exitCode, 20);
+  EXPECT_TRUE(missing.logHas("[ERROR]")) << qPrintable(missing.log);
+  EXPECT_TRUE(missing.logHas("[Mgr] 'Job' file not found. File: '" + v.path("missing.xml") + "'.\r\n"))
+      << qPrintable(missing.log);
+  EXPECT_TRUE(missing.logHas("[Mgr] [Start] Failed to load jobs. Error: 20\r\n"));
+  EXPECT_TRUE(missing.err.contains("Error: 20."));
+}
+
+TEST(VarkelEndToEnd, UnknownElementStopsTheRunBeforeAnyTask) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml", "<tasks><echo message=\"first\"/><ech message=\"typo\"/></tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 301 & 0xff);
+  EXPECT_TRUE(r.logHas("Task with name: 'ech' is not found!")) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Start] Failed to load jobs. Error: 301"));
+  EXPECT_FALSE(r.logHas("[Echo] first")) << "no task runs from a job that failed to load";
+}
+
+TEST(VarkelEndToEnd, IncludeWithVariablePrefix) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("lib/common.xml",
+             "<vars><var name=\"name\" value=\"included\"/></vars>\n"
+             "<tasks><echo message=\"from the include\"/></tasks>");
+  v.writeJob("job.xml",
+             "<tasks><echo message=\"before\"/></tasks>\n"
+             "<includes><include file=\"lib/common.xml\" varprefix=\"lib\" replace=\"yes\"/></includes>\n"
+             "<tasks><echo message=\"after: ${lib.name}\"/></tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  const int before = r.log.indexOf("[Echo] before\r\n");
+  const int included = r.log.indexOf("[Echo] from the include\r\n");
+  const int after = r.log.indexOf("[Echo] after: included\r\n");
+  EXPECT_TRUE(before >= 0 && included > before && after > included) << qPrintable(r.log);
+}
+
+TEST(VarkelEndToEnd, ExtraPropertyFileFromTheCommandLine) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.write("conf/extra.properties", "greeting=from extra\nlog.level=info\n");
+  v.writeJob("job.xml", "<tasks><echo message=\"${greeting}\"/><setvar name=\"x\" value=\"1\"/></tasks>");
+  const RunResult r = v.runJob("job.xml", {"-properties", "conf/extra.properties"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.logHas("conf/extra.properties' was loaded successfully.")) << qPrintable(r.log);
+  EXPECT_FALSE(r.logHas("[Echo]")) << "log.level info drops the trace line of echo";
+  EXPECT_TRUE(r.logHas("[SetVar] Try to update variable. Name: 'x'"));
+
+  const RunResult missing = v.runJob("job.xml", {"-properties", "none.properties"});
+  EXPECT_EQ(missing.exitCode, 0);
+  EXPECT_TRUE(missing.logHas("[WARNG]")) << qPrintable(missing.log);
+  EXPECT_TRUE(missing.logHas("[Start] Properties-file is not found. Path: " + v.path("none.properties")));
+  EXPECT_TRUE(missing.logHas("[Echo] ${greeting}\r\n"));
+
+  v.write("varkel.properties", "greeting=default\n");
+  const RunResult twice = v.runJob("job.xml", {"-properties", "varkel.properties"});
+  EXPECT_EQ(twice.exitCode, 0);
+  EXPECT_EQ(twice.log.count("was loaded successfully."), 1) << "the default file is not loaded again";
+}
+
+TEST(VarkelEndToEnd, MessageTasksOnAConsoleWithoutAPerson) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml",
+             "<vars><var name=\"answer\" value=\"unset\"/><var name=\"kept\" value=\"old\"/></vars>\n"
+             "<tasks>\n"
+             "  <messagebox message=\"plain\"/>\n"
+             "  <messagebox message=\"capital\" icon=\"Warning\"/>\n"
+             "  <messagebox message=\"halt\" icon=\"stop\"/>\n"
+             "  <messagebox message=\"\" icon=\"error\"/>\n"
+             "  <question message=\"Go on?\" resultvar=\"answer\"/>\n"
+             "  <question message=\"\" resultvar=\"kept\"/>\n"
+             "  <echo message=\"answer=${answer} kept=${kept}\"/>\n"
+             "</tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  EXPECT_TRUE(r.err.contains("| BUILD SYSTEM (information)\n+"));
+  const int plain = r.err.indexOf("| plain\n");
+  const int capital = r.err.indexOf("| capital\n");
+  const int halt = r.err.indexOf("| halt\n");
+  EXPECT_TRUE(plain >= 0 && capital > plain && halt > capital) << qPrintable(r.err);
+  EXPECT_EQ(r.err.count("(information)"), 2) << "a Warning with a capital is the information icon";
+  EXPECT_EQ(r.err.count("(stop)"), 1);
+  EXPECT_EQ(r.err.count("(error)"), 0) << "an empty message shows nothing";
+  EXPECT_EQ(r.err.count("[y/N]"), 1);
+  EXPECT_TRUE(r.logHas("[Question] No one could answer the question (no terminal): the answer is No."));
+  EXPECT_TRUE(r.logHas("[Echo] answer=false kept=old\r\n")) << qPrintable(r.log);
+}
+
+TEST(VarkelEndToEnd, SoundsPlayThroughThePlayerOnPath) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.write("bin/paplay", "#!/bin/sh\necho \"$@\" >> \"$PLAYED\"\n");
+  QFile::setPermissions(v.path("bin/paplay"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  v.setEnv("PATH", v.path("bin") + ":" + QProcessEnvironment::systemEnvironment().value("PATH"));
+  v.setEnv("PLAYED", v.path("played.txt"));
+  v.write("jobs/ding.wav", "RIFF");
+  v.write("success.wav", "RIFF");
+  v.writeJob("jobs/job.xml",
+             "<tasks>\n"
+             "  <sound file=\"ding.wav\"/>\n"
+             "  <sound file=\"nothing.wav\" type=\"OK\"/>\n"
+             "  <sound type=\"unknown\"/>\n"
+             "</tasks>");
+  const RunResult r = v.runJob("jobs/job.xml");
+  EXPECT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  QFile played(v.path("played.txt"));
+  ASSERT_TRUE(played.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(played.readAll()),
+            v.path("jobs/ding.wav") + "\n" + v.path("success.wav") + "\n" + v.path("success.wav") + "\n")
+      << "the file beside the job, the success sound for OK, then the success sound of the finish";
+}
+
+// ---- bad input: a code, a clear line, a non-zero exit, quickly and without a crash --------
+
+TEST(VarkelEndToEnd, BadInputEndsQuicklyWithItsCode) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> files;
+    int code;
+    const char* logLine;
+  };
+  const Case cases[] = {
+      {"job cut off in the middle",
+       {{"job.xml", "<?xml version=\"1.0\"?>\n<project>\n<tasks>\n<echo message=\"a\"/>\n<echo mess"}},
+       502,
+       "[Start] Failed to load jobs. Error: 502"},
+      {"cycle of three includes",
+       {{"job.xml", "<project><includes><include file=\"a.xml\"/></includes></project>"},
+        {"a.xml", "<project><includes><include file=\"b.xml\"/></includes></project>"},
+        {"b.xml", "<project><includes><include file=\"job.xml\"/></includes></project>"}},
+       503,
+       "[Start] Failed to load jobs. Error: 503"},
+      {"macro calling itself without end",
+       {{"job.xml",
+         "<project><macrodefs><macrodef name=\"again\"><tasks><again/></tasks></macrodef></macrodefs>"
+         "<tasks><again/></tasks></project>"}},
+       311,
+       "[Start] Failed to process tasks. Error: 311"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VarkelRun v;
+    ASSERT_READY(v);
+    for (const auto& file : c.files) v.write(file.first, file.second);
+    const RunResult r = v.runJob();
+    EXPECT_FALSE(r.crashed);
+    EXPECT_LT(r.elapsedMs, 1000);
+    EXPECT_NE(r.exitCode, 0) << qPrintable(r.log);
+    if (c.code > 0) {
+      EXPECT_EQ(r.exitCode, c.code & 0xff);
+    }
+    EXPECT_TRUE(r.logHas(c.logLine)) << qPrintable(r.log.right(3000));
+  }
+}
+
+// Such a value would grow in every round of expansion: the job fails where it sets it.
+TEST(VarkelEndToEnd, VariableReferringToItselfFailsTheRun) {
+  const struct {
+    const char* name;
+    const char* job;
+    int code;
+    const char* logLine;
+  } cases[] = {
+      {"var element", "<vars><var name=\"self\" value=\"x${self}\"/></vars><tasks><echo message=\"unreached\"/></tasks>",
+       702, "[Start] Failed to load jobs. Error: 702"},
+      {"setvar task", "<tasks><setvar name=\"self\" value=\"x${self}\"/><echo message=\"unreached\"/></tasks>", 702,
+       "[Start] Failed to process tasks. Error: 702"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    VarkelRun v;
+    ASSERT_READY(v);
+    v.writeJob("job.xml", c.job);
+    const RunResult r = v.runJob();
+    EXPECT_FALSE(r.crashed);
+    EXPECT_LT(r.elapsedMs, 1000);
+    EXPECT_EQ(r.exitCode, c.code & 0xff);
+    EXPECT_TRUE(r.logHas("Variable refers to itself and can never be expanded. Name: 'self'. Value: 'x${self}'"))
+        << qPrintable(r.log);
+    EXPECT_TRUE(r.logHas(c.logLine)) << qPrintable(r.log);
+    EXPECT_FALSE(r.logHas("[Echo] unreached")) << qPrintable(r.log);
+  }
+}
+
+// The job that ./run.sh runs without arguments.
+TEST(VarkelEndToEnd, ExampleJobRuns) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  const QString job = QFileInfo(QStringLiteral(VARKEL_TEST_DATA_DIR "/../../examples/hello/job.xml")).absoluteFilePath();
+  const RunResult r = v.runJob(job);
+  EXPECT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] Hello, ")) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] A colour: red\r\n"));
+  EXPECT_TRUE(r.logHas("[Echo] A colour: blue\r\n"));
+  EXPECT_TRUE(r.logHas("[Echo] The mood is happy.\r\n"));
+  EXPECT_FALSE(r.logHas("[Echo] This line is never written."));
+}
+
+}  // namespace

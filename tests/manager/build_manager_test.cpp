@@ -1,0 +1,416 @@
+#include "manager/build_manager.h"
+
+#include "manager/exit_code.h"
+#include "tasks/macrodef_impl.h"
+#include "tasks/task_common.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using testing_support::ScopedLogCapture;
+
+namespace {
+
+// A root task that returns a fixed code and may act on the run first.
+class ScriptedTask : public TaskCommon {
+ public:
+  ScriptedTask(std::uint64_t id, const QString& name, int result,
+               std::function<void(INotifications*)> action = nullptr)
+      : TaskCommon(id, name, nullptr), result_(result), action_(std::move(action)) {}
+  ~ScriptedTask() override { markInterrupted(); }
+
+  int getType() const override { return 999; }
+  int start(IVariablesExpander*, IVariablesGetter*, IVariablesSetter*, IConditionHandler*,
+            INotifications* notifications) override {
+    ++runs;
+    if (action_) action_(notifications);
+    return result_;
+  }
+  void interrupt() override { markInterrupted(); }
+
+  int runs = 0;
+
+ private:
+  int result_;
+  std::function<void(INotifications*)> action_;
+};
+
+// argv from a list of words; the program path comes first.
+struct Args {
+  explicit Args(std::initializer_list<const char*> words) {
+    storage.push_back("varkel");
+    for (const char* w : words) storage.push_back(w);
+    for (std::string& s : storage) pointers.push_back(&s[0]);
+  }
+  int argc() const { return static_cast<int>(pointers.size()); }
+  char** argv() { return pointers.data(); }
+  std::vector<std::string> storage;
+  std::vector<char*> pointers;
+};
+
+// A manager with the built-ins set and the finishing box and sound off, so that no
+// test waits for a person or plays anything.
+struct Quiet {
+  Quiet() {
+    manager.initGlobalVariables();
+    manager.globalVariables().set("show.message.when.complete", "false");
+    manager.globalVariables().set("play.sound.when.complete", "false");
+  }
+  BuildManager manager;
+};
+
+QString appPath(const QString& tail) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + tail; }
+
+QStringList namesOf(CmdTaskEntry& entry) {
+  std::vector<QString> names;
+  entry.properties.getStringList("projectNames", names);
+  return QStringList(names.begin(), names.end());
+}
+
+QString propertyOf(CmdTaskEntry& entry, const char* key) {
+  QString value = QStringLiteral("<none>");
+  entry.properties.getString(QLatin1String(key), value);
+  return value;
+}
+
+TEST(BuildManagerCommandLine, GroupsAndTheirOptions) {
+  struct Case {
+    const char* name;
+    Args args;
+    // Per group: names joined by ",", then output.
+    std::vector<std::pair<const char*, const char*>> groups;
+  };
+  Case cases[] = {
+      {"two groups", Args{"-build", "a", "b", "-output", "out", "-build", "c"}, {{"a,b", "out"}, {"c", "<none>"}}},
+      {"output before any group is dropped", Args{"-output", "out", "-build", "a"}, {{"a", "<none>"}}},
+      {"group without names", Args{"-build", "-output", "out"}, {{"", "out"}}},
+      {"second value replaces the first", Args{"-build", "a", "-output", "x", "-output", "y"}, {{"a", "y"}}},
+      {"option without a value consumes nothing", Args{"-build", "a", "-output", "-build", "b"},
+       {{"a", "<none>"}, {"b", "<none>"}}},
+      {"no arguments", Args{}, {}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BuildManager m;
+    EXPECT_EQ(m.parseCommandLine(c.args.argc(), c.args.argv()), 0);
+    std::vector<CmdTaskEntry> groups = m.cmdTasks();
+    ASSERT_EQ(groups.size(), c.groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) {
+      EXPECT_EQ(groups[i].kind, CmdTaskEntry::kBuild);
+      EXPECT_EQ(namesOf(groups[i]).join(','), QLatin1String(c.groups[i].first));
+      EXPECT_EQ(propertyOf(groups[i], "output"), QLatin1String(c.groups[i].second));
+    }
+  }
+}
+
+TEST(BuildManagerCommandLine, GroupOptionsFillTheirProperties) {
+  BuildManager m;
+  Args args{"-build", "app", "-config", "release", "-target", "x86", "-platform", "linux"};
+  m.parseCommandLine(args.argc(), args.argv());
+  std::vector<CmdTaskEntry> groups = m.cmdTasks();
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(propertyOf(groups[0], "configuration"), "release");
+  EXPECT_EQ(propertyOf(groups[0], "target"), "x86");
+  EXPECT_EQ(propertyOf(groups[0], "platform"), "linux");
+}
+
+TEST(BuildManagerCommandLine, PathsAreExpandedAndMadeAbsolute) {
+  struct Case {
+    const char* name;
+    Args args;
+    QString job, properties, scan;
+  };
+  Case cases[] = {
+      {"relative job", Args{"-job", "j.xml"}, appPath("j.xml"), "", ""},
+      {"absolute job, later one wins", Args{"-job", "/a/j.xml", "-job", "/b/k.xml"}, "/b/k.xml", "", ""},
+      {"job takes no option as value", Args{"-job", "-properties", "p.properties"}, "", appPath("p.properties"), ""},
+      {"job as last argument", Args{"-job"}, "", "", ""},
+      {"other case is no option", Args{"-Job", "x"}, "", "", ""},
+      {"manifest gives its directory", Args{"-pmanifest", "sub\\file.xml"}, "", "", appPath("sub")},
+      {"variable reference", Args{"-job", "${root}/j.xml"}, "/r/j.xml", "", ""},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BuildManager m;
+    m.globalVariables().set("root", "/r");
+    m.parseCommandLine(c.args.argc(), c.args.argv());
+    EXPECT_EQ(m.jobFilePath(), c.job);
+    EXPECT_EQ(m.propertiesFilePath(), c.properties);
+    EXPECT_EQ(m.scanDirectory(), c.scan);
+  }
+}
+
+TEST(BuildManagerLogControl, LevelAndFilterVariablesSteerTheLogger) {
+  struct Case {
+    const char* name;
+    const char* value;
+    int level;  // expected afterwards, starting from 6
+  };
+  const Case levels[] = {
+      {"word", "WARN", 3}, {"long word", "Information", 4}, {"off", "off", 0}, {"number", "2", 2},
+      {"above trace", "7", 6}, {"empty", "", 6}, {"not a level", "loud", 6}, {"negative", "-1", -1},
+  };
+  for (const Case& c : levels) {
+    SCOPED_TRACE(c.name);
+    ScopedLogCapture capture;
+    BuildManager m;
+    m.globalVariables().set("LOG.Level", c.value);
+    EXPECT_EQ(capture.manager()->level(), c.level);
+    QString stored;
+    m.globalVariables().get("log.level", stored);
+    EXPECT_EQ(stored, QLatin1String(c.value)) << "the store keeps the text it was handed";
+  }
+
+  ScopedLogCapture capture;
+  BuildManager m;
+  m.projectVariables().set("log.filter.task.build", "no");
+  EXPECT_EQ(capture.manager()->filterMask() & logger::FilterTaskBuild, 0u);
+  m.globalVariables().set("log.filter.task.build", "maybe");
+  EXPECT_EQ(capture.manager()->filterMask() & logger::FilterTaskBuild, 0u);
+  m.globalVariables().set("log.filter.task.build", "YES");
+  EXPECT_NE(capture.manager()->filterMask() & logger::FilterTaskBuild, 0u);
+}
+
+TEST(BuildManagerVariables, BuiltinsAreSetAndTheReadOnlyOnesKeepTheirValue) {
+  BuildManager m;
+  m.initGlobalVariables();
+  QString value;
+  ASSERT_EQ(m.globalVariables().get("symbol.crlf", value), 0);
+  EXPECT_EQ(value, "\r\n");
+  EXPECT_EQ(m.globalVariables().set("this.dir", "/elsewhere"), 700);
+  m.globalVariables().get("this.dir", value);
+  EXPECT_EQ(value, QCoreApplication::applicationDirPath());
+  QString time;
+  m.globalVariables().get("current.time", time);
+  const QDateTime start = QDateTime::fromString(time, "MM/dd/yyyy hh:mm:ss");
+  ASSERT_TRUE(start.isValid()) << qPrintable(time);
+  m.globalVariables().get("version.build.number", value);
+  EXPECT_EQ(value.toInt(), start.date().month() * 100 + start.date().day());
+  EXPECT_TRUE(m.projectVariables().exists("interrupt.tasks.on.error"));
+}
+
+TEST(BuildManagerVariables, StoreExpanderIgnoresChangesOfLetterCaseOnly) {
+  BuildManager m;
+  m.globalVariables().set("v", "${V}");
+  m.globalVariables().set("w", "value");
+  QString text = "${v}";
+  EXPECT_FALSE(m.tasksExpander()->expand(text));
+  EXPECT_EQ(text, "${v}");
+  text = "${w}/${unknown}";
+  EXPECT_TRUE(m.tasksExpander()->expand(text));
+  EXPECT_EQ(text, "value/${unknown}");
+  EXPECT_FALSE(m.projectsExpander()->expand(text = "${w}")) << "the project store does not hold w";
+}
+
+TEST(BuildManagerHolder, MacrodefsAreNumberedAndFoundByNameIgnoringCase) {
+  BuildManager m;
+  auto* first = new MacrodefImpl("Build");
+  auto* second = new MacrodefImpl("BUILD");
+  m.addMacrodef(first);
+  m.addMacrodef(second);
+  EXPECT_EQ(first->getId(), 1u);
+  EXPECT_EQ(second->getId(), 2u);
+  EXPECT_EQ(m.find("build"), first);
+  EXPECT_TRUE(m.contains("bUILD"));
+  EXPECT_EQ(m.removeMacrodef(first), 0);
+  EXPECT_EQ(m.find("build"), second);
+  EXPECT_FALSE(m.contains("other"));
+  EXPECT_EQ(m.addMacrodef(nullptr), 0);
+}
+
+TEST(BuildManagerHolder, RemoveTaskTakesOnlyTheHeldPointer) {
+  BuildManager m;
+  auto* a = new ScriptedTask(1, "A", 0);
+  auto* b = new ScriptedTask(2, "B", 0);
+  m.addTask(a);
+  m.addTask(b);
+  ScriptedTask stranger(3, "C", 0);
+  EXPECT_EQ(m.removeTask(&stranger), 0);
+  EXPECT_EQ(m.rootTasks().size(), 2u);
+  EXPECT_EQ(m.removeTask(a), 0);
+  ASSERT_EQ(m.rootTasks().size(), 1u);
+  EXPECT_EQ(m.rootTasks()[0].get(), b);
+}
+
+TEST(BuildManagerProjects, EmptyTableAnswersNothing) {
+  BuildManager m;
+  EXPECT_EQ(m.count(), 0);
+  EXPECT_FALSE(m.exists("app"));
+  EXPECT_EQ(m.getProject("app"), nullptr);
+  EXPECT_EQ(m.getProjectAt(0), nullptr);
+  EXPECT_EQ(m.getProjectAt(-1), nullptr);
+}
+
+TEST(BuildManagerConditions, EmptyTextsNeedNoInterpreter) {
+  BuildManager m;
+  bool result = false;
+  EXPECT_EQ(m.evaluateCondition("", result), 0);
+  EXPECT_TRUE(result);
+  QString value = "old";
+  EXPECT_EQ(m.calculate("", value), 0);
+  EXPECT_TRUE(value.isEmpty());
+}
+
+// ---- root-task loop --------------------------------------------------------------------
+
+struct TaskSpec {
+  int result;
+  bool enabled;
+  int notification;  // 0 none, else sent before returning
+};
+
+TEST(BuildManagerLoop, ResultsSkipsAndStops) {
+  struct Case {
+    const char* name;
+    const char* onError;  // "interrupt.tasks.on.error"; null leaves the built-in "true"
+    std::vector<TaskSpec> tasks;
+    int expected;
+    std::vector<int> runs;
+  };
+  const Case cases[] = {
+      {"no tasks", nullptr, {}, 0, {}},
+      {"failure stops", nullptr, {{7, true, 0}, {0, true, 0}}, 7, {1, 0}},
+      {"failure then success with stop off", "no", {{7, true, 0}, {0, true, 0}}, 0, {1, 1}},
+      {"disabled first, failing second, stop off", "false", {{0, false, 0}, {9, true, 0}}, 9, {0, 1}},
+      {"unknown word keeps stopping", "perhaps", {{7, true, 0}, {0, true, 0}}, 7, {1, 0}},
+      {"interrupt stops before the next root task", nullptr, {{0, true, 200}, {5, true, 0}}, 0, {1, 0}},
+      {"error interrupt keeps the task result", nullptr, {{4, true, 201}, {5, true, 0}}, 4, {1, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedLogCapture capture;
+    Quiet q;
+    if (c.onError) q.manager.globalVariables().set("interrupt.tasks.on.error", c.onError);
+    std::vector<ScriptedTask*> tasks;
+    for (size_t i = 0; i < c.tasks.size(); ++i) {
+      const TaskSpec spec = c.tasks[i];
+      auto* task = new ScriptedTask(i + 1, QStringLiteral("T%1").arg(i + 1), spec.result, [spec](INotifications* n) {
+        if (spec.notification) n->sendMessage(spec.notification, "why");
+      });
+      task->setEnabled(spec.enabled);
+      q.manager.addTask(task);
+      tasks.push_back(task);
+    }
+    EXPECT_EQ(q.manager.performTasks(), c.expected);
+    for (size_t i = 0; i < tasks.size(); ++i) EXPECT_EQ(tasks[i]->runs, c.runs[i]) << "task " << i + 1;
+    EXPECT_TRUE(capture.log().contains(
+        QStringLiteral("[PerformTasks] Number of tasks (root tasks) to process: %1").arg(c.tasks.size())));
+  }
+}
+
+TEST(BuildManagerLoop, ProcessedTaskIsSkippedAndLogged) {
+  ScopedLogCapture capture;
+  Quiet q;
+  auto* task = new ScriptedTask(4, "Done", 3);
+  task->setProcessed(true);
+  q.manager.addTask(task);
+  EXPECT_EQ(q.manager.performTasks(), 0);
+  EXPECT_EQ(task->runs, 0);
+  EXPECT_TRUE(capture.log().contains("[PerformTasks] Task already processed. Task name: Done. Task ID: 4"));
+}
+
+TEST(BuildManagerNotifications, InterruptSetsTheStateAndTheVariable) {
+  ScopedLogCapture capture;
+  Quiet q;
+  EXPECT_EQ(q.manager.sendMessage(100, "hello"), 0);
+  EXPECT_TRUE(capture.log().contains("[SendMessage] Message was received: hello"));
+  EXPECT_EQ(q.manager.finishState(), 0);
+  EXPECT_EQ(q.manager.sendMessage(42, "ignored"), 0);
+  EXPECT_EQ(q.manager.finishState(), 0);
+  q.manager.sendMessage(201, "first");
+  q.manager.sendMessage(200, "last");
+  EXPECT_EQ(q.manager.finishState(), 1) << "the last interrupt wins";
+  QString value;
+  q.manager.globalVariables().get("interrupt.tasks", value);
+  EXPECT_EQ(value, "true");
+}
+
+// ---- finish ------------------------------------------------------------------------------
+
+TEST(BuildManagerFinish, ErrorInterruptionNeverEndsWithZero) {
+  struct Case {
+    const char* name;
+    int notification;
+    int result;
+    int expected;
+  };
+  const Case cases[] = {
+      {"clean run", 0, 0, 0},
+      {"failed run keeps its code", 0, 501, 501},
+      {"interrupt without error is success", 200, 0, 0},
+      {"error interrupt with result 0 becomes 30", 201, 0, 30},
+      {"error interrupt keeps a non-zero result", 201, 7, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedLogCapture capture;
+    Quiet q;
+    if (c.notification) q.manager.sendMessage(c.notification, "stop here");
+    EXPECT_EQ(q.manager.finish(c.result), c.expected);
+    EXPECT_FALSE(q.manager.isRunning());
+    EXPECT_TRUE(capture.log().contains(
+        QStringLiteral("Finish. Show message: 0. Play sound: 0. Result: %1").arg(c.expected)));
+    if (c.notification == 201) {
+      EXPECT_TRUE(capture.log().contains(
+          "Finish. Execution of the tasks has been interrupted due to an error! Error message: stop here"));
+    }
+    if (c.notification == 200) {
+      EXPECT_TRUE(capture.log().contains("Finish. Execution of the tasks has been interrupted. Message: stop here"));
+    }
+  }
+}
+
+TEST(BuildManagerFinish, ExitCodeNeverTurnsAFailureIntoSuccess) {
+  struct Case {
+    int result;
+    int exitCode;
+  };
+  const Case cases[] = {{0, 0}, {30, 30}, {255, 255}, {256, 1}, {301, 45}, {512, 1}, {700, 188}, {-1, 255}, {-256, 1}};
+  for (const Case& c : cases) EXPECT_EQ(exitCodeOf(c.result), c.exitCode) << c.result;
+}
+
+// ---- job loading and the whole run ------------------------------------------------------
+
+TEST(BuildManagerJob, NotNamedIsNoFailureButNamedAndMissingIs) {
+  {
+    ScopedLogCapture capture;
+    Quiet q;
+    EXPECT_EQ(q.manager.loadJob(), 0);
+    EXPECT_TRUE(capture.log().contains("[LoadJob] 'Job' file not defined."));
+  }
+  ScopedLogCapture capture;
+  Quiet q;
+  Args args{"-job", "/no/such/dir/job.xml"};
+  EXPECT_EQ(q.manager.start(args.argc(), args.argv()), 20);
+  EXPECT_TRUE(capture.log().contains("'Job' file not found. File: '/no/such/dir/job.xml'."));
+  EXPECT_TRUE(capture.log().contains("[Start] Failed to load jobs. Error: 20"));
+  EXPECT_FALSE(q.manager.isRunning());
+}
+
+TEST(BuildManagerJob, StartWithoutArgumentsRunsNothing) {
+  ScopedLogCapture capture;
+  Quiet q;
+  Args args{};
+  EXPECT_EQ(q.manager.start(args.argc(), args.argv()), 0);
+  EXPECT_TRUE(capture.log().contains("[LoadJob] 'Job' file not defined."));
+  EXPECT_TRUE(capture.log().contains("[PerformTasks] Number of tasks (root tasks) to process: 0"));
+  EXPECT_TRUE(q.manager.cmdTasks().empty());
+}
+
+TEST(BuildManagerJob, MissingExtraPropertyFileIsOnlyWarnedAbout) {
+  ScopedLogCapture capture;
+  Quiet q;
+  Args args{"-properties", "/no/such/extra.properties"};
+  EXPECT_EQ(q.manager.start(args.argc(), args.argv()), 0);
+  EXPECT_TRUE(capture.log().contains("[Start] Properties-file is not found. Path: /no/such/extra.properties"));
+}
+
+}  // namespace
