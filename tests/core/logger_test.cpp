@@ -2,8 +2,11 @@
 #include "core/logger.h"
 #include "test_support.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -79,6 +82,28 @@ TEST(LogManagerTest, RawStatementReachesRawWriteUnchanged) {
   ASSERT_EQ(1, capture.log().raw.size());
   EXPECT_EQ("out\npart", capture.log().raw[0]);
   EXPECT_TRUE(capture.log().entries.empty());
+}
+
+// Records what it receives, tagged with its own number, into a list shared by all.
+class OrderAppender : public logger::ILogAppender {
+ public:
+  OrderAppender(int id, QStringList* seen) : id_(id), seen_(seen) {}
+  void writeRaw(const QString& text) override { *seen_ << QString("%1 raw %2").arg(id_).arg(text); }
+  void write(const logger::LogEntry& entry) override { *seen_ << QString("%1 %2").arg(id_).arg(entry.text); }
+
+ private:
+  int id_;
+  QStringList* seen_;
+};
+
+TEST(LogManagerTest, EveryAppenderGetsEveryStatementInRegistrationOrder) {
+  QStringList seen;
+  ScopedLogCapture capture;
+  capture.manager()->addAppender(new OrderAppender(1, &seen));
+  capture.manager()->addAppender(new OrderAppender(2, &seen));
+  logger::logInfo(capture.manager(), "T") << "line";
+  logger::makeRawLogClient(capture.manager()) << "out";
+  EXPECT_EQ((QStringList{"1 line", "2 line", "1 raw out", "2 raw out"}), seen);
 }
 
 TEST(LogManagerTest, AppenderListStopsAtOneHundred) {
@@ -172,7 +197,21 @@ TEST(LogAppenderFileTest, OpenTruncatesAndFullFileIsEmptiedBeforeTheNextLine) {
 }
 
 TEST(LogAppenderFileTest, DefaultPathIsLogsUnderTheProgramDirectory) {
-  EXPECT_TRUE(logger::LogAppenderFile::getLogFilePath().endsWith("/logs/build_system.log"));
+  const QString logDir = QCoreApplication::applicationDirPath() + "/logs";
+  EXPECT_EQ(logDir + "/build_system.log", logger::LogAppenderFile::getLogFilePath());
+  EXPECT_TRUE(QFileInfo(logDir).isDir());
+}
+
+TEST(LogAppenderFileTest, EntryIsDroppedWhileTheFileCannotBeOpenedAndOpenIsTriedAgain) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("later/build_system.log");
+  const logger::LogEntry e = entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 4, "T", "x");
+  logger::LogAppenderFile file(logger::LogAppenderFile::kDefaultSizeLimit, path);
+  file.write(e);
+  file.writeRaw("lost");
+  ASSERT_TRUE(QDir(dir.path()).mkdir("later"));
+  file.write(e);
+  EXPECT_EQ(QByteArray("[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] x\r\n"), readAll(path));
 }
 
 TEST(LogAppenderConsoleTest, RawTextThenLineOnStandardOutput) {
