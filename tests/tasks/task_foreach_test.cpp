@@ -160,6 +160,34 @@ TEST(TaskForeachTest, FailingChildStopsOrGoesOn) {
   }
 }
 
+// A child that interrupts the given task when it runs.
+class Interrupter : public RecordingTask {
+ public:
+  Interrupter(std::uint64_t id, ITask* target, QStringList* journal)
+      : RecordingTask(id, "interrupter", journal), target_(target) {}
+  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+            IConditionHandler* handler, INotifications* notifications) override {
+    RecordingTask::start(expander, getter, setter, handler, notifications);
+    target_->interrupt();
+    return 0;
+  }
+
+ private:
+  ITask* target_;
+};
+
+TEST(TaskForeachTest, AnInterruptedLoopStopsWith30) {
+  RunFixture f;
+  auto loop = makeLoop(1, "a,b");
+  loop->setResultVar("rc");
+  loop->addChild(new Interrupter(2, loop.get(), &f.journal));
+  addNew<RecordingTask>(loop.get(), 3, "after", &f.journal);
+  EXPECT_EQ(30, f.run(loop.get()));
+  EXPECT_EQ(QStringList({"start:interrupter"}), starts(f.journal));
+  EXPECT_EQ("30", f.var("rc"));
+  EXPECT_EQ(30, f.run(loop.get()));  // the runner refuses it from now on
+}
+
 TEST(TaskExitTest, NotifiesTheRunAndReturnsZero) {
   struct Case {
     const char* error;  // null: the attribute is missing

@@ -144,6 +144,30 @@ TEST(TaskProjectTest, DependentOutputSubdirsFollowTheDependencesAndTheirConditio
   EXPECT_TRUE(capture.log().contains("Condition was calculated successfully. Condition is false.\n"
                                      "    Condition template: '${with.tool}'.\n    Condition: 'no'. \n    Task ID: 3"));
 
+  // A condition that cannot be evaluated does not drop the dependence; a true one keeps it too.
+  capture.clear();
+  projects.add("svc")->addChildProject({"broken", " ${c} "});
+  projects.projects["svc"]->addChildProject({"fine", "yes"});
+  f.variables.set("c", "bad");
+  f.handler.evaluate = [](const QString& text, bool& result) {
+    if (text == "bad") return 2003;
+    result = true;
+    return 0;
+  };
+  RecordingProjectTask svc(6, "Build", nullptr);
+  svc.getPropertiesSetter()->setString("projectName", "svc");
+  svc.setProjectsProvider(&projects);
+  auto* broken = addProjectTask(&svc, 7, "broken", &projects);
+  auto* fine = addProjectTask(&svc, 8, "fine", &projects);
+  EXPECT_TRUE(svc.checkDependenceCondition(&f.expander, &f.handler, "arm"));
+  EXPECT_EQ("arm", subdir(broken));
+  EXPECT_EQ("arm", subdir(fine));
+  EXPECT_TRUE(capture.log().contains("Failed to calculate the condition for the dependence.\n    Error: 2003.\n"
+                                     "    Condition template: ' ${c} '.\n    Condition: 'bad'. \n    Task ID: 7"))
+      << capture.log().texts().join("|").toStdString();
+  EXPECT_TRUE(capture.log().contains("Condition was calculated successfully. Condition is true. \n"
+                                     "    Condition template: 'yes'.\n    Condition: 'yes'. \n    Task ID: 8"));
+
   RecordingProjectTask unknown(9, "Build", nullptr);
   unknown.getPropertiesSetter()->setString("projectName", "nosuch");
   unknown.setProjectsProvider(&projects);
