@@ -107,7 +107,10 @@ QString ProcessHelper::startProcess(const QString& program, const QStringList& a
   QMutexLocker lock(&processMutex_);
   // The one process object cannot start a second child while a timed-out one still runs;
   // waiting on it would report the old child as this run's.
-  if (process_->state() != QProcess::NotRunning) return QStringLiteral("Process is already running");
+  if (process_->state() != QProcess::NotRunning) {
+    closeOnStop_ = false;  // the child is not this run's to end
+    return QStringLiteral("Process is already running");
+  }
 
   // Every setting is made on each run: the process object keeps them between runs.
   process_->setProcessEnvironment(environment.isEmpty() ? QProcessEnvironment() : environment);

@@ -1,18 +1,12 @@
 #include "project/project_common.h"
 
+#include "core/path_utils.h"
+
 #include <QMutexLocker>
 
 #include <iterator>
 
 namespace {
-
-// Version-file paths follow the file system's rule for letter case.
-constexpr Qt::CaseSensitivity kPathCase =
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-    Qt::CaseInsensitive;
-#else
-    Qt::CaseSensitive;
-#endif
 
 template <typename T>
 bool inRange(int index, const std::vector<T>& list) {
@@ -43,7 +37,7 @@ int ProjectCommon::getVersionFileAt(int index, VersionFileInfo& info) {
 
 int ProjectCommon::addVersionFile(const VersionFileInfo& info) {
   for (const VersionFileInfo& v : versionFiles_)
-    if (QString::compare(v.file, info.file, kPathCase) == 0) return kAlreadyExists;
+    if (samePath(v.file, info.file)) return kAlreadyExists;
   versionFiles_.push_back(info);
   return 0;
 }

@@ -161,6 +161,9 @@ TEST(ProcessHelperTest, ChildThatOutlivesAPositiveWaitKeepsRunning) {
     EXPECT_FALSE(second.finished);
     EXPECT_TRUE(capture.log().contains(
         "Failed to start process. Command: /bin/sh. Error: Process is already running"));
+    // The refused run, whose unlimited wait would close the process, leaves the old child be.
+    const QString after = processState(pid);
+    EXPECT_TRUE(after == "S" || after == "R") << after.toStdString();
   }
   // The runner's end ends the child and reaps it.
   EXPECT_EQ(QString(), processState(pid));

@@ -92,6 +92,13 @@ TEST(ProjectTest, ListsRefuseDuplicatesAndIndexesOutside) {
   }
 }
 
+TEST(ProjectTest, VersionFilePathsWithEitherSeparatorAreTheSameFile) {
+  ProjectBuild p(1, "p");
+  EXPECT_EQ(0, p.addVersionFile({"src/Version.h", "a"}));
+  EXPECT_EQ(IProject::kAlreadyExists, p.addVersionFile({"src\\Version.h", "b"}));
+  EXPECT_EQ(1, p.getVersionFileCount());
+}
+
 TEST(ProjectTest, AttributesIgnoreCaseAndKeepTheirOrder) {
   ProjectFiles p(1, "p");
   ProjectAttributes attrs;
