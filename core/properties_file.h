@@ -10,8 +10,10 @@
 // file stay visible to the next file loaded through the same object.
 class PropertiesFile {
  public:
+  PropertiesFile() { variables_.setRefuseSelfReference(true); }
+
   // 0, or the code of the first failure: 20 the file cannot be opened, 204 a line
-  // without "=", 700 a read-only name. Entries stored before a failure stay stored.
+  // without "=", 700 a read-only name, 702 a value that names its own entry. Entries stored before a failure stay stored.
   // With acceptNew false an entry reaches target only when known holds its name.
   int load(const QString& path, IVariablesGetter* known, IVariablesSetter* target, bool acceptNew,
            const QString& prefix);

@@ -144,7 +144,7 @@ int VariablesMgr::setLocked(const QString& name, const QString& value, const Var
   QString replacement;
   const bool replaced = trigger_ && trigger_->onVariableSet(name, value, replacement);
   const QString& stored = replaced ? replacement : value;
-  if (stored.contains(QLatin1String("${")) && refersToItself(name, stored)) {
+  if (refuseSelfReference_ && stored.contains(QLatin1String("${")) && refersToItself(name, stored)) {
     VLOG_ERROR("Variables") << "Variable refers to itself and can never be expanded. Name: '" << name
                             << "'. Value: '" << stored.left(200) << "'";
     return kRefersToItself;
@@ -184,6 +184,11 @@ int VariablesMgr::clear() {
   map_.clear();
   cursorIndex_ = -1;
   return 0;
+}
+
+void VariablesMgr::setRefuseSelfReference(bool refuse) {
+  QMutexLocker lock(&mutex_);
+  refuseSelfReference_ = refuse;
 }
 
 void VariablesMgr::setTrigger(IVariablesSetTrigger* trigger) {

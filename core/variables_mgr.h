@@ -12,8 +12,8 @@
 class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
  public:
   static constexpr int kReadOnly = 700;
-  // A value that holds "${name}" of its own name beside other text grows in every
-  // round of expansion and can never be resolved; it is refused.
+  // In a store read through "${}", a value that holds "${name}" of its own name beside
+  // other text grows in every round of expansion and can never be resolved.
   static constexpr int kRefersToItself = 702;
 
   VariablesMgr() = default;
@@ -37,6 +37,11 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   // Non-owning. Called with the store locked: it must not call back into this store.
   void setTrigger(IVariablesSetTrigger* trigger);
 
+  // For stores whose values are read through "${}": refuse self-referring values with
+  // kRefersToItself. Loop items and macro parameters are read through "#{}" and "@{}",
+  // where such a value is harmless, so this is off unless the owner turns it on.
+  void setRefuseSelfReference(bool refuse);
+
  private:
   // The order of QString::compare ignoring case, with a fast path for ASCII.
   struct CaseBlindLess {
@@ -54,6 +59,7 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   Map map_;
   QMutex mutex_;
   IVariablesSetTrigger* trigger_ = nullptr;
+  bool refuseSelfReference_ = false;
   // Last index read, so that a walk by index (copyVariables, printing) stays linear.
   int cursorIndex_ = -1;
   Map::const_iterator cursor_;

@@ -109,6 +109,9 @@ void removeFirst(QMutex& mutex, std::vector<std::shared_ptr<T>>& list, const T* 
 }  // namespace
 
 BuildManager::BuildManager() {
+  // Both stores are read through "${}", where a value naming itself never expands to an end.
+  globalVariables_.setRefuseSelfReference(true);
+  projectVariables_.setRefuseSelfReference(true);
   taskFactory_.setIdProvider(&taskIds_);
 
   xmlTaskFactory_.setTaskFactory(&taskFactory_);

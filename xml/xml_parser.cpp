@@ -37,7 +37,7 @@ bool holdsOnlyWhiteSpace(QFile& file) {
 
 }  // namespace
 
-XmlParser::XmlParser() = default;
+XmlParser::XmlParser() { localVariables_.setRefuseSelfReference(true); }
 
 XmlParser::~XmlParser() { stop(); }
 

@@ -128,6 +128,13 @@ TEST_F(PropertiesFileTest, ReadOnlyNameStopsTheLoad) {
   EXPECT_EQ(700, again.loadNoPrefix(write("b=2\n"), nullptr, &lockedTarget, true));
 }
 
+TEST_F(PropertiesFileTest, ValueNamingItsOwnEntryStopsTheLoad) {
+  VariablesMgr target;
+  PropertiesFile file;
+  EXPECT_EQ(702, file.loadNoPrefix(write("a=1\npath=${path}:/bin\nb=2\n"), nullptr, &target, true));
+  EXPECT_EQ(show({{"a", "1"}}), show(entries(target)));
+}
+
 TEST_F(PropertiesFileTest, MissingFileGives20) {
   ScopedLogCapture capture;
   const QString path = dir_.filePath("absent.properties");

@@ -206,6 +206,7 @@ TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
   };
   for (const auto& c : cases) {
     VariablesMgr store;
+    store.setRefuseSelfReference(true);
     store.set("self", "old");
     EXPECT_EQ(c.code, store.set("Self", c.value)) << c.value;
     QString value;
@@ -214,10 +215,15 @@ TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
   }
   // The check looks at what is stored, so a trigger's replacement counts too.
   VariablesMgr store;
+  store.setRefuseSelfReference(true);
   ReplacingTrigger trigger("a", "x${a}", true);
   store.setTrigger(&trigger);
   EXPECT_EQ(702, store.set("a", "fine"));
   EXPECT_FALSE(store.exists("a"));
+
+  // Stores read through "#{}" or "@{}" (loop items, macro parameters) keep such values.
+  VariablesMgr items;
+  EXPECT_EQ(0, items.set("dir", "${dir}/a"));
 }
 
 TEST(CopyVariablesTest, CopiesWithFlagsAndReportsTheLastSet) {

@@ -33,6 +33,8 @@ TEST(TaskForeachTest, SplitsTrimsAndUnquotesTheItems) {
       {"'a,b'", " \"it\" ", {"start:a", "start:b"}},
       {"\" 'x, y' \"", "", {"start:x", "start:y"}},
       {"${list}", nullptr, {"start:1", "start:2"}},
+      // An item that holds a reference to its own name is kept: it is read through "#{}".
+      {"${item}/a", nullptr, {"start:${item}/a"}},
       {"", nullptr, {}},
   };
   for (const Case& c : cases) {
