@@ -19,23 +19,40 @@ struct ElementKind {
 };
 
 // Built-in element words, searched in order; they win over macros of the same name.
-// Elements whose task classes do not exist yet have no row and fail as unknown.
+// Words whose task classes do not exist yet have no parser and fail as unknown, even
+// when a macro carries that name: such a call would change meaning once the word has one.
 const ElementKind kElements[] = {
+    {"build", nullptr},
+    {"libs", nullptr},
     {"echo", &make<XmlTaskEcho>},
+    {"setcurrdir", nullptr},
     {"setvar", &make<XmlTaskSetvar>},
+    {"copy", nullptr},
+    {"delete", nullptr},
     {"exec", &make<XmlTaskExec>},
     {"system", &make<XmlTaskSystem>},
     {"exit", &make<XmlTaskExit>},
     {"expandsysvar", &make<XmlTaskExpandSysVar>},
     {"getsysvar", &make<XmlTaskGetSysVar>},
     {"setsysvar", &make<XmlTaskSetSysVar>},
+    {"findinfile", nullptr},
     {"foreach", &make<XmlTaskForeach>},
     {"break", &make<XmlTaskForeachBreak>},
     {"continue", &make<XmlTaskForeachContinue>},
     {"loadproperties", &make<XmlTaskLoadProperties>},
     {"messagebox", &make<XmlTaskMessagebox>},
+    {"mkdir", nullptr},
+    {"move", nullptr},
+    {"printprojects", nullptr},
+    {"printtasks", nullptr},
+    {"printvars", nullptr},
     {"question", &make<XmlTaskQuestion>},
+    {"rename", nullptr},
+    {"setprojectversion", nullptr},
     {"sound", &make<XmlTaskSound>},
+    {"versionfileread", nullptr},
+    {"versionfilewrite", nullptr},
+    {"writefile", nullptr},
 };
 
 }  // namespace
@@ -46,6 +63,7 @@ int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out
   XmlTaskParser* parser = nullptr;
   for (const ElementKind& kind : kElements) {
     if (elementName.compare(QLatin1String(kind.word), Qt::CaseInsensitive) == 0) {
+      if (!kind.create) return kNotFound;
       parser = kind.create();
       break;
     }

@@ -169,8 +169,13 @@ TEST_F(JobXmlParserTest, MacrosAreDefinedAndCalled) {
 }
 
 TEST_F(JobXmlParserTest, IncludeWithPrefixIsReadWhereItStands) {
+  ScopedLogCapture capture;
   const QString main = kDataDir + "include_prefix/main.xml";
   ASSERT_EQ(parse(main), 0);
+  EXPECT_TRUE(capture.log().contains("Tries to include XML. Caller id: ''. Parent file: '" + main +
+                                     "'. This file: '" +
+                                     QDir(kDataDir).absoluteFilePath("include_prefix/lib/lib.xml") +
+                                     "'. Replace variables: 'no'. Variables prefix: 'lib'. Object prefix: ''"));
   EXPECT_EQ(rootSetvars(), (std::vector<std::string>{"order=1", "order=2", "order=3"}));
   EXPECT_EQ(global("x"), "main");
   EXPECT_EQ(global("lib.x"), "lib");

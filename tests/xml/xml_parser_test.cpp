@@ -289,6 +289,30 @@ TEST_F(XmlParserTest, IncludesGoToTheCallbackWithAbsolutePaths) {
   EXPECT_TRUE(parser_.elements.empty());
 }
 
+TEST_F(XmlParserTest, EachSharedElementLogsWhatItTriesWithFileAndLine) {
+  write("p=1\n", "a.properties");
+  RecordingCallback callback;
+  parser_.setIncludeCallback(&callback);
+  ScopedLogCapture capture;
+  const QString path = write("<project>\n<vars><var name='v' value=' x '/></vars>\n"
+                             "<loadproperties><file file='a.properties'/></loadproperties>\n"
+                             "<includes><include file='inc.xml'/></includes></project>");
+  EXPECT_EQ(parser_.parseFile(path, true, QString(), QString()), 0);
+  const QString dir = QDir(dir_.path()).absolutePath();
+  std::vector<std::string> lines;
+  for (const logger::LogEntry& e : capture.log().entries) {
+    if (e.tag != "XmlParser") continue;
+    EXPECT_EQ(e.level, logger::LogInfo);
+    lines.push_back(e.text.toStdString());
+  }
+  const QString file = "'. This XML file: '" + path + "'. Line: ";
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       ("Try to add variable with name: 'v', value: ' x " + file + "2").toStdString(),
+                       ("Try to load properties file: '" + dir + "/a.properties" + file + "3").toStdString(),
+                       ("Try to include other XML file: '" + dir + "/inc.xml" + file + "4").toStdString(),
+                   }));
+}
+
 TEST_F(XmlParserTest, ReadingOperations) {
   // Outside a parse nothing is open.
   QString out = "kept";

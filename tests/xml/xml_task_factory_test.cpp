@@ -125,6 +125,21 @@ TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
   EXPECT_EQ(factory_.createParser("exit", nullptr), 3);
 }
 
+// Built-in words win over macros even before they have a parser of their own.
+TEST_F(XmlTaskFactoryTest, BuiltInWordsWithoutParserAreNotMacroCalls) {
+  for (const char* name : {"Copy", "build", "WRITEFILE", "printVars"}) {
+    SCOPED_TRACE(name);
+    macros_.add(name, {});
+    XmlTaskParser* parser = nullptr;
+    EXPECT_EQ(factory_.createParser(name, &parser), 301);
+    EXPECT_EQ(parser, nullptr);
+  }
+  macros_.add("copyfiles", {});
+  std::unique_ptr<XmlTaskParser> call = parserFor("copyfiles");
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->taskType(), 3u);
+}
+
 TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
   struct Case {
     const char* name;
