@@ -158,6 +158,17 @@ TEST(VarkelEndToEnd, ExitWithErrorFailsTheRunAndShowsTheBox) {
       << qPrintable(r.err);
 }
 
+TEST(VarkelEndToEnd, ErrorInterruptWithoutMessageShowsNoMessageBlock) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml", "<tasks><exit error=\"true\"/></tasks>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 30) << qPrintable(r.log);
+  EXPECT_TRUE(r.err.contains("| An error occurred while performing tasks.\n| Error: 30.\n|\n"
+                             "| Execution of the tasks has been interrupted due to an error!\n+"))
+      << qPrintable(r.err);
+}
+
 TEST(VarkelEndToEnd, ExitWithoutErrorIsASuccess) {
   VarkelRun v;
   ASSERT_READY(v);

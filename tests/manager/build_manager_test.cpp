@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QStringList>
 
 #include <functional>
@@ -259,6 +261,36 @@ TEST(BuildManagerConditions, EmptyTextsNeedNoInterpreter) {
   EXPECT_TRUE(value.isEmpty());
 }
 
+TEST(BuildManagerConditions, ResultTextIsJudgedByTheTrueWordsOnly) {
+  BuildManager m;
+  const struct {
+    const char* text;
+    bool expected;
+  } cases[] = {{"YES", true}, {"Ok", true}, {"1", true},      {"2", false},
+               {"maybe", false}, {"a == a", true}, {"a == b", false}};
+  for (const auto& c : cases) {
+    for (bool before : {false, true}) {
+      bool result = before;
+      EXPECT_EQ(m.evaluateCondition(c.text, result), 0) << c.text;
+      EXPECT_EQ(result, c.expected) << c.text << " starting from " << before;
+    }
+  }
+  QString value;
+  EXPECT_EQ(m.calculate("a == b", value), 0);
+  EXPECT_EQ(value, "false");
+}
+
+TEST(BuildManagerConditions, RefusedTextLeavesTheResultAndGivesTheCode) {
+  BuildManager m;
+  for (bool before : {false, true}) {
+    bool result = before;
+    EXPECT_EQ(m.evaluateCondition("a or (b", result), 2030);
+    EXPECT_EQ(result, before);
+  }
+  QString value = "kept";
+  EXPECT_EQ(m.calculate("a or (b", value), 2030);
+}
+
 // ---- root-task loop --------------------------------------------------------------------
 
 struct TaskSpec {
@@ -403,6 +435,43 @@ TEST(BuildManagerJob, StartWithoutArgumentsRunsNothing) {
   EXPECT_TRUE(capture.log().contains("[LoadJob] 'Job' file not defined."));
   EXPECT_TRUE(capture.log().contains("[PerformTasks] Number of tasks (root tasks) to process: 0"));
   EXPECT_TRUE(q.manager.cmdTasks().empty());
+}
+
+TEST(BuildManagerJob, DirectoryAsJobIsParsedAndFails) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ScopedLogCapture capture;
+  Quiet q;
+  Args args{"-job", dir.path().toUtf8().constData()};
+  EXPECT_EQ(q.manager.start(args.argc(), args.argv()), 501);
+  EXPECT_TRUE(capture.log().contains("[LoadJob] Failed to parse file: '" + dir.path() + "'."));
+  EXPECT_TRUE(capture.log().contains("[Start] Failed to load jobs. Error: 501"));
+}
+
+TEST(BuildManagerVariables, PropertyFileReachesBothStores) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath("extra.properties");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("only.here=from the file\ninterrupt.tasks.on.error=false\n");
+  file.close();
+
+  ScopedLogCapture capture;
+  Quiet q;
+  EXPECT_EQ(q.manager.loadPropertyFile(path), 0);
+  EXPECT_TRUE(capture.log().contains("[PropertyFile] Property file: '" + path + "' was loaded successfully."));
+  for (VariablesMgr* store : {&q.manager.globalVariables(), &q.manager.projectVariables()}) {
+    QString value;
+    EXPECT_EQ(store->get("only.here", value), 0);
+    EXPECT_EQ(value, "from the file");
+    store->get("interrupt.tasks.on.error", value);
+    EXPECT_EQ(value, "false");
+  }
+
+  const QString missing = dir.filePath("missing.properties");
+  EXPECT_EQ(q.manager.loadPropertyFile(missing), 20);
+  EXPECT_TRUE(capture.log().contains("[PropertyFile] Failed to load property file: '" + missing + "'. Res: 20"));
 }
 
 TEST(BuildManagerJob, MissingExtraPropertyFileIsOnlyWarnedAbout) {
