@@ -127,7 +127,7 @@ TEST(VariablesExpansionTest, SelfReferenceEndsPromptlyWithOneWarning) {
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(expandVariables(&chain, text)) << c.name;
-    EXPECT_LT(timer.elapsed(), 3000) << c.name;
+    EXPECT_LT(timer.elapsed(), 10000) << c.name;  // generous: the sanitizer build is slow
     if (!c.expected.isEmpty()) {
       EXPECT_EQ(c.expected, text) << c.name;
     } else {
