@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/case_blind_less.h"
 #include "core/variables.h"
 
 #include <QMutex>
@@ -43,10 +44,6 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   void setRefuseSelfReference(bool refuse);
 
  private:
-  // The order of QString::compare ignoring case, with a fast path for ASCII.
-  struct CaseBlindLess {
-    bool operator()(const QString& a, const QString& b) const;
-  };
   struct Entry {
     VariableFlags flags;
     QString value;

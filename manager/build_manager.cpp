@@ -462,11 +462,27 @@ int BuildManager::addMacrodef(IMacrodef* macrodef) {
   macrodef->setId(static_cast<std::uint64_t>(macrodefIds_.nextId()));
   QMutexLocker lock(&macrodefsMutex_);
   macrodefs_.push_back(std::move(owner));
+  macrodefsByName_.emplace(macrodef->getName(), macrodef);
   return 0;
 }
 
 int BuildManager::removeMacrodef(IMacrodef* macrodef) {
-  if (macrodef) removeFirst(macrodefsMutex_, macrodefs_, macrodef);
+  if (!macrodef) return 0;
+  {
+    QMutexLocker lock(&macrodefsMutex_);
+    auto it = macrodefsByName_.find(macrodef->getName());
+    if (it != macrodefsByName_.end() && it->second == macrodef) {
+      const QString name = it->first;
+      macrodefsByName_.erase(it);
+      for (const std::shared_ptr<IMacrodef>& m : macrodefs_) {
+        if (m.get() != macrodef && m->getName().compare(name, Qt::CaseInsensitive) == 0) {
+          macrodefsByName_.emplace(m->getName(), m.get());
+          break;
+        }
+      }
+    }
+  }
+  removeFirst(macrodefsMutex_, macrodefs_, macrodef);
   return 0;
 }
 
@@ -478,9 +494,8 @@ bool BuildManager::contains(const QString& name) { return find(name) != nullptr;
 
 IMacrodef* BuildManager::find(const QString& name) {
   QMutexLocker lock(&macrodefsMutex_);
-  for (const std::shared_ptr<IMacrodef>& m : macrodefs_)
-    if (m->getName().compare(name, Qt::CaseInsensitive) == 0) return m.get();
-  return nullptr;
+  const auto it = macrodefsByName_.find(name);
+  return it != macrodefsByName_.end() ? it->second : nullptr;
 }
 
 bool BuildManager::exists(const QString& name) {

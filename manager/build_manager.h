@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/case_blind_less.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
 #include "intr/interpreter.h"
@@ -116,11 +117,6 @@ class BuildManager : public ITaskHolder,
   IVariablesGetter* projectsVariables() override { return &projectVariables_; }
 
  private:
-  struct CaseBlindLess {
-    bool operator()(const QString& a, const QString& b) const {
-      return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    }
-  };
 
   int loadExtraPropertyFile();
   void setRunning(bool running);
@@ -144,6 +140,8 @@ class BuildManager : public ITaskHolder,
 
   QMutex macrodefsMutex_;
   std::vector<std::shared_ptr<IMacrodef>> macrodefs_;
+  // The first definition of each name, so that every call element is one lookup.
+  std::map<QString, IMacrodef*, CaseBlindLess> macrodefsByName_;
 
   QMutex settingsMutex_;
   bool stopOnError_ = true;

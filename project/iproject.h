@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/case_blind_less.h"
 #include "core/file_set_info.h"
 #include "core/iproperties.h"
 
@@ -50,13 +51,8 @@ struct PlatformMapping {
   QString to;
 };
 
-struct AttributeNameLess {
-  bool operator()(const QString& a, const QString& b) const {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-  }
-};
 // Project attributes by name, names compared without regard to case.
-using ProjectAttributes = std::map<QString, QString, AttributeNameLess>;
+using ProjectAttributes = std::map<QString, QString, CaseBlindLess>;
 
 // One buildable unit of a build-rules file. Texts and lists come back as copies.
 class IProject {

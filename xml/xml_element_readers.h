@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/case_blind_less.h"
 #include "core/file_set_info.h"
 
 #include <QString>
@@ -10,13 +11,8 @@
 // Readers over the element the stream stands on, shared by the task-element parsers.
 // Element names compare without regard to case, attribute names exactly.
 
-struct XmlNameLess {
-  bool operator()(const QString& a, const QString& b) const {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-  }
-};
 // Names that differ only in case are one entry; the first one read wins.
-using XmlVarsMap = std::map<QString, QString, XmlNameLess>;
+using XmlVarsMap = std::map<QString, QString, CaseBlindLess>;
 
 bool isElementNamed(const QXmlStreamReader& reader, const QString& name);
 // The value as written; out is left alone when the attribute is absent.
