@@ -3,13 +3,51 @@
 #include "core/log_appenders.h"
 #include "core/logger.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
+
+#include <ostream>
 
 #include <memory>
 #include <vector>
 
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace testing_support {
+
+// Sets (or, with a null value, removes) a process variable until the end of the scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    if (value)
+      qputenv(name, value);
+    else
+      qunsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+// The file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 struct CapturedLog {
   std::vector<logger::LogEntry> entries;

@@ -12,32 +12,8 @@ using testing_support::ScopedLogCapture;
 
 namespace {
 
-// Sets (or, with a null value, removes) a process variable for one test.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    if (value)
-      qputenv(name, value);
-    else
-      qunsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+using testing_support::ScopedEnv;
+using testing_support::readFile;
 
 QStringList times(int n, const QString& line) {
   QStringList lines;

@@ -46,10 +46,7 @@ Outcome runShell(ProcessHelper& helper, const QString& script, const Options& o 
   return runProgram(helper, "/bin/sh", {"-c", script}, o);
 }
 
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testing_support::readFile;
 
 // The state letter of /proc/<pid>/stat: R or S while alive, Z once ended, empty when gone.
 QString processState(const QString& pid) {

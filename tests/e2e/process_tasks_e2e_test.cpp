@@ -1,86 +1,32 @@
 // The process and system variable tasks run by the real program on job files in a
 // temporary directory, with a system-wide variable file of the test's own.
 
-#include <gtest/gtest.h>
+#include "varkel_run.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
-struct JobRun {
-  int exitCode = -1;
-  qint64 elapsedMs = 0;
-  QString log;
-  bool logHas(const QString& text) const { return log.contains(text); }
-};
+using JobRun = RunResult;
 
-// A copy of the program in a temporary directory (its log and default property files
-// live beside it), run there with VARKEL_SYSTEM_ENVIRONMENT_FILE pointing at "environment".
-class ProcessJob {
+// The program run with VARKEL_SYSTEM_ENVIRONMENT_FILE pointing at "environment".
+class ProcessJob : public VarkelRun {
  public:
   ProcessJob() {
-    ok_ = dir_.isValid() && QFile::copy(QStringLiteral(VARKEL_BINARY_DIR "/varkel"), path("varkel"));
-    env_.insert("VARKEL_SYSTEM_ENVIRONMENT_FILE", path("environment"));
+    setEnv("VARKEL_SYSTEM_ENVIRONMENT_FILE", path("environment"));
     write("environment", "");
   }
 
-  bool ok() const { return ok_; }
-  QString path(const QString& name) const { return dir_.filePath(name); }
-  // The text with every DIR replaced by the temporary directory.
-  QString inDir(QString text) const { return text.replace("DIR", dir_.path()); }
-
   void write(const QString& name, const QString& text, bool executable = false) {
-    QFile f(path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(name);
-    f.write(inDir(text).toUtf8());
-    f.close();
-    if (executable) f.setPermissions(f.permissions() | QFile::ExeOwner);
-  }
-  QString read(const QString& name) const {
-    QFile f(path(name));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("<missing>");
+    VarkelRun::write(name, inDir(text), executable);
   }
 
-  JobRun run(const QString& tasks, const QStringList& arguments = {}) {
+  RunResult run(const QString& tasks, const QStringList& arguments = {}) {
     write("job.xml", "<?xml version=\"1.0\"?>\n<project>\n<tasks>\n" + tasks + "\n</tasks>\n</project>\n");
     return runArguments(arguments.isEmpty() ? QStringList{"-job", "job.xml"} : arguments);
   }
-
-  JobRun runArguments(const QStringList& arguments) {
-    JobRun r;
-    QProcess p;
-    p.setProcessEnvironment(env_);
-    p.setWorkingDirectory(dir_.path());
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    p.start(path("varkel"), arguments);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(20000)) {
-      p.kill();
-      p.waitForFinished();
-      ADD_FAILURE() << "varkel did not finish";
-    }
-    r.elapsedMs = timer.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.log = read("logs/build_system.log");
-    return r;
-  }
-
- private:
-  QTemporaryDir dir_;
-  bool ok_ = false;
-  QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
+  RunResult runArguments(const QStringList& arguments) { return VarkelRun::run(arguments); }
 };
-
-#define ASSERT_READY(job) ASSERT_TRUE((job).ok()) << "cannot copy " VARKEL_BINARY_DIR "/varkel"
 
 TEST(ProcessTasksEndToEnd, ExampleJobStartsItsProgramWhenTheConditionHolds) {
   ProcessJob job;

@@ -1,93 +1,12 @@
-// Runs the real program on job files in a temporary directory: the program is copied
-// there, because its log and its default property files live beside it.
+#include "varkel_run.h"
 
 #include "core/variables_expanders.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
-
-struct RunResult {
-  int exitCode = -1;
-  bool crashed = false;
-  qint64 elapsedMs = 0;
-  QString out;
-  QString err;
-  QString log;
-  bool logHas(const QString& text) const { return log.contains(text); }
-};
-
-class VarkelRun {
- public:
-  VarkelRun() {
-    program_ = dir_.filePath("varkel");
-    ok_ = dir_.isValid() && QFile::copy(QStringLiteral(VARKEL_BINARY_DIR "/varkel"), program_);
-  }
-
-  bool ok() const { return ok_; }
-  QString path(const QString& name) const { return dir_.filePath(name); }
-
-  void write(const QString& name, const QString& text) {
-    const QString file = path(name);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(file);
-    f.write(text.toUtf8());
-  }
-
-  // A job file: the root element around the given elements.
-  void writeJob(const QString& name, const QString& body) {
-    write(name, QStringLiteral("<?xml version=\"1.0\"?>\n<project>\n") + body + QStringLiteral("\n</project>\n"));
-  }
-
-  void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
-
-  RunResult run(const QStringList& arguments, int timeoutMs = 10000) {
-    RunResult r;
-    QProcess p;
-    p.setProcessEnvironment(env_);
-    p.setWorkingDirectory(dir_.path());
-    QElapsedTimer timer;
-    timer.start();
-    p.start(program_, arguments);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(timeoutMs)) {
-      p.kill();
-      p.waitForFinished();
-      ADD_FAILURE() << "varkel did not finish within " << timeoutMs << " ms";
-    }
-    r.elapsedMs = timer.elapsed();
-    r.crashed = p.exitStatus() != QProcess::NormalExit;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    QFile log(path("logs/build_system.log"));
-    if (log.open(QIODevice::ReadOnly)) r.log = QString::fromUtf8(log.readAll());
-    return r;
-  }
-
-  RunResult runJob(const QString& job = QStringLiteral("job.xml"), QStringList more = {}) {
-    return run(QStringList{"-job", job} + more);
-  }
-
- private:
-  QTemporaryDir dir_;
-  QString program_;
-  bool ok_ = false;
-  QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
-};
-
-#define ASSERT_READY(run) ASSERT_TRUE((run).ok()) << "cannot copy " VARKEL_BINARY_DIR "/varkel"
 
 TEST(VarkelEndToEnd, OneRunFromJobToExitCode) {
   VarkelRun v;
