@@ -1,5 +1,7 @@
 #include "core/text_helpers.h"
 
+#include "core/run_variables.h"
+
 #include "core/variables.h"
 #include "platform/sound.h"
 
@@ -84,14 +86,14 @@ bool isFalse(const QString& text) { return isOneOf(text, {"false", "no", "0"}); 
 bool isInterruptTasksOnError(IVariablesGetter* getter) {
   if (!getter) return true;
   QString value;
-  if (getter->get(QStringLiteral("interrupt.tasks.on.error"), value) != 0) return true;
+  if (getter->get(run_variables::kInterruptTasksOnError, value) != 0) return true;
   return !isFalse(value);
 }
 
 bool isInterruptTasks(IVariablesGetter* getter) {
   if (!getter) return true;
   QString value;
-  if (getter->get(QStringLiteral("interrupt.tasks"), value) != 0) return true;
+  if (getter->get(run_variables::kInterruptTasks, value) != 0) return true;
   return isTrue(value);
 }
 

@@ -3,6 +3,7 @@
 #include "core/account_queries.h"
 #include "core/file_utils.h"
 #include "core/logger.h"
+#include "core/run_variables.h"
 #include "core/path_utils.h"
 #include "core/properties_file.h"
 #include "core/text_helpers.h"
@@ -23,11 +24,11 @@ const QLatin1String kTag("Mgr");
 // Taken before main runs, so the time variables stay the same for the whole run.
 const QDateTime kStartTime = QDateTime::currentDateTime();
 
-const QLatin1String kInterruptTasks("interrupt.tasks");
-const QLatin1String kInterruptTasksOnError("interrupt.tasks.on.error");
-const QLatin1String kPlaySound("play.sound.when.complete");
-const QLatin1String kShowMessage("show.message.when.complete");
-const QLatin1String kLogLevel("log.level");
+using run_variables::kInterruptTasks;
+using run_variables::kInterruptTasksOnError;
+using run_variables::kLogLevel;
+const QLatin1String kPlaySound = run_variables::kPlaySoundWhenComplete;
+const QLatin1String kShowMessage = run_variables::kShowMessageWhenComplete;
 const QLatin1String kProjectNames("projectNames");
 const QLatin1String kBoxCaption("BUILD SYSTEM");
 
