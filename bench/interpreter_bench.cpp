@@ -35,4 +35,20 @@ void BM_EvaluateOrChain(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateOrChain)->Arg(100)->Arg(400)->Complexity(benchmark::oN);
 
+// The parse alone of the same chain (each compile also deletes the tree before it):
+// the share of the parse in the evaluation above.
+void BM_CompileOrChain(benchmark::State& state) {
+  intr::Interpreter interpreter;
+  interpreter.init(nullptr, nullptr, nullptr);
+  QString text;
+  for (int i = 0; i < state.range(0); ++i) {
+    if (i) text += QLatin1String(" or ");
+    text += QStringLiteral("x%1 == y").arg(i);
+  }
+  for (auto _ : state)
+    if (interpreter.compile(text) != 0) state.SkipWithError("compile failed");
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_CompileOrChain)->Arg(100)->Arg(400)->Complexity(benchmark::oN);
+
 }  // namespace

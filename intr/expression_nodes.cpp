@@ -14,13 +14,14 @@ namespace {
 // For two numbers of which one is NaN there is no order: `unordered` is set.
 int compareValues(const QString& left, const QString& right, bool& unordered) {
   unordered = false;
+  // The right side is converted only when the left one is a number.
   bool leftOk = false;
   bool rightOk = false;
   const qlonglong li = left.toLongLong(&leftOk, 10);
-  const qlonglong ri = right.toLongLong(&rightOk, 10);
+  const qlonglong ri = leftOk ? right.toLongLong(&rightOk, 10) : 0;
   if (leftOk && rightOk) return li < ri ? -1 : (li > ri ? 1 : 0);
   const double ld = left.toDouble(&leftOk);
-  const double rd = right.toDouble(&rightOk);
+  const double rd = leftOk ? right.toDouble(&rightOk) : 0.0;
   if (leftOk && rightOk) {
     if (std::isnan(ld) || std::isnan(rd)) {
       unordered = true;
@@ -77,6 +78,7 @@ int TaskCommon::child(int index, ITask** out) const {
 void TaskCommon::addChild(ITask* node) {
   if (!node || node == this) return;
   if (std::find(children_.begin(), children_.end(), node) != children_.end()) return;
+  if (children_.empty()) children_.reserve(2);  // most nodes with children are binary
   children_.push_back(node);
 }
 

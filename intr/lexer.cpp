@@ -16,9 +16,10 @@ bool isBracketOrComma(QChar c) {
 
 bool isBracketOrComma(const QString& s) { return s.size() == 1 && isBracketOrComma(s.at(0)); }
 
+// Copies out and keeps from's buffer: the next token is built without reallocating.
 void moveInto(QString& from, QString& to) {
-  to = from;
-  from.clear();
+  to = QString(from.constData(), from.size());
+  from.truncate(0);
 }
 
 }  // namespace
@@ -83,11 +84,12 @@ int Lexer::nextToken(QString& token) {
       return kOk;
     }
     pending_ += c;
+    if (pending_.size() != 2) continue;
     if (pending_ == QLatin1String("==") || pending_ == QLatin1String("!=")) {
       moveInto(pending_, token);
       return kOk;
     }
-    if (pending_.size() == 2 && pending_.at(0) == QLatin1Char('!') && pending_.at(1) != QLatin1Char('=')) {
+    if (pending_.at(0) == QLatin1Char('!') && pending_.at(1) != QLatin1Char('=')) {
       token = QStringLiteral("!");
       pending_.remove(0, 1);
       return kOk;

@@ -12,8 +12,9 @@
 namespace intr {
 namespace {
 
-bool isWord(const QString& token, const char* word) {
-  return token.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+// Case folding keeps the length, so most tokens are refused without a compare.
+bool isWord(const QString& token, QLatin1String word) {
+  return token.size() == word.size() && token.compare(word, Qt::CaseInsensitive) == 0;
 }
 
 void attach(ITask** holder, ITask* node) {
@@ -35,7 +36,7 @@ bool compareOperatorCode(const QString& token, std::uint32_t* op) {
                                 {"great", OpGreat},  {"egreat", OpEqualOrGreat}};
   if (token.isEmpty()) return false;
   for (const Word& w : kWords)
-    if (isWord(token, w.text)) {
+    if (isWord(token, QLatin1String(w.text))) {
       if (op) *op = w.code;
       return true;
     }
@@ -242,7 +243,7 @@ bool Parser::parseNot(std::uint32_t& op, int& code) {
   code = kOk;
   QString token;
   if (!peek(token, code)) return false;
-  if (token != QLatin1String("!") && !isWord(token, "not")) return false;
+  if (token != QLatin1String("!") && !isWord(token, QLatin1String("not"))) return false;
   consume();
   op = OpNot;
   return true;
@@ -260,9 +261,9 @@ bool Parser::parseLogicalOperator(std::uint32_t& op, int& code) {
   code = kOk;
   QString token;
   if (!peek(token, code)) return false;
-  if (isWord(token, "or"))
+  if (isWord(token, QLatin1String("or")))
     op = OpOr;
-  else if (isWord(token, "and"))
+  else if (isWord(token, QLatin1String("and")))
     op = OpAnd;
   else
     return false;

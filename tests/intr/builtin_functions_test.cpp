@@ -52,6 +52,8 @@ const FuncCase kFuncCases[] = {
     {"ExistsPropertyIgnoresCase", "ExistsProperty(KNOWN)", "true", 0},
     {"ExistsPropertyMissing", "ExistsProperty(nope)", "false", 0},
     {"ExistsPropertyEmpty", "ExistsProperty('')", "false", 0},
+    {"OthersDoNotExpandLists", "AddToList('${known}', '${ref}')", "${known},${ref}", 0},
+    {"OthersDoNotExpandTexts", "Contains('${known}', x)", "false", 0},
     {"ReplaceAllRemoves", "ReplaceAll('a-b-c', '-', '')", "abc", 0},
     {"ReplaceAllMatchesCase", "ReplaceAll('abc', 'B', 'x')", "abc", 0},
     {"ReplaceAllEmptyFrom", "ReplaceAll('abc', '', 'x')", "abc", 0},

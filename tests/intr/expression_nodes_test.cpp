@@ -44,6 +44,8 @@ const EvalCase kEvalCases[] = {
     {"Exponent", "1e3 == 1000", "true", 0},
     {"DoubleOrder", "2.5 less 10", "true", 0},
     {"NumberAgainstText", "10 less a", "true", 0},
+    {"TextAgainstNumber", "a great 10", "true", 0},
+    {"TextAgainstNumberNotEqual", "x noteq 1", "true", 0},
     {"NanEqualsNothing", "nan == nan", "false", 0},
     {"NanUnequal", "nan != nan", "true", 0},
     {"NanUnordered", "nan egreat 1", "false", 0},

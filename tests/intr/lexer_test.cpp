@@ -41,6 +41,7 @@ TEST_P(LexerTable, Tokens) {
 const LexCase kLexCases[] = {
     {"Empty", "", "", 2008},
     {"Words", "a  b\tc\r\nd", "[a][b][c][d]", 2007},
+    {"ShortWordsAfterLong", "abcdef x ab (", "[abcdef][x][ab][(]", 2007},
     {"EqualsGlued", "a==b", "[a==b]", 2007},
     {"EqualsAlone", "a == b", "[a][==][b]", 2007},
     {"EqualsStartsWord", "a ==b", "[a][==][b]", 2007},
