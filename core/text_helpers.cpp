@@ -48,17 +48,24 @@ bool isOneOf(const QString& text, std::initializer_list<const char*> words) {
   return false;
 }
 
+// Works on a range and cuts once, so a long run of quotes costs linear time.
 bool unquote(QString& text, bool trim, QChar quote) {
   if (text.isEmpty()) return false;
-  if (trim) text = text.trimmed();
-  if (text.size() < 2) return false;
+  int begin = 0;
+  int end = text.size();
+  const auto trimRange = [&] {
+    while (begin < end && text.at(begin).isSpace()) ++begin;
+    while (end > begin && text.at(end - 1).isSpace()) --end;
+  };
+  if (trim) trimRange();
   bool changed = false;
-  while (text.size() >= 2 && text.startsWith(quote) && text.endsWith(quote)) {
-    text.chop(1);
-    text.remove(0, 1);
-    if (trim) text = text.trimmed();
+  while (end - begin >= 2 && text.at(begin) == quote && text.at(end - 1) == quote) {
+    ++begin;
+    --end;
+    if (trim) trimRange();
     changed = true;
   }
+  if (begin != 0 || end != text.size()) text = text.mid(begin, end - begin);
   return changed;
 }
 

@@ -3,6 +3,8 @@
 
 #include <QMap>
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -125,6 +127,15 @@ TEST(TextHelpersTest, Unquote) {
     EXPECT_EQ(QString::fromLatin1(c.result), text) << c.text;
     EXPECT_EQ(c.changed, changed) << c.text;
   }
+}
+
+TEST(TextHelpersTest, UnquoteOfAVeryLongRunOfQuotesIsLinear) {
+  QString text = QString(100000, '"') + "a" + QString(100000, '"');
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_TRUE(unquoteDoubleQuotes(text, true));
+  EXPECT_EQ("a", text);
+  EXPECT_LT(timer.elapsed(), 1000);  // removing pair by pair from the text took seconds
 }
 
 TEST(TextHelpersTest, WildcardsMatchWholeNameIgnoringCase) {
