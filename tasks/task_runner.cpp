@@ -134,6 +134,17 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
   if (task->isInterrupted()) return 30;
   if (isInterruptTasks(getter)) return 0;
 
+  static thread_local int nesting = 0;
+  if (nesting >= kMaxTaskNesting) {
+    VLOG_ERROR(logTag) << "Tasks are nested too deeply (limit " << kMaxTaskNesting << "). Task name: '"
+                       << task->getName() << "'. Task ID: " << task->getId();
+    return kTasksNestedTooDeeply;
+  }
+  struct NestingGuard {
+    NestingGuard() { ++nesting; }
+    ~NestingGuard() { --nesting; }
+  } guard;
+
   if (task->isProjectTask() && task->isAttachedToProject()) {
     const int code = prepareProjectTask(logTag, task, projectNamesOf(task, expander), preprocessor);
     if (code != 0) return code;

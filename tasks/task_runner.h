@@ -12,6 +12,11 @@ class IConditionHandler;
 class INotifications;
 class ITaskProjectPreprocessor;
 
+// Tasks run inside tasks (loops, macro calls) nested deeper than this fail with
+// kTasksNestedTooDeeply instead of overflowing the stack.
+constexpr int kMaxTaskNesting = 2048;
+constexpr int kTasksNestedTooDeeply = 315;
+
 // Runs one task and, unless it is a container, its children: interruption, project
 // preparation, the details block, the condition, preStart, children, start.
 // Every line the runner itself writes carries logTag.

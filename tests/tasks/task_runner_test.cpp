@@ -153,6 +153,29 @@ TEST(TaskRunnerTest, FailingPreStartWithoutChildrenIsReportedOnce) {
   EXPECT_TRUE(f.journal.contains("start:T"));
 }
 
+// Loops and macro calls nest runs inside runs; past the bound the run fails instead of
+// overflowing the stack, and the tasks above report the failure.
+TEST(TaskRunnerTest, TasksNestedTooDeeplyFail) {
+  for (const int depth : {kMaxTaskNesting, kMaxTaskNesting + 1}) {
+    SCOPED_TRACE(depth);
+    RunFixture f;
+    ScopedLogCapture capture(logger::LogError);
+    auto root = std::make_unique<RecordingTask>(1, "T1", nullptr);
+    ITask* parent = root.get();
+    for (int i = 2; i <= depth; ++i) parent = addNew<RecordingTask>(parent, i, "T" + QString::number(i), nullptr);
+    const int code = f.run(root.get());
+    if (depth <= kMaxTaskNesting) {
+      EXPECT_EQ(0, code);
+      EXPECT_TRUE(capture.log().entries.empty());
+    } else {
+      EXPECT_EQ(kTasksNestedTooDeeply, code);
+      EXPECT_TRUE(capture.log().contains(QString("Tasks are nested too deeply (limit %1). Task name: 'T%2'. Task ID: %2")
+                                             .arg(kMaxTaskNesting)
+                                             .arg(kMaxTaskNesting + 1)));
+    }
+  }
+}
+
 TEST(TaskRunnerTest, ContainerRunsItsOwnChildren) {
   RunFixture f;
   RecordingContainer container(1, "C", &f.journal);
