@@ -155,6 +155,13 @@ int JobXmlParser::includeXml(const QString& callerId, const QString& parentFile,
                      << fileName() << "'. Line: " << lineNumber();
     return kIncludeCycle;
   }
+  int nesting = 0;
+  for (const JobXmlParser* p = this; p; p = p->includingParser_) ++nesting;
+  if (nesting > kMaxIncludeNesting) {
+    VLOG_ERROR(kTag) << "Includes are nested too deeply (limit " << kMaxIncludeNesting << "). File: '" << thisFile
+                     << "'. This XML file: '" << fileName() << "'. Line: " << lineNumber();
+    return kIncludesNestedTooDeeply;
+  }
   if (!childParser_) {
     childParser_ = std::make_unique<JobXmlParser>();
     childParser_->includingParser_ = this;

@@ -17,6 +17,9 @@ class IXmlTaskParserFactory;
 class JobXmlParser : public XmlParser, public IXmlParserCallback {
  public:
   static constexpr int kIncludeCycle = 503;
+  // Each nested include holds a reader of its own on the stack.
+  static constexpr int kMaxIncludeNesting = 64;
+  static constexpr int kIncludesNestedTooDeeply = 505;
   static constexpr int kNoTaskHolder = 306;
   static constexpr int kNoParserFactory = 307;
   static constexpr int kNotFound = 301;

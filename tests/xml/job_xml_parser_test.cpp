@@ -207,6 +207,25 @@ TEST_F(JobXmlParserTest, IncludeCycleFails) {
   EXPECT_EQ(rootSetvars(), (std::vector<std::string>{"inc=", "inc="}));
 }
 
+TEST_F(JobXmlParserTest, IncludesNestedTooDeeplyFail) {
+  ScopedLogCapture capture;
+  // f0 includes f1, ..., each a file of its own: no cycle, but no end within the bound.
+  const int files = JobXmlParser::kMaxIncludeNesting + 2;
+  for (int i = 0; i < files; ++i)
+    write("<project><includes><include file='f" + QByteArray::number(i + 1) + ".xml'/></includes></project>",
+          "f" + QString::number(i) + ".xml");
+  write("<project><tasks><setvar name='deepest'/></tasks></project>", "f" + QString::number(files) + ".xml");
+  EXPECT_EQ(parse(dir_.filePath("f0.xml")), JobXmlParser::kIncludesNestedTooDeeply);
+  EXPECT_TRUE(capture.log().containsPart("Includes are nested too deeply (limit 64). File: '"));
+  EXPECT_TRUE(driver_.tasks.empty());
+
+  // Within the bound the deepest file is read.
+  driver_.tasks.clear();
+  write("<project><tasks><setvar name='deepest'/></tasks></project>", "f" + QString::number(files - 2) + ".xml");
+  EXPECT_EQ(parse(dir_.filePath("f0.xml")), 0);
+  EXPECT_EQ(rootSetvars(), (std::vector<std::string>{"deepest="}));
+}
+
 TEST_F(JobXmlParserTest, CutOffJobFileFails) {
   ScopedLogCapture capture;
   EXPECT_EQ(parse(kDataDir + "cut_off.xml"), 502);
