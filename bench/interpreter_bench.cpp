@@ -4,6 +4,15 @@
 
 namespace {
 
+QString orChain(int terms) {
+  QString text;
+  for (int i = 0; i < terms; ++i) {
+    if (i) text += QLatin1String(" or ");
+    text += QStringLiteral("x%1 == y").arg(i);
+  }
+  return text;
+}
+
 // Parse and evaluate of a typical task condition.
 void BM_EvaluateCondition(benchmark::State& state) {
   intr::Interpreter interpreter;
@@ -21,11 +30,7 @@ BENCHMARK(BM_EvaluateCondition);
 void BM_EvaluateOrChain(benchmark::State& state) {
   intr::Interpreter interpreter;
   interpreter.init(nullptr, nullptr, nullptr);
-  QString text;
-  for (int i = 0; i < state.range(0); ++i) {
-    if (i) text += QLatin1String(" or ");
-    text += QStringLiteral("x%1 == y").arg(i);
-  }
+  const QString text = orChain(static_cast<int>(state.range(0)));
   QString result;
   for (auto _ : state) {
     if (interpreter.evaluate(text, &result) != 0) state.SkipWithError("evaluate failed");
@@ -40,11 +45,7 @@ BENCHMARK(BM_EvaluateOrChain)->Arg(100)->Arg(400)->Complexity(benchmark::oN);
 void BM_CompileOrChain(benchmark::State& state) {
   intr::Interpreter interpreter;
   interpreter.init(nullptr, nullptr, nullptr);
-  QString text;
-  for (int i = 0; i < state.range(0); ++i) {
-    if (i) text += QLatin1String(" or ");
-    text += QStringLiteral("x%1 == y").arg(i);
-  }
+  const QString text = orChain(static_cast<int>(state.range(0)));
   for (auto _ : state)
     if (interpreter.compile(text) != 0) state.SkipWithError("compile failed");
   state.SetComplexityN(state.range(0));
