@@ -58,18 +58,21 @@ varkel_build() {
   cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 
-# varkel_fuzz_all SECONDS: runs each harness of out/fuzz from its seeds for SECONDS;
-# fails on the first crash, leak or hang, naming the input that caused it. New inputs
-# go to out/fuzz/corpus/, never into the seeds.
+# varkel_fuzz_all SECONDS: runs each harness of out/fuzz from its seeds (and with its
+# dictionary, fuzz/<name>.dict, when there is one) for SECONDS; fails on the first crash,
+# leak or hang, naming the input that caused it. New inputs go to out/fuzz/corpus/,
+# never into the seeds.
 varkel_fuzz_all() {
-  local seconds="$1" seeds name work log
+  local seconds="$1" seeds name work log dict=()
   for seeds in "$VARKEL_ROOT"/fuzz/corpus/*/; do
     name=$(basename "$seeds")
     work="$VARKEL_ROOT/out/fuzz/corpus/$name"
     log="$VARKEL_ROOT/out/fuzz/$name.log"
+    dict=()
+    [ -f "$VARKEL_ROOT/fuzz/$name.dict" ] && dict=(-dict="$VARKEL_ROOT/fuzz/$name.dict")
     mkdir -p "$work" "$VARKEL_ROOT/out/fuzz/findings"
     if ! "$VARKEL_ROOT/out/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-         -artifact_prefix="$VARKEL_ROOT/out/fuzz/findings/$name-" "$work" "$seeds" >"$log" 2>&1; then
+         "${dict[@]}" -artifact_prefix="$VARKEL_ROOT/out/fuzz/findings/$name-" "$work" "$seeds" >"$log" 2>&1; then
       tail -n 60 "$log" >&2
       echo "Fuzzing $name found a fault; the input is under out/fuzz/findings/ (whole log: $log)." >&2
       exit 1

@@ -37,7 +37,7 @@ TEST_P(CorpusReplay, EveryInputRunsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, testing::ValuesIn(fuzz::targets()),
-                         [](const testing::TestParamInfo<fuzz::Target>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<fuzz::Target>& row) { return std::string(row.param.name); });
 
 // A corpus whose harness was renamed or removed would silently stop being replayed.
 TEST(CorpusReplayTest, EveryCorpusHasItsHarness) {
