@@ -20,6 +20,13 @@
 
 namespace {
 
+template <typename T>
+void removeOwned(std::vector<std::shared_ptr<T>>& owners, const T* item) {
+  owners.erase(std::remove_if(owners.begin(), owners.end(),
+                              [item](const std::shared_ptr<T>& owner) { return owner.get() == item; }),
+               owners.end());
+}
+
 // What the driver is to the reader: the holder of root tasks and macros, the macro
 // lookup and the parser factory; it has no projects and ignores notifications.
 class Driver : public ITaskHolder,
@@ -58,9 +65,7 @@ class Driver : public ITaskHolder,
     return 0;
   }
   int removeTask(ITask* task) override {
-    rootTasks_.erase(std::remove_if(rootTasks_.begin(), rootTasks_.end(),
-                                    [task](const std::shared_ptr<ITask>& t) { return t.get() == task; }),
-                     rootTasks_.end());
+    removeOwned(rootTasks_, task);
     return 0;
   }
   int addMacrodef(IMacrodef* macrodef) override {
@@ -68,9 +73,7 @@ class Driver : public ITaskHolder,
     return 0;
   }
   int removeMacrodef(IMacrodef* macrodef) override {
-    macrodefs_.erase(std::remove_if(macrodefs_.begin(), macrodefs_.end(),
-                                    [macrodef](const std::shared_ptr<IMacrodef>& m) { return m.get() == macrodef; }),
-                     macrodefs_.end());
+    removeOwned(macrodefs_, macrodef);
     return 0;
   }
 
