@@ -8,6 +8,8 @@
 #include "core/variables.h"
 #include "core/variables_expander.h"
 
+#include <QStandardPaths>
+
 namespace {
 
 struct ToolKeys {
@@ -69,14 +71,17 @@ QString qmakeDir(int osCode, const QString& first, const QString& second,
 QString qmakePath(int osCode, const QString& first, const QString& second,
                   IVariablesExpander* expander, IVariablesGetter* variables,
                   IPropertiesGetter* properties) {
-  if (const ToolKeys* keys = keysFor(osCode)) {
-    const QString value = lookUp(dottedKey(QLatin1String(keys->qmakePath), first, second),
-                                 expander, variables, properties);
+  const ToolKeys* keys = keysFor(osCode);
+  QString value;
+  if (keys) {
+    value = lookUp(dottedKey(QLatin1String(keys->qmakePath), first, second), expander, variables, properties);
     if (!value.isEmpty() && fileExists(value)) return value;
   }
   QString dir = qmakeDir(osCode, first, second, expander, variables, properties);
-  if (dir.isEmpty()) return dir;
-  return combinePath(dir, QLatin1String(osCode == OsWindows ? "qmake.exe" : "qmake"));
+  if (!dir.isEmpty()) return combinePath(dir, QLatin1String(osCode == OsWindows ? "qmake.exe" : "qmake"));
+  // Where qmake lives on PATH, as make does, unless a setting named a qmake of its own.
+  if (keys && osCode != OsWindows && value.isEmpty()) return QStandardPaths::findExecutable(QStringLiteral("qmake"));
+  return QString();
 }
 
 QString makeToolPath(int osCode, const QString& first, const QString& second,

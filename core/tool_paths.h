@@ -15,7 +15,8 @@ class IVariablesGetter;
 QString qmakeDir(int osCode, const QString& first, const QString& second,
                  IVariablesExpander* expander, IVariablesGetter* variables,
                  IPropertiesGetter* properties);
-// "<os>.qmake.path..." when it names something that exists, else qmake in qmakeDir.
+// "<os>.qmake.path..." when it names something that exists, else qmake in qmakeDir;
+// when neither is set, the qmake found on PATH (except on Windows), else empty.
 QString qmakePath(int osCode, const QString& first, const QString& second,
                   IVariablesExpander* expander, IVariablesGetter* variables,
                   IPropertiesGetter* properties);

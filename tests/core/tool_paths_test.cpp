@@ -79,6 +79,8 @@ TEST_F(ToolPathsTest, QmakePathAndMakeToolPath) {
       {"nothing set", OsLinux, "unset", ""},
       {"unknown system", 7, "custom", ""},
   };
+  // No qmake on PATH: nothing set gives nothing.
+  testing_support::ScopedEnv path("PATH", QFile::encodeName(root_ + "/other/bin").constData());
   for (const auto& c : cases) {
     EXPECT_EQ(c.expected, qmakePath(c.os, c.first, "", &expander_, &vars_, &props_)) << c.name;
   }
@@ -88,6 +90,23 @@ TEST_F(ToolPathsTest, QmakePathAndMakeToolPath) {
   EXPECT_EQ("make", makeToolPath(OsMacos, "", "", nullptr, nullptr, nullptr));
   EXPECT_EQ("C:/tools/make.exe", makeToolPath(OsWindows, "x64", "", &expander_, &vars_, &props_));
   EXPECT_EQ("", makeToolPath(OsWindows, "arm", "", &expander_, &vars_, &props_));
+}
+
+TEST_F(ToolPathsTest, QmakeFromPathWhenNothingIsSet) {
+  testing_support::writeFile(root_ + "/path/bin/qmake", "#!/bin/sh\n", true);
+  testing_support::writeFile(root_ + "/path/data/qmake", QByteArray());
+  const QByteArray path = QFile::encodeName(root_ + "/path/data:" + root_ + "/path/bin");
+  testing_support::ScopedEnv pathEnv("PATH", path.constData());
+  vars_.set("linux.qmake.path.gone", "${root}/tools/gone");
+  vars_.set("linux.qmake.dir.dir", "${root}/qt/bin");
+
+  EXPECT_EQ(root_ + "/path/bin/qmake", qmakePath(OsLinux, "", "", &expander_, &vars_, &props_))
+      << "the first executable qmake on PATH";
+  EXPECT_EQ(root_ + "/path/bin/qmake", qmakePath(OsMacos, "", "", nullptr, nullptr, nullptr));
+  EXPECT_EQ(root_ + "/qt/bin/qmake", qmakePath(OsLinux, "dir", "", &expander_, &vars_, &props_));
+  EXPECT_EQ("", qmakePath(OsLinux, "gone", "", &expander_, &vars_, &props_))
+      << "a qmake of its own that is missing is not replaced by another";
+  EXPECT_EQ("", qmakePath(OsWindows, "", "", &expander_, &vars_, &props_));
 }
 
 }  // namespace

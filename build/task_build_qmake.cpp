@@ -1,0 +1,247 @@
+#include "build/task_build_qmake.h"
+
+#include "build/result_codes.h"
+#include "core/file_utils.h"
+#include "core/logger.h"
+#include "core/os_info.h"
+#include "core/path_utils.h"
+#include "core/text_helpers.h"
+#include "core/tool_paths.h"
+#include "project/iproject.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextCodec>
+#include <QTextDecoder>
+
+#include <map>
+#include <memory>
+
+using namespace build_codes;
+
+namespace {
+
+const QLatin1String kName("qmake.build");
+const QLatin1String kConfigurationVar("internal.current.build.configuration");
+const QLatin1String kTargetVar("internal.current.build.target");
+const QLatin1String kPlatformVar("internal.current.build.platform");
+const QLatin1String kRunQmake("Run qmake");
+const QLatin1String kRunMake("Run make");
+
+// File-set id -> ","-separated subdirectories of the output directory it goes to.
+using FileSetSubdirs = std::map<QString, QString>;
+
+QString banner(const char* what, std::uint64_t id, const QString& label) {
+  const QString dashes(20, QLatin1Char('-'));
+  QString text = QLatin1String("\r\n") + dashes + QLatin1Char(' ') + QLatin1String(what) +
+                 QLatin1String(". Task ID: ") + QString::number(id);
+  if (!label.isEmpty()) text += QLatin1String(". ") + label;
+  return text + QLatin1Char(' ') + dashes + QLatin1String("\r\n");
+}
+
+// The tools see the program's own environment with the task's entries added or
+// replaced: without PATH and the rest qmake finds no compiler.
+QProcessEnvironment toolEnvironment(const QProcessEnvironment& entries) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(entries);
+  return environment;
+}
+
+// Something that can be run: a directory or a plain data file cannot.
+bool isExecutableFile(const QString& path) {
+  const QFileInfo info(fileSystemPath(path));
+  return info.isFile() && info.isExecutable();
+}
+
+// Where file-set copying plugs in: until core copies file sets, nothing is copied.
+int copyFiles(const std::vector<FileSetInfo>&, const QString&, const QString&, const QString&, IVariablesExpander*,
+              IConditionHandler*, const FileSetSubdirs&) {
+  return kOk;
+}
+
+}  // namespace
+
+TaskBuildQmake::TaskBuildQmake(std::uint64_t id, ITask* parent) : TaskBuildImpl(id, kName, parent) {}
+
+TaskBuildQmake::~TaskBuildQmake() { markInterrupted(); }
+
+QString TaskBuildQmake::buildStateKey(const QString& configuration, const QString& platform,
+                                      const QString& platformToolset) const {
+  return QLatin1String("{configuration:") + configuration + QLatin1String(";platform:") + platform +
+         QLatin1String(";toolset:") + platformToolset + QLatin1String(";qmake}");
+}
+
+QString TaskBuildQmake::projectBuildStateKey(const QString& configuration, const QString& platform,
+                                             const QString& platformToolset, const QString& outputDir) const {
+  return buildStateKey(configuration, platform, platformToolset) + outputDir;
+}
+
+int TaskBuildQmake::preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter*,
+                             IConditionHandler* handler, INotifications*) {
+  const QString projectName = getProjectName(expander);
+  if (projectName.isEmpty()) return kOk;
+  const bool recursive = isOutSubdirRecursive(projectName, expander, getter);
+  const QString subdir = getOutSubdir(projectName, expander, getter);
+  VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName)
+      << "Output subdirectories info. Project name: '" << projectName << "'. Subdirectory: '" << subdir
+      << "'. Is set subdirectory recursively: " << (recursive ? 1 : 0) << ". Task ID: " << getId();
+  // The dependences are children of the build task, not of this builder.
+  if (recursive && actingFor()->checkDependenceCondition(expander, handler, subdir)) {
+    VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName)
+        << "Output subdirectory was set for all child tasks. Project name: '" << projectName
+        << "'. Subdirectory: '" << subdir << "'. Task ID: " << getId();
+  }
+  return kOk;
+}
+
+int TaskBuildQmake::start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications*) {
+  const QString resultVar = getResultVarExpanded(expander);
+  const bool failOnError = isFailOnError(expander);
+  return finishStart(build(expander, getter, setter, handler), setter, resultVar, failOnError);
+}
+
+int TaskBuildQmake::build(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler) {
+  BuildRun run;
+  int code = readBuildRun(expander, getter, run);
+  if (code != kOk) return code;
+  setVariable(setter, kConfigurationVar, run.configuration);
+  setVariable(setter, kTargetVar, run.target);
+  setVariable(setter, kPlatformVar, run.platform);
+
+  if (isAlreadyProcessed(run)) {
+    logBuildInfo(QStringLiteral("This project has been already processed"), run, expander, getter);
+    return kOk;
+  }
+  if (isAlreadyBuilt(run)) {
+    logBuildInfo(QStringLiteral("This project has been already built"), run, expander, getter);
+  } else if (isSkipBuild(expander)) {
+    logBuildInfo(QStringLiteral("Building of the project will be skipped"), run, expander, getter);
+  } else {
+    logBuildInfo(QStringLiteral("Try to build the project"), run, expander, getter);
+    code = runTools(run, expander, getter);
+    if (code != kOk) return code;
+  }
+
+  code = copyOutputs(run, expander, getter, handler);
+  if (code != kOk) {
+    VLOG_ERROR(kName) << "Failed to copy project files. Project name: '" << run.projectName << "'. Output: '"
+                      << run.output << "'. Task ID: " << getId();
+    return code;
+  }
+  code = markProcessed(run);
+  if (code == kOk) code = markBuilt(run);
+  return code;
+}
+
+int TaskBuildQmake::runTools(const BuildRun& run, IVariablesExpander* expander, IVariablesGetter* getter) {
+  const std::uint64_t id = getId();
+  const QString qmake =
+      qmakePath(kOwnOsCode, run.platform, run.platformToolset, expander, getter, getProperties());
+  const QString make =
+      makeToolPath(kOwnOsCode, run.platform, run.platformToolset, expander, getter, getProperties());
+  if (run.projectFile.isEmpty()) {
+    VLOG_ERROR(kName) << "Project file not defined. Project name: '" << run.projectName << "'. Task ID: " << id;
+    return kNoProjectFile;
+  }
+  if (!isExecutableFile(qmake)) {
+    VLOG_ERROR(kName) << "Qmake file not found! Qmake path: '" << qmake << "'. Project name: '" << run.projectName
+                      << "'. Task ID: " << id;
+    return kQmakeNotFound;
+  }
+  if (make.isEmpty()) {
+    VLOG_ERROR(kName) << "Make command not defined! Project name: '" << run.projectName << "'. Task ID: " << id;
+    return kNoMakeCommand;
+  }
+  if (!makePath(run.outputBuildDir) && !dirExists(run.outputBuildDir)) {
+    VLOG_ERROR(kName) << "Output build directory is not found! Path: '" << run.outputBuildDir
+                      << "'. Project name: '" << run.projectName << "'. Task ID: " << id;
+    return kNoOutputBuildDir;
+  }
+
+  const QProcessEnvironment entries = getProcessEnvironment(expander);
+  if (!entries.isEmpty()) {
+    VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName)
+        << "Task ID: " << id << ". Environment variables: " << environmentToText(entries);
+  }
+  const QProcessEnvironment environment = toolEnvironment(entries);
+  QStringList arguments;
+  if (!run.extraParam.isEmpty()) arguments << run.extraParam;
+  arguments << run.projectFile;
+  {
+    QString line = QLatin1String("Task ID: ") + QString::number(id) + QLatin1String(". Try to run: \"") + qmake +
+                   QLatin1String("\" ");
+    for (const QString& argument : arguments) line += argument + QLatin1Char(' ');
+    VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName) << line;
+  }
+  if (!runTool(qmake, arguments, environment, kRunQmake, run)) return kQmakeFailed;
+  if (!runTool(make, QStringList(), environment, kRunMake, run)) return kMakeFailed;
+  return kOk;
+}
+
+bool TaskBuildQmake::runTool(const QString& program, const QStringList& arguments,
+                             const QProcessEnvironment& environment, const QString& label, const BuildRun& run) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.setWorkingDirectory(fileSystemPath(run.outputBuildDir));
+  process.setProcessEnvironment(environment);
+  process.start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+  pumpProcessOutput(process, label);
+
+  // A tool that never ran or died has no exit code worth the name: it failed all the same.
+  const bool ran = process.error() != QProcess::FailedToStart && process.exitStatus() == QProcess::NormalExit;
+  const int exitCode = ran ? process.exitCode() : -1;
+  if (ran && exitCode == 0) return true;
+  if (!ran) {
+    VLOG_ERROR(kName) << "Failed to run '" << program << "': " << process.errorString() << ". Task ID: " << getId();
+  }
+  VLOG_ERROR(kName) << "Failed to build. Exit code: " << exitCode << ". Project name: '" << run.projectName
+                    << "'. Output: '" << run.output << "'. Task ID: " << getId();
+  return false;
+}
+
+void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) {
+  // Closed input: a tool that reads it ends instead of waiting for ever.
+  if (process.waitForStarted(kStartTimeoutMs)) process.closeWriteChannel();
+  const QString start = banner("START", getId(), label);
+  const QString end = banner("END", getId(), label);
+  // One decoder for the whole run: a character split between two reads stays whole.
+  const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("UTF-8")->makeDecoder());
+  const auto pass = [&] {
+    const QString text = decoder->toUnicode(process.readAll());
+    if (!text.isEmpty()) logger::makeRawLogClient(logger::LogManager::instance()) << start + text + end;
+  };
+  while (process.state() != QProcess::NotRunning) {
+    if (process.waitForFinished(kFinishWaitMs)) break;
+    // Output read while waiting is passed on at once, not after the next piece.
+    if (process.bytesAvailable() > 0 || process.waitForReadyRead(kOutputWaitMs)) pass();
+  }
+  pass();
+}
+
+int TaskBuildQmake::copyOutputs(const BuildRun& run, IVariablesExpander* expander, IVariablesGetter* getter,
+                                IConditionHandler* handler) {
+  if (fileSets_.empty()) fileSets_ = run.project->getOutputs();
+  // "." means the build directory of this start: another start may build elsewhere.
+  std::vector<FileSetInfo> fileSets = fileSets_;
+  FileSetSubdirs subdirs;
+  for (FileSetInfo& set : fileSets) {
+    if (set.dir.isEmpty() || set.dir == QLatin1String(".")) set.dir = run.outputBuildDir;
+    if (set.id.isEmpty()) continue;
+    const QString subdir = getFileSetOutSubdir(run.projectName, expander, getter, set.id);
+    if (logger::LogManager::enabledFor(logger::LogInfo, logger::FilterTaskBuild)) {
+      QString text = QStringLiteral("File set subdirectory info. \r\n");
+      for (const auto& field : {std::make_pair("Project name", run.projectName),
+                                std::make_pair("Output directory", run.output),
+                                std::make_pair("File set directory", set.dir), std::make_pair("File set ID", set.id),
+                                std::make_pair("File set subdirectory", subdir)})
+        text += indentUnit() + QLatin1String(field.first) + QLatin1String(": '") + field.second +
+                QLatin1String("'.\r\n");
+      text += indentUnit() + QLatin1String("Task ID: ") + QString::number(getId());
+      VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName) << text;
+    }
+    subdirs[set.id] = subdir;
+  }
+  return copyFiles(fileSets, run.output, run.rootDir, run.configuration, expander, handler, subdirs);
+}

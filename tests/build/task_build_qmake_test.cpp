@@ -1,0 +1,303 @@
+#include "build/task_build.h"
+#include "build/task_build_qmake.h"
+
+#include "project/fake_projects.h"
+#include "tasks/task_test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using task_test_env::readFile;
+using task_test_env::writeFile;
+
+// The project "app" (src/app.pro, build rules src/varkel.xml) with a fake qmake named by
+// "linux.qmake.path" and a fake make first on PATH. Each tool appends what it was given
+// to <tool>.log: "run", its directory, its arguments and two variables of its
+// environment; then it does what the test asks.
+class TaskBuildQmakeTest : public task_test_env::TaskTest {
+ protected:
+  TaskBuildQmakeTest()
+      : pathEnv_("PATH", QFile::encodeName(path("bin") + ":" + qEnvironmentVariable("PATH")).constData()) {
+    project_ = projects_.add<ProjectBuild>("app");
+    project_->setBuildType(BuildToolQmake);
+    project_->setDefFile(path("src/varkel.xml"));
+    project_->setSolutionDir(path("src"));
+    project_->setProjectFile("app.pro");
+    writeFile(path("src/app.pro"), "");
+    qmake("echo qmake output");
+    make("echo make output");
+    vars_.set("linux.qmake.path", path("tools/qmake"));
+  }
+
+  void tool(const QString& file, const QString& log, const QByteArray& body) {
+    script(file, "{ echo run; echo \"dir=$(pwd)\"; for a in \"$@\"; do echo \"arg=$a\"; done; "
+                 "echo \"FOO=$FOO\"; echo \"HOME=$HOME\"; } >> '" +
+                     QFile::encodeName(path(log)) + "'\n" + body);
+  }
+  void qmake(const QByteArray& body) { tool("tools/qmake", "qmake.log", body); }
+  void make(const QByteArray& body) { tool("bin/make", "make.log", body); }
+  QStringList logOf(const QString& name) {
+    const QByteArray text = readFile(path(name));
+    return text == "<missing>" ? QStringList() : QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts);
+  }
+  int runs(const QString& name) { return logOf(name).count("run"); }
+
+  // A build task as the element parser and the driver leave it.
+  std::unique_ptr<TaskBuild> task(const QString& output, const QString& buildDir) {
+    auto t = std::make_unique<TaskBuild>(7, nullptr);
+    t->setProjectsProvider(&projects_);
+    IPropertiesSetter* p = t->getPropertiesSetter();
+    for (const char* key : {"configuration", "target", "platform", "platformToolset", "skipBuild", "extraparam"})
+      p->setString(key, "");
+    p->setString("projectName", "app");
+    p->setString("currentProjectName", "app");
+    p->setString("projectFile", "app.pro");
+    p->setString("rootdir", path("src"));
+    p->setString("output", output);
+    p->setString("outputbuilddir", buildDir);
+    p->setString("resultvar", "built");
+    t->setResultVar("built");
+    return t;
+  }
+  int run(TaskBuild& t) {
+    const int code = t.preStart(&expander_, &vars_, &vars_, nullptr, nullptr);
+    return code != 0 ? code : start(t);
+  }
+  std::vector<QString> state(const char* list) {
+    std::vector<QString> keys;
+    (void)project_->getProperties()->getStringList(list, keys);  // missing-is-empty
+    return keys;
+  }
+
+  testing_support::ScopedEnv pathEnv_;
+  project_testing::FakeProjects projects_;
+  ProjectBuild* project_;
+};
+
+TEST_F(TaskBuildQmakeTest, RunsQmakeThenMakeInTheBuildDirectoryWithTheProgramsEnvironment) {
+  auto t = task(path("out"), path("build"));
+  t->getPropertiesSetter()->setString("extraparam", " CONFIG+=debug ");
+  t->getPropertiesSetter()->setString("configuration", "${conf}");
+  t->getPropertiesSetter()->setString("platform", "x64");
+  vars_.set("linux.qmake.path.x64", path("tools/qmake"));
+  t->setEnvironment({{"FOO", "${conf}-bar"}});
+  vars_.set("conf", "release");
+
+  ASSERT_EQ(0, run(*t));
+  EXPECT_EQ(QStringList({"run", "dir=" + path("build"), "arg=CONFIG+=debug", "arg=" + path("src/app.pro"),
+                         "FOO=release-bar", "HOME=" + qEnvironmentVariable("HOME")}),
+            logOf("qmake.log"))
+      << "extraparam is one argument; the project file is absolute; the task's entries are added to the "
+         "program's own environment";
+  EXPECT_EQ(QStringList({"run", "dir=" + path("build"), "FOO=release-bar", "HOME=" + qEnvironmentVariable("HOME")}),
+            logOf("make.log"));
+  EXPECT_EQ("0", var("built"));
+  EXPECT_EQ("release", var("internal.current.build.configuration"));
+  EXPECT_EQ("", var("internal.current.build.target"));
+  EXPECT_EQ("x64", var("internal.current.build.platform"));
+  EXPECT_EQ(std::vector<QString>{"{configuration:release;platform:x64;toolset:;qmake}"}, state("built"));
+  EXPECT_EQ(std::vector<QString>{"{configuration:release;platform:x64;toolset:;qmake}" + path("out")},
+            state("resultoutputs"));
+  EXPECT_TRUE(capture_.log().contains("Task ID: 7. Try to run: \"" + path("tools/qmake") + "\" CONFIG+=debug " +
+                                      path("src/app.pro") + " "));
+  EXPECT_TRUE(capture_.log().contains("Task ID: 7. Environment variables: FOO=release-bar"));
+  EXPECT_TRUE(capture_.log().containsPart("Try to build the project\r\n    Parent task IDs: ''.\r\n"));
+}
+
+TEST_F(TaskBuildQmakeTest, ToolOutputGoesToTheLogBetweenBannersAndSilenceGetsNone) {
+  qmake("");
+  make("printf 'make \\303'; sleep 1; printf '\\244 done\\n'");
+  ASSERT_EQ(0, run(*task(path("out"), path("build"))));
+  const QString dashes(20, '-');
+  EXPECT_EQ("\r\n" + dashes + " START. Task ID: 7. Run make " + dashes + "\r\nmake \u00e4 done\n\r\n" + dashes +
+                " END. Task ID: 7. Run make " + dashes + "\r\n",
+            capture_.log().raw.join("").remove("\r\n" + dashes + " END. Task ID: 7. Run make " + dashes +
+                                               "\r\n\r\n" + dashes + " START. Task ID: 7. Run make " + dashes +
+                                               "\r\n"))
+      << "the character split between two writes stays whole, and qmake's silence has no banner";
+}
+
+TEST_F(TaskBuildQmakeTest, AFailingOrMissingToolFailsTheBuildAndRecordsNothing) {
+  const QString failed = "Failed to build. Exit code: %1. Project name: 'app'. Output: '" + path("out") +
+                         "'. Task ID: 7";
+  const struct {
+    const char* name;
+    QByteArray qmake;
+    QByteArray make;
+    int code;
+    QString error;
+    int makeRuns;
+  } cases[] = {
+      {"qmake exits 2", "exit 2", "", 373, failed.arg(2), 0},
+      {"make exits 2", "", "exit 2", 374, failed.arg(2), 1},
+      {"qmake crashes", "kill -SEGV $$", "", 373, failed.arg(-1), 0},
+      {"make crashes", "", "kill -SEGV $$", 374, failed.arg(-1), 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    capture_.clear();
+    QFile::remove(path("make.log"));
+    qmake(c.qmake);
+    make(c.make);
+    EXPECT_EQ(c.code, run(*task(path("out"), path("build"))));
+    EXPECT_EQ(QString::number(c.code), var("built"));
+    EXPECT_TRUE(capture_.log().contains(c.error));
+    EXPECT_EQ(c.makeRuns, runs("make.log"));
+    EXPECT_TRUE(state("built").empty()) << "a failed build is tried again later";
+    EXPECT_TRUE(state("resultoutputs").empty());
+  }
+
+  capture_.clear();
+  script("tools/qmake", "");
+  QFile::rename(path("tools/qmake"), path("tools/qmake.sh"));
+  writeFile(path("tools/qmake"), "#!" + QFile::encodeName(path("no-shell")) + "\n", true);
+  EXPECT_EQ(373, run(*task(path("out"), path("build"))));
+  EXPECT_TRUE(capture_.log().contains(failed.arg(-1)));
+  EXPECT_TRUE(capture_.log().containsPart("Failed to run '" + path("tools/qmake") + "': "))
+      << "the reason of a tool that cannot start";
+}
+
+TEST_F(TaskBuildQmakeTest, QmakePathMustNameAnExecutableFile) {
+  writeFile(path("tools/data"), "");
+  QDir(path("tools")).mkpath("dir");
+  for (const char* tool : {"dir", "data", "gone"}) {
+    SCOPED_TRACE(tool);
+    capture_.clear();
+    vars_.set("linux.qmake.path", path("tools/") + tool);
+    EXPECT_EQ(370, run(*task(path("out"), path("build"))));
+    EXPECT_TRUE(capture_.log().containsPart("Qmake file not found! Qmake path: '"));
+    EXPECT_EQ(0, runs("qmake.log"));
+  }
+  // A platform and toolset select a qmake of their own; there is no fallback to a shorter
+  // key (nor, here, a qmake on PATH).
+  testing_support::ScopedEnv noQmakeOnPath("PATH", QFile::encodeName(path("bin")).constData());
+  vars_.set("linux.qmake.path", path("tools/qmake"));
+  auto t = task(path("out"), path("build"));
+  t->getPropertiesSetter()->setString("platform", "arm");
+  EXPECT_EQ(370, run(*t));
+  vars_.set("linux.qmake.path.arm", path("tools/qmake"));
+  EXPECT_EQ(0, run(*t));
+}
+
+TEST_F(TaskBuildQmakeTest, ChecksBeforeTheToolsRun) {
+  writeFile(path("file"), "");
+  const struct {
+    const char* name;
+    QString output;
+    QString buildDir;
+    const char* projectFile;
+    int code;
+    QString error;
+  } cases[] = {
+      {"no output", "", path("build"), "app.pro", 304, "Output folder not defined! Task ID: 7"},
+      {"no project file", path("out"), path("build"), "", 305,
+       "Project file not defined. Project name: 'app'. Task ID: 7"},
+      {"no build directory", path("out"), "", "app.pro", 372,
+       "Output build directory is not found! Path: ''. Project name: 'app'. Task ID: 7"},
+      {"build directory below a file", path("out"), path("file/build"), "app.pro", 372,
+       "Output build directory is not found! Path: '" + path("file/build") + "'. Project name: 'app'. Task ID: 7"},
+  };
+  project_->setProjectFile("");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    capture_.clear();
+    auto t = task(c.output, c.buildDir);
+    t->getPropertiesSetter()->setString("projectFile", c.projectFile);
+    EXPECT_EQ(c.code, run(*t));
+    EXPECT_TRUE(capture_.log().contains(c.error));
+    EXPECT_EQ(0, runs("qmake.log"));
+    if (c.code == 304) {
+      EXPECT_TRUE(capture_.log().contains("Failed to retrieve output folder! Task ID: 7. Error: 304"));
+    }
+  }
+}
+
+TEST_F(TaskBuildQmakeTest, ABuildIsMadeOnceAndCopiedOncePerOutputDirectory) {
+  ASSERT_EQ(0, run(*task(path("out"), path("build"))));
+  ASSERT_EQ(1, runs("qmake.log"));
+
+  capture_.clear();
+  ASSERT_EQ(0, run(*task(path("out"), path("build"))));
+  EXPECT_TRUE(capture_.log().containsPart("This project has been already processed\r\n"));
+  EXPECT_EQ(1, runs("qmake.log"));
+  EXPECT_EQ(1u, state("resultoutputs").size());
+
+  capture_.clear();
+  ASSERT_EQ(0, run(*task(path("second"), path("build"))));
+  EXPECT_TRUE(capture_.log().containsPart("This project has been already built\r\n"));
+  EXPECT_EQ(1, runs("qmake.log")) << "not built again";
+  EXPECT_EQ(2u, state("resultoutputs").size()) << "but copied to the new output";
+
+  capture_.clear();
+  auto skipped = task(path("third"), path("build"));
+  skipped->getPropertiesSetter()->setString("skipBuild", "yes");
+  skipped->getPropertiesSetter()->setString("configuration", "debug");
+  ASSERT_EQ(0, run(*skipped));
+  EXPECT_TRUE(capture_.log().containsPart("Building of the project will be skipped\r\n"));
+  EXPECT_EQ(1, runs("qmake.log"));
+  EXPECT_EQ(2u, state("built").size()) << "a skipped build is recorded too";
+}
+
+TEST_F(TaskBuildQmakeTest, RelativePathsAreTakenFromTheCurrentDirectoryOnceAtTheStart) {
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(path("")));
+  QDir().mkpath("here");
+  writeFile(path("here/local.pro"), "");
+  auto t = task("out", "build/app");
+  const int code = run(*t);
+  auto local = task("out2", "build/local");
+  local->getPropertiesSetter()->setString("projectFile", "here/local.pro");
+  local->getPropertiesSetter()->setString("configuration", "local");
+  const int localCode = run(*local);
+  ASSERT_TRUE(QDir::setCurrent(before));
+
+  ASSERT_EQ(0, code);
+  ASSERT_EQ(0, localCode);
+  const QStringList qmakeRuns = logOf("qmake.log");
+  EXPECT_EQ("dir=" + path("build/app"), qmakeRuns.value(1));
+  EXPECT_EQ("arg=" + path("src/app.pro"), qmakeRuns.value(2)) << "against the solution directory";
+  EXPECT_EQ("arg=" + path("here/local.pro"), qmakeRuns.value(7)) << "a file found from here";
+  EXPECT_EQ("{configuration:;platform:;toolset:;qmake}" + path("out"), state("resultoutputs").at(0));
+}
+
+TEST_F(TaskBuildQmakeTest, WithoutABuildDirectoryAttributeTheBuildGoesBesideTheProjectFile) {
+  auto t = task(path("out"), QString());
+  t->getPropertiesSetter()->remove("outputbuilddir");
+  t->getPropertiesSetter()->setString("configuration", "release");
+  ASSERT_EQ(0, run(*t));
+  EXPECT_EQ("dir=" + path("src/build-app-release"), logOf("qmake.log").value(1));
+}
+
+TEST_F(TaskBuildQmakeTest, TheBuilderStandsInItsBuildTasksPlaceInTheTree) {
+  // top (project "top") -> app's build task -> the task of app's dependence "lib".
+  projects_.add<ProjectBuild>("top");
+  project_->addChildProject({"lib", ""});
+  auto top = std::make_unique<TaskBuild>(3, nullptr);
+  top->setProjectsProvider(&projects_);
+  top->getPropertiesSetter()->setString("projectName", "top");
+  TaskBuild* t = task(path("out"), path("build")).release();
+  ASSERT_EQ(0, top->addChild(t));
+  auto* lib = new TaskBuild(9, nullptr);
+  lib->getPropertiesSetter()->setString("projectName", "lib");
+  ASSERT_EQ(0, t->addChild(lib));
+  vars_.set("app.prefer.out.subdir", "sub");
+  vars_.set("app.prefer.out.subdir.recursively", "true");
+
+  ASSERT_EQ(0, run(*t));
+  EXPECT_TRUE(capture_.log().containsPart("Parent task IDs: '3'.\r\n    Parent projects: 'top'.\r\n"));
+  EXPECT_EQ("sub", propertyText(lib->getProperties(), "preferOutSubDir")) << "the subdirectory reaches the dependence's task";
+  EXPECT_TRUE(capture_.log().contains(
+      "Output subdirectory was set for all child tasks. Project name: 'app'. Subdirectory: 'sub'. Task ID: 7"));
+  EXPECT_EQ(std::vector<QString>{"{configuration:;platform:;toolset:;qmake}" + path("out/sub")},
+            state("resultoutputs"));
+}
+
+}  // namespace
