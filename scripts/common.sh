@@ -2,7 +2,9 @@
 # Build trees live under out/ (the source folder build/ holds the build-rules code).
 
 VARKEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# What the program needs, and what the tests and benchmarks add.
+# What the program needs, and what the tests and benchmarks add. qtbase5-dev also brings
+# the qmake that project builds run (qt5-qmake, and qtchooser's /usr/bin/qmake); make and
+# g++ are the other tools of such a build.
 VARKEL_PROGRAM_PACKAGES="cmake g++ make qtbase5-dev"
 VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev"
 
