@@ -10,8 +10,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 
-varkel_build release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+varkel_build release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARKEL_WERROR=ON
 (cd "$VARKEL_ROOT/out/release" && ctest --output-on-failure -j "$(nproc)")
 
-varkel_build asan -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON
+varkel_build asan -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON -DVARKEL_WERROR=ON
 (cd "$VARKEL_ROOT/out/asan" && ctest --output-on-failure -j "$(nproc)")

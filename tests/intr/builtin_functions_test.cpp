@@ -92,7 +92,7 @@ const FuncCase kFuncCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Functions, BuiltinFunctions, testing::ValuesIn(kFuncCases),
-                         [](const testing::TestParamInfo<FuncCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<FuncCase>& row) { return row.param.name; });
 
 TEST(BuiltinFunctionsFiles, ExistsFileAndDir) {
   QTemporaryDir dir;

@@ -66,7 +66,7 @@ const LexCase kLexCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Lexer, LexerTable, testing::ValuesIn(kLexCases),
-                         [](const testing::TestParamInfo<LexCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<LexCase>& row) { return row.param.name; });
 
 TEST(Lexer, SetTextRestarts) {
   intr::Lexer lexer;
