@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result_codes.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 // Getters give 0, kMissing for an absent name, or the property's own code.
 class IPropertiesGetter {
  public:
-  static constexpr int kMissing = 200;
+  static constexpr int kMissing = core_codes::kPropertyMissing;
 
   virtual ~IPropertiesGetter() = default;
   virtual int getString(const QString& name, QString& value) = 0;
@@ -30,7 +32,7 @@ class IPropertiesGetter {
 // that property's setter; a new name gets a property of the setter's type.
 class IPropertiesSetter {
  public:
-  static constexpr int kNotFound = 60;
+  static constexpr int kNotFound = core_codes::kNotFound;
 
   virtual ~IPropertiesSetter() = default;
   virtual int setString(const QString& name, const QString& value) = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result_codes.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QProcess>
@@ -17,8 +19,8 @@ class ProcessHelper : public QObject {
   Q_OBJECT
 
  public:
-  static constexpr int kAlreadyRunning = 80;
-  static constexpr int kFailedToStart = 81;
+  static constexpr int kAlreadyRunning = core_codes::kAlreadyRunning;
+  static constexpr int kFailedToStart = core_codes::kFailedToStart;
   static constexpr int kStartTimeoutMs = 60000;
   static constexpr int kWaitStepMs = 200;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result_codes.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -20,7 +22,7 @@ class PropertyBase {
     TypePtr = 7,
     TypeStringList = 8,
   };
-  static constexpr int kUnsupported = 201;
+  static constexpr int kUnsupported = core_codes::kUnsupported;
 
   virtual ~PropertyBase() = default;
 

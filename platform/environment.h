@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/result_codes.h"
+
 #include <QString>
 
 namespace platform {
 
 // Error numbers the callers expect of the process environment.
-constexpr unsigned kErrorEnvironmentVariableNotFound = 203;
+constexpr unsigned kErrorEnvironmentVariableNotFound = platform_codes::kEnvironmentVariableNotFound;
 
 // 0 and the value; 203 when the variable does not exist. An empty name gives 0
 // and an empty value.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result_codes.h"
+
 #include <QString>
 
 // System-wide environment variables. They live in the file that new login sessions
@@ -7,8 +9,8 @@
 // reached through the registry path of the system environment key.
 namespace platform {
 
-constexpr unsigned kErrorFileNotFound = 2;
-constexpr unsigned kErrorInvalidParameter = 87;
+constexpr unsigned kErrorFileNotFound = platform_codes::kFileNotFound;
+constexpr unsigned kErrorInvalidParameter = platform_codes::kInvalidParameter;
 
 extern const char kSystemEnvironmentKeyPath[];
 

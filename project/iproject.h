@@ -3,6 +3,7 @@
 #include "core/case_blind_less.h"
 #include "core/file_set_info.h"
 #include "core/iproperties.h"
+#include "project/result_codes.h"
 
 #include <QString>
 
@@ -57,9 +58,9 @@ using ProjectAttributes = std::map<QString, QString, CaseBlindLess>;
 // One buildable unit of a build-rules file. Texts and lists come back as copies.
 class IProject {
  public:
-  static constexpr int kIndexOutOfRange = 2;
-  static constexpr int kAlreadyExists = 40;
-  static constexpr int kNotFound = 60;
+  static constexpr int kIndexOutOfRange = project_codes::kIndexOutOfRange;
+  static constexpr int kAlreadyExists = project_codes::kAlreadyExists;
+  static constexpr int kNotFound = project_codes::kNotFound;
 
   virtual ~IProject() = default;
   virtual qint64 getId() = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 #include <memory>
@@ -12,7 +13,7 @@ class ProcessHelper;
 class TaskExec : public TaskCommon {
  public:
   static constexpr int kType = 100;
-  static constexpr int kNoCommand = 316;
+  static constexpr int kNoCommand = task_codes::kNoCommand;
 
   TaskExec(std::uint64_t id, ITask* parent);
   ~TaskExec() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 // Replaces the %NAME% references of a text by the process's environment variables
@@ -7,7 +8,7 @@
 class TaskExpandSysVar : public TaskCommon {
  public:
   static constexpr int kType = 602;
-  static constexpr int kFailed = 343;
+  static constexpr int kFailed = task_codes::kExpandSysVarFailed;
 
   TaskExpandSysVar(std::uint64_t id, ITask* parent);
   ~TaskExpandSysVar() override;

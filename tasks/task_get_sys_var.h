@@ -1,12 +1,13 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 // Copies a process or system-wide environment variable into a job variable.
 class TaskGetSysVar : public TaskCommon {
  public:
   static constexpr int kType = 603;
-  static constexpr int kFailed = 352;
+  static constexpr int kFailed = task_codes::kGetSysVarFailed;
 
   TaskGetSysVar(std::uint64_t id, ITask* parent);
   ~TaskGetSysVar() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 // Sets a process environment variable (inherited by the programs started later) or a
@@ -7,7 +8,7 @@
 class TaskSetSysVar : public TaskCommon {
  public:
   static constexpr int kType = 604;
-  static constexpr int kFailed = 353;
+  static constexpr int kFailed = task_codes::kSetSysVarFailed;
 
   TaskSetSysVar(std::uint64_t id, ITask* parent);
   ~TaskSetSysVar() override;

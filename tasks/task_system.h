@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 // Hands one command line to the command interpreter and reports its exit code in a
@@ -7,8 +8,8 @@
 class TaskSystem : public TaskCommon {
  public:
   static constexpr int kType = 101;
-  static constexpr int kNoCommand = 316;
-  static constexpr int kRunFailed = 351;
+  static constexpr int kNoCommand = task_codes::kNoCommand;
+  static constexpr int kRunFailed = task_codes::kRunSystemFailed;
 
   TaskSystem(std::uint64_t id, ITask* parent);
   ~TaskSystem() override;

@@ -3,6 +3,7 @@
 #include "core/properties_file.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
+#include "xml/result_codes.h"
 
 #include <QMutex>
 #include <QString>
@@ -23,11 +24,11 @@ class IXmlParserCallback {
 // copy of the variables.
 class XmlParser {
  public:
-  static constexpr int kAlreadyActive = 10;
-  static constexpr int kCannotOpen = 501;
-  static constexpr int kNotWellFormed = 502;
-  static constexpr int kPropertiesFileMissing = 205;
-  static constexpr int kEmptyVariableName = 701;
+  static constexpr int kAlreadyActive = xml_codes::kAlreadyActive;
+  static constexpr int kCannotOpen = xml_codes::kCannotOpen;
+  static constexpr int kNotWellFormed = xml_codes::kNotWellFormed;
+  static constexpr int kPropertiesFileMissing = xml_codes::kPropertiesFileMissing;
+  static constexpr int kEmptyVariableName = xml_codes::kEmptyVariableName;
 
   XmlParser();
   virtual ~XmlParser();

@@ -4,6 +4,7 @@
 #include "tasks/task.h"
 #include "tasks/task_foreach.h"
 #include "tasks/task_texts.h"
+#include "xml/result_codes.h"
 #include "xml/xml_task_parser_factory.h"
 
 #include <memory>
@@ -11,7 +12,7 @@
 namespace {
 
 const char* const kTag = "XmlTaskForeach";
-constexpr int kNotFound = 301;
+constexpr int kNotFound = xml_codes::kNotFound;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/properties_mgr.h"
+#include "xml/result_codes.h"
 
 #include <QString>
 #include <QXmlStreamReader>
@@ -18,8 +19,8 @@ class IVariablesSetter;
 // task factory for the task. Lives for one element.
 class XmlTaskParser {
  public:
-  static constexpr int kNoOutPointer = 3;
-  static constexpr int kNoTaskFactory = 803;
+  static constexpr int kNoOutPointer = xml_codes::kNullArgument;
+  static constexpr int kNoTaskFactory = xml_codes::kNoTaskFactory;
 
   explicit XmlTaskParser(const QString& elementName) : elementName_(elementName) {}
   virtual ~XmlTaskParser() = default;
