@@ -23,7 +23,7 @@ int PropertiesFile::load(const QString& path, IVariablesGetter* known, IVariable
     VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'";
     return kCannotOpen;
   }
-  copyVariables(variables_, known, true);
+  (void)copyVariables(variables_, known, true);  // best-effort
   acceptNew_ = acceptNew;
   prefix_ = prefix.trimmed();
   if (!prefix_.isEmpty() && !prefix_.endsWith(QLatin1Char('.'))) prefix_ += QLatin1Char('.');

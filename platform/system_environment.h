@@ -27,13 +27,13 @@ QString systemEnvironmentFilePath();
 // 0 and the value as written in the file (references not expanded); 2 when the
 // file has no such name, errno when it cannot be read. An empty name gives 0 and
 // an empty value.
-unsigned readRegistryString(const QString& valueName, QString& value);
+[[nodiscard]] unsigned readRegistryString(const QString& valueName, QString& value);
 
 // Writes one variable into the file of the system environment key: every other
 // line stays as it was, the variable's line is replaced or appended, and the file
 // is replaced whole by a renamed temporary file. 87 for a path that does not
 // split, 2 for any other key, EINVAL for a name or value that the file's lines
 // cannot hold, else 0 or errno. The view is ignored here.
-unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value);
+[[nodiscard]] unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value);
 
 }  // namespace platform

@@ -85,23 +85,23 @@ class IProject {
   virtual void setProcessed(bool processed) = 0;
 
   virtual int getVersionFileCount() = 0;
-  virtual int getVersionFileAt(int index, VersionFileInfo& info) = 0;
+  [[nodiscard]] virtual int getVersionFileAt(int index, VersionFileInfo& info) = 0;
   // kAlreadyExists when a version file of that path is there.
-  virtual int addVersionFile(const VersionFileInfo& info) = 0;
+  [[nodiscard]] virtual int addVersionFile(const VersionFileInfo& info) = 0;
 
   virtual int getChildProjectCount() = 0;
-  virtual int getChildProjectAt(int index, ChildProject& child) = 0;
+  [[nodiscard]] virtual int getChildProjectAt(int index, ChildProject& child) = 0;
   // kAlreadyExists when a child of that name, in any letter case, is there.
-  virtual int addChildProject(const ChildProject& child) = 0;
+  [[nodiscard]] virtual int addChildProject(const ChildProject& child) = 0;
 
   virtual int getParentProjectCount() = 0;
-  virtual int getParentProjectAt(int index, QString& name) = 0;
-  virtual int addParentProject(const QString& name) = 0;
+  [[nodiscard]] virtual int getParentProjectAt(int index, QString& name) = 0;
+  [[nodiscard]] virtual int addParentProject(const QString& name) = 0;
 
   // In the order of the names, without regard to case.
   virtual int getAttributeCount() = 0;
-  virtual int getAttributeAt(int index, QString& name, QString& value) = 0;
-  virtual int getAttributeNameAt(int index, QString& name) = 0;
-  virtual int getAttribute(const QString& name, QString& value) = 0;
+  [[nodiscard]] virtual int getAttributeAt(int index, QString& name, QString& value) = 0;
+  [[nodiscard]] virtual int getAttributeNameAt(int index, QString& name) = 0;
+  [[nodiscard]] virtual int getAttribute(const QString& name, QString& value) = 0;
   virtual bool hasAttribute(const QString& name) = 0;
 };

@@ -19,14 +19,14 @@ class TaskExec : public TaskCommon {
   ~TaskExec() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   // Ends the wait of a run under way (and, without a waiting time, the program);
   // the task itself stays usable.
   void interrupt() override;
 
  private:
-  int execute(IVariablesExpander* expander, IVariablesSetter* setter);
+  [[nodiscard]] int execute(IVariablesExpander* expander, IVariablesSetter* setter);
 
   std::unique_ptr<ProcessHelper> process_;
 };

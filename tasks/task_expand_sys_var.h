@@ -14,10 +14,10 @@ class TaskExpandSysVar : public TaskCommon {
   ~TaskExpandSysVar() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int expand(IVariablesExpander* expander, IVariablesSetter* setter);
+  [[nodiscard]] int expand(IVariablesExpander* expander, IVariablesSetter* setter);
 };

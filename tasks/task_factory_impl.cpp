@@ -124,10 +124,10 @@ void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask
     if (attributes->getString(c.key, value) == 0) (task->*c.set)(value.trimmed());
   }
   IPropertiesSetter* props = task->getPropertiesSetter();
-  props->copyFrom(attributes, true);
+  (void)props->copyFrom(attributes, true);  // best-effort
   QString projectName;
   if (attributes->getString(task_texts::kProjectName, projectName) == 0) {
-    props->remove(task_texts::kProjectName);
-    props->setString(task_texts::kProjectName, projectName);
+    (void)props->remove(task_texts::kProjectName);                  // best-effort
+    (void)props->setString(task_texts::kProjectName, projectName);  // best-effort
   }
 }

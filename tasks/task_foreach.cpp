@@ -76,7 +76,7 @@ int TaskForeach::start(IVariablesExpander* expander, IVariablesGetter* getter, I
     const QString part = rawPart.trimmed();
     if (part.isEmpty()) continue;
     VariablesMgr item;
-    item.set(itemName, part);
+    (void)item.set(itemName, part);  // cannot-fail
     VariablesExpanderHelper itemExpander(VariablesExpanderHelper::KindHash, &item);
     VariablesExpanders passExpander(&itemExpander, expander);
     code = processChildTasks(&passExpander, getter, setter, handler, notifications);

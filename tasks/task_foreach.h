@@ -14,13 +14,13 @@ class TaskForeach : public TaskContainer {
   ~TaskForeach() override;
 
   int getType() const override { return kType; }
-  int onMessage(const QString& message) override;
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int onMessage(const QString& message) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
   // One pass over the children.
-  int processChildTasks(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int processChildTasks(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
                         IConditionHandler* handler, INotifications* notifications);
 
  private:

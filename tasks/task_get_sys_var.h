@@ -13,10 +13,10 @@ class TaskGetSysVar : public TaskCommon {
   ~TaskGetSysVar() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int read(IVariablesExpander* expander, IVariablesSetter* setter);
+  [[nodiscard]] int read(IVariablesExpander* expander, IVariablesSetter* setter);
 };

@@ -49,7 +49,7 @@ int TaskMacrodef::start(IVariablesExpander* expander, IVariablesGetter* getter, 
     if (macrodef_->getAttribute(i, name) != 0) continue;
     QString value = propertyText(macroPropertyName(name));
     expandVariables(expander, value);
-    parameters.set(name, value);
+    (void)parameters.set(name, value);  // cannot-fail
   }
   VariablesExpanderHelper parameterExpander(VariablesExpanderHelper::KindAt, &parameters);
   VariablesExpanders callExpander(&parameterExpander, expander);

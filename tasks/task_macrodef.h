@@ -17,7 +17,7 @@ class TaskMacrodef : public TaskCommon {
   ~TaskMacrodef() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 

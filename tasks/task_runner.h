@@ -22,7 +22,7 @@ constexpr int kTasksNestedTooDeeply = task_codes::kTasksNestedTooDeeply;
 // Runs one task and, unless it is a container, its children: interruption, project
 // preparation, the details block, the condition, preStart, children, start.
 // Every line the runner itself writes carries logTag.
-int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
+[[nodiscard]] int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
               IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
               ITaskProjectPreprocessor* preprocessor);
 

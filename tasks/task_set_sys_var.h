@@ -14,10 +14,10 @@ class TaskSetSysVar : public TaskCommon {
   ~TaskSetSysVar() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int write(IVariablesExpander* expander);
+  [[nodiscard]] int write(IVariablesExpander* expander);
 };

@@ -15,14 +15,14 @@ class TaskSystem : public TaskCommon {
   ~TaskSystem() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
             IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int execute(IVariablesExpander* expander, IVariablesSetter* setter);
+  [[nodiscard]] int execute(IVariablesExpander* expander, IVariablesSetter* setter);
 };
 
 // Runs one command line through the command interpreter and waits for it: 0 and its
 // exit code, or 5 (logged with the tag "System") when the interpreter could not be run.
-int runSystem(int& exitCode, const QString& command);
+[[nodiscard]] int runSystem(int& exitCode, const QString& command);

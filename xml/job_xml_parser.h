@@ -37,22 +37,22 @@ class JobXmlParser : public XmlParser, public IXmlParserCallback {
   void setTaskHolder(ITaskHolder* holder) { taskHolder_ = holder; }
 
   // 503 when thisFile is already being read by this reader or one that includes it.
-  int includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
+  [[nodiscard]] int includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
                  bool replaceVariables, const QString& variablesPrefix,
                  const QString& objectPrefix) override;
 
  protected:
-  int beginParse() override { return 0; }
-  int parseElement() override;
-  int endParse() override { return 0; }
+  [[nodiscard]] int beginParse() override { return 0; }
+  [[nodiscard]] int parseElement() override;
+  [[nodiscard]] int endParse() override { return 0; }
 
  private:
-  int parseMacrodefs();
-  int parseTasks();
-  int parseMacrodef();
-  int parseMacrodefBody(IMacrodef* macrodef);
+  [[nodiscard]] int parseMacrodefs();
+  [[nodiscard]] int parseTasks();
+  [[nodiscard]] int parseMacrodef();
+  [[nodiscard]] int parseMacrodefBody(IMacrodef* macrodef);
   // With a macro definition the task joins its body, else the root tasks.
-  int parseTask(const QString& name, IMacrodef* macrodef);
+  [[nodiscard]] int parseTask(const QString& name, IMacrodef* macrodef);
   bool isBeingRead(const QString& file) const;
 
   IProjectsProvider* projectsProvider_ = nullptr;

@@ -13,7 +13,7 @@
 class IXmlParserCallback {
  public:
   virtual ~IXmlParserCallback() = default;
-  virtual int includeXml(const QString& callerId, const QString& parentFile,
+  [[nodiscard]] virtual int includeXml(const QString& callerId, const QString& parentFile,
                          const QString& thisFile, bool replaceVariables,
                          const QString& variablesPrefix, const QString& objectPrefix) = 0;
 };
@@ -36,7 +36,7 @@ class XmlParser {
   XmlParser& operator=(const XmlParser&) = delete;
 
   // 0, or the first failure. On success the parser stays active until stop().
-  int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
+  [[nodiscard]] int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
                 const QString& objectPrefix);
   void stop();
   QString fileName() const;
@@ -53,10 +53,10 @@ class XmlParser {
   void setVariablesSetter(IVariablesSetter* setter) { variablesSetter_ = setter; }
 
  protected:
-  virtual int beginParse() = 0;
+  [[nodiscard]] virtual int beginParse() = 0;
   // The reader stands on the element's start; the hook reads or skips it to its end.
-  virtual int parseElement() = 0;
-  virtual int endParse() = 0;
+  [[nodiscard]] virtual int parseElement() = 0;
+  [[nodiscard]] virtual int endParse() = 0;
 
   bool isActive() const;
   bool isStopRequested() const;
@@ -65,13 +65,13 @@ class XmlParser {
   qint64 lineNumber() const { return reader_.lineNumber(); }
 
  private:
-  int readContent();
-  int readVarsElement();
-  int readLoadPropertiesElement();
-  int readIncludesElement();
-  int readVar();
-  int readPropertiesFile();
-  int readInclude();
+  [[nodiscard]] int readContent();
+  [[nodiscard]] int readVarsElement();
+  [[nodiscard]] int readLoadPropertiesElement();
+  [[nodiscard]] int readIncludesElement();
+  [[nodiscard]] int readVar();
+  [[nodiscard]] int readPropertiesFile();
+  [[nodiscard]] int readInclude();
   QString absoluteAgainstFile(const QString& path) const;
 
   bool stopRequested_ = false;

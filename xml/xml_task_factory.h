@@ -18,7 +18,7 @@ class XmlTaskFactory : public IXmlTaskParserFactory {
   static constexpr int kNoOutPointer = xml_codes::kNullArgument;
   static constexpr int kNotFound = xml_codes::kNotFound;
 
-  int createParser(const QString& elementName, XmlTaskParser** out) override;
+  [[nodiscard]] int createParser(const QString& elementName, XmlTaskParser** out) override;
 
   void setTaskFactory(ITaskFactory* factory) { taskFactory_ = factory; }
   void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }

@@ -16,14 +16,14 @@ class XmlTaskForeach : public XmlTaskContainer {
   XmlTaskForeach();
 
   unsigned int taskType() const override;
-  int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
   // Attaches the nested tasks to the new loop.
-  int createTask(ITask* parent, ITask** out) override;
+  [[nodiscard]] int createTask(ITask* parent, ITask** out) override;
 
   void setParserFactory(IXmlTaskParserFactory* factory) { parserFactory_ = factory; }
   IXmlTaskParserFactory* parserFactory() const { return parserFactory_; }
 
-  int parseChildTask(QXmlStreamReader& reader, const QString& name);
+  [[nodiscard]] int parseChildTask(QXmlStreamReader& reader, const QString& name);
 
  private:
   IXmlTaskParserFactory* parserFactory_ = nullptr;

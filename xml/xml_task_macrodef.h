@@ -13,5 +13,5 @@ class XmlTaskMacrodef : public XmlTaskParser {
   explicit XmlTaskMacrodef(const QString& elementName) : XmlTaskParser(elementName) {}
 
   unsigned int taskType() const override;
-  int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
 };

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <memory>
+
 class IMacrodefProvider;
 class INotifications;
 class IProjectsProvider;
@@ -13,6 +15,7 @@ class ITask;
 class ITaskFactory;
 class ITaskProjectPreprocessor;
 class IVariablesGetter;
+class IXmlTaskParserFactory;
 class IVariablesSetter;
 
 // Reads one task element into string properties (values as written) and asks the
@@ -29,9 +32,9 @@ class XmlTaskParser {
 
   virtual unsigned int taskType() const = 0;
   // Called on the element's start tag; leaves the reader at its end tag.
-  virtual int parse(QXmlStreamReader& reader) = 0;
+  [[nodiscard]] virtual int parse(QXmlStreamReader& reader) = 0;
   // On success *out is a new task that the caller owns.
-  virtual int createTask(ITask* parent, ITask** out);
+  [[nodiscard]] virtual int createTask(ITask* parent, ITask** out);
 
   void setTaskFactory(ITaskFactory* factory) { taskFactory_ = factory; }
   void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }
@@ -71,3 +74,14 @@ class XmlTaskParser {
   QString elementName_;
   QString xmlFile_;
 };
+
+// The step at which a task element failed to become a task.
+enum class TaskElementStep { CreateParser, Parse, CreateTask };
+
+// The one road from a task element to its task: the factory's parser for name reads
+// the element the reader stands on (from xmlFile) and creates the task, without a
+// parent. A factory that answers 0 without a parser counts as 301. On failure
+// failedStep names the step that gave the code and task stays empty.
+[[nodiscard]] int createTaskFromElement(IXmlTaskParserFactory* factory, QXmlStreamReader& reader,
+                                        const QString& name, const QString& xmlFile, std::shared_ptr<ITask>& task,
+                                        TaskElementStep& failedStep);
