@@ -7,7 +7,7 @@
 
 namespace {
 
-int reportFailure(const char* function, unsigned nativeError) {
+[[nodiscard]] int reportFailure(const char* function, unsigned nativeError) {
   VLOG_ERROR("System") << "Failed to call '" << function << "'. Native error: " << nativeError;
   return core_codes::kSystemCallFailed;
 }

@@ -15,7 +15,7 @@ namespace intr {
 namespace {
 
 // Reads a variable into *result only when the getter has it.
-int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
+[[nodiscard]] int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   if (!getter) return kOk;
   QString value;
   if (getter->get(name, value) == kOk) *result = value;
@@ -23,7 +23,7 @@ int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) 
 }
 
 // The build variables read as empty unless set.
-int readBuildVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
+[[nodiscard]] int readBuildVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   result->clear();
   return readVariable(getter, name, result);
 }

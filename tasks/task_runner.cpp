@@ -33,8 +33,8 @@ ProjectNames projectNamesOf(ITask* task, IVariablesExpander* expander) {
 }
 
 // Kept out of line: startTask recurses once per level of the tree and of macro calls.
-Q_NEVER_INLINE int prepareProjectTask(const QString& logTag, ITask* task, const ProjectNames& names,
-                                      ITaskProjectPreprocessor* preprocessor) {
+[[nodiscard]] Q_NEVER_INLINE int prepareProjectTask(const QString& logTag, ITask* task, const ProjectNames& names,
+                                                    ITaskProjectPreprocessor* preprocessor) {
   const QString name = task->getName();
   const std::uint64_t id = task->getId();
   if (names.project.isEmpty()) {
