@@ -33,8 +33,8 @@ class ProcessHelper : public QObject {
   // and a child still running then is left running. show false: the child writes to our
   // own console and nothing is caught; true: what catchOutput does not take is discarded.
   [[nodiscard]] int run(int* exitCode, bool* finished, const QString& program, const QStringList& arguments,
-          const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
-          const QString& outputFile, const QProcessEnvironment& environment);
+                        const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
+                        const QString& outputFile, const QProcessEnvironment& environment);
   void stop();
 
  private slots:

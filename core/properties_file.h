@@ -16,9 +16,9 @@ class PropertiesFile {
   // without "=", 700 a read-only name, 702 a value that names its own entry. Entries stored before a failure stay stored.
   // With acceptNew false an entry reaches target only when known holds its name.
   [[nodiscard]] int load(const QString& path, IVariablesGetter* known, IVariablesSetter* target, bool acceptNew,
-           const QString& prefix);
+                         const QString& prefix);
   [[nodiscard]] int loadNoPrefix(const QString& path, IVariablesGetter* known, IVariablesSetter* target,
-                   bool acceptNew);
+                                 bool acceptNew);
   [[nodiscard]] int parseLine(const QString& line, IVariablesGetter* known, IVariablesSetter* target);
 
  private:

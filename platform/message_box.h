@@ -28,7 +28,7 @@ QuestionAnswer showQuestion(const QString& caption, const QString& text);
 
 // The same over given streams; interactive says whether a person reads out and types into in.
 [[nodiscard]] int showMessageBoxOn(std::FILE* in, std::FILE* out, bool interactive, int kind, const QString& caption,
-                     const QString& text);
+                                   const QString& text);
 QuestionAnswer showQuestionOn(std::FILE* in, std::FILE* out, bool interactive, const QString& caption,
                               const QString& text);
 

@@ -34,6 +34,7 @@ QString systemEnvironmentFilePath();
 // is replaced whole by a renamed temporary file. 87 for a path that does not
 // split, 2 for any other key, EINVAL for a name or value that the file's lines
 // cannot hold, else 0 or errno. The view is ignored here.
-[[nodiscard]] unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value);
+[[nodiscard]] unsigned writeRegistryString(const QString& path, const QString& valueName, int view,
+                                          const QString& value);
 
 }  // namespace platform

@@ -65,9 +65,9 @@ class ITask : public std::enable_shared_from_this<ITask> {
   [[nodiscard]] virtual int onMessage(const QString& message) = 0;
   [[nodiscard]] virtual int checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) = 0;
   [[nodiscard]] virtual int preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-                       IConditionHandler* handler, INotifications* notifications) = 0;
+                                     IConditionHandler* handler, INotifications* notifications) = 0;
   [[nodiscard]] virtual int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-                    IConditionHandler* handler, INotifications* notifications) = 0;
+                                  IConditionHandler* handler, INotifications* notifications) = 0;
   virtual void interrupt() = 0;
 };
 

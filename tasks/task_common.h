@@ -62,7 +62,7 @@ class TaskCommon : public ITask {
   [[nodiscard]] int onMessage(const QString&) override { return 0; }
   [[nodiscard]] int checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) override;
   [[nodiscard]] int preStart(IVariablesExpander*, IVariablesGetter*, IVariablesSetter*, IConditionHandler*,
-               INotifications*) override {
+                             INotifications*) override {
     return 0;
   }
 

@@ -20,7 +20,7 @@ class TaskExec : public TaskCommon {
 
   int getType() const override { return kType; }
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+                          IConditionHandler* handler, INotifications* notifications) override;
   // Ends the wait of a run under way (and, without a waiting time, the program);
   // the task itself stays usable.
   void interrupt() override;

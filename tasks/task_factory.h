@@ -14,6 +14,7 @@ class ITaskFactory {
   virtual ~ITaskFactory() = default;
   // The caller owns the new task: it hands it to addChild or to the task holder.
   [[nodiscard]] virtual int createTask(ITask* parent, unsigned int typeId, const QString& elementName,
-                         IPropertiesGetter* attributes, IProjectsProvider* projects, IMacrodefProvider* macrodefs,
-                         ITaskProjectPreprocessor* preprocessor, ITask** out) = 0;
+                                       IPropertiesGetter* attributes, IProjectsProvider* projects,
+                                       IMacrodefProvider* macrodefs, ITaskProjectPreprocessor* preprocessor,
+                                       ITask** out) = 0;
 };

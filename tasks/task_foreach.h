@@ -16,12 +16,12 @@ class TaskForeach : public TaskContainer {
   int getType() const override { return kType; }
   [[nodiscard]] int onMessage(const QString& message) override;
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
   // One pass over the children.
   [[nodiscard]] int processChildTasks(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-                        IConditionHandler* handler, INotifications* notifications);
+                                      IConditionHandler* handler, INotifications* notifications);
 
  private:
   bool takeFlag(QMutex& mutex, bool& flag, bool clear);

@@ -12,6 +12,6 @@ class TaskForeachBreak : public TaskCommon {
 
   int getType() const override { return kType; }
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 };

@@ -14,7 +14,7 @@ class TaskGetSysVar : public TaskCommon {
 
   int getType() const override { return kType; }
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:

@@ -18,7 +18,7 @@ class TaskMacrodef : public TaskCommon {
 
   int getType() const override { return kType; }
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
   void setMacrodef(IMacrodef* macrodef) { macrodef_ = macrodef; }

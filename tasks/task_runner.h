@@ -23,8 +23,8 @@ constexpr int kTasksNestedTooDeeply = task_codes::kTasksNestedTooDeeply;
 // preparation, the details block, the condition, preStart, children, start.
 // Every line the runner itself writes carries logTag.
 [[nodiscard]] int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
-              IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
-              ITaskProjectPreprocessor* preprocessor);
+                            IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
+                            ITaskProjectPreprocessor* preprocessor);
 
 // Helpers over project tasks, shared by the driver and the project tasks.
 bool hasProjectTask(ITask* task, const QString& projectName);

@@ -38,8 +38,8 @@ class JobXmlParser : public XmlParser, public IXmlParserCallback {
 
   // 503 when thisFile is already being read by this reader or one that includes it.
   [[nodiscard]] int includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
-                 bool replaceVariables, const QString& variablesPrefix,
-                 const QString& objectPrefix) override;
+                               bool replaceVariables, const QString& variablesPrefix,
+                               const QString& objectPrefix) override;
 
  protected:
   [[nodiscard]] int beginParse() override { return 0; }

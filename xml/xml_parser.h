@@ -14,8 +14,8 @@ class IXmlParserCallback {
  public:
   virtual ~IXmlParserCallback() = default;
   [[nodiscard]] virtual int includeXml(const QString& callerId, const QString& parentFile,
-                         const QString& thisFile, bool replaceVariables,
-                         const QString& variablesPrefix, const QString& objectPrefix) = 0;
+                                       const QString& thisFile, bool replaceVariables,
+                                       const QString& variablesPrefix, const QString& objectPrefix) = 0;
 };
 
 // Base of every XML reader: opens the file, checks the root "project", reads "vars",
@@ -37,7 +37,7 @@ class XmlParser {
 
   // 0, or the first failure. On success the parser stays active until stop().
   [[nodiscard]] int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
-                const QString& objectPrefix);
+                              const QString& objectPrefix);
   void stop();
   QString fileName() const;
 
