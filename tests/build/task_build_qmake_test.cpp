@@ -34,7 +34,7 @@ class TaskBuildQmakeTest : public task_test_env::TaskTest {
     writeFile(path("src/app.pro"), "");
     qmake("echo qmake output");
     make("echo make output");
-    vars_.set("linux.qmake.path", path("tools/qmake"));
+    EXPECT_EQ(0, vars_.set("linux.qmake.path", path("tools/qmake")));
   }
 
   void tool(const QString& file, const QString& log, const QByteArray& body) {
@@ -56,14 +56,14 @@ class TaskBuildQmakeTest : public task_test_env::TaskTest {
     t->setProjectsProvider(&projects_);
     IPropertiesSetter* p = t->getPropertiesSetter();
     for (const char* key : {"configuration", "target", "platform", "platformToolset", "skipBuild", "extraparam"})
-      p->setString(key, "");
-    p->setString("projectName", "app");
-    p->setString("currentProjectName", "app");
-    p->setString("projectFile", "app.pro");
-    p->setString("rootdir", path("src"));
-    p->setString("output", output);
-    p->setString("outputbuilddir", buildDir);
-    p->setString("resultvar", "built");
+      EXPECT_EQ(0, p->setString(key, ""));
+    EXPECT_EQ(0, p->setString("projectName", "app"));
+    EXPECT_EQ(0, p->setString("currentProjectName", "app"));
+    EXPECT_EQ(0, p->setString("projectFile", "app.pro"));
+    EXPECT_EQ(0, p->setString("rootdir", path("src")));
+    EXPECT_EQ(0, p->setString("output", output));
+    EXPECT_EQ(0, p->setString("outputbuilddir", buildDir));
+    EXPECT_EQ(0, p->setString("resultvar", "built"));
     t->setResultVar("built");
     return t;
   }
@@ -84,12 +84,12 @@ class TaskBuildQmakeTest : public task_test_env::TaskTest {
 
 TEST_F(TaskBuildQmakeTest, RunsQmakeThenMakeInTheBuildDirectoryWithTheProgramsEnvironment) {
   auto t = task(path("out"), path("build"));
-  t->getPropertiesSetter()->setString("extraparam", " CONFIG+=debug ");
-  t->getPropertiesSetter()->setString("configuration", "${conf}");
-  t->getPropertiesSetter()->setString("platform", "x64");
-  vars_.set("linux.qmake.path.x64", path("tools/qmake"));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("extraparam", " CONFIG+=debug "));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("configuration", "${conf}"));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("platform", "x64"));
+  EXPECT_EQ(0, vars_.set("linux.qmake.path.x64", path("tools/qmake")));
   t->setEnvironment({{"FOO", "${conf}-bar"}});
-  vars_.set("conf", "release");
+  EXPECT_EQ(0, vars_.set("conf", "release"));
 
   ASSERT_EQ(0, run(*t));
   EXPECT_EQ(QStringList({"run", "dir=" + path("build"), "arg=CONFIG+=debug", "arg=" + path("src/app.pro"),
@@ -171,7 +171,7 @@ TEST_F(TaskBuildQmakeTest, QmakePathMustNameAnExecutableFile) {
   for (const char* tool : {"dir", "data", "gone"}) {
     SCOPED_TRACE(tool);
     capture_.clear();
-    vars_.set("linux.qmake.path", path("tools/") + tool);
+    EXPECT_EQ(0, vars_.set("linux.qmake.path", path("tools/") + tool));
     EXPECT_EQ(370, run(*task(path("out"), path("build"))));
     EXPECT_TRUE(capture_.log().containsPart("Qmake file not found! Qmake path: '"));
     EXPECT_EQ(0, runs("qmake.log"));
@@ -179,11 +179,11 @@ TEST_F(TaskBuildQmakeTest, QmakePathMustNameAnExecutableFile) {
   // A platform and toolset select a qmake of their own; there is no fallback to a shorter
   // key (nor, here, a qmake on PATH).
   testing_support::ScopedEnv noQmakeOnPath("PATH", QFile::encodeName(path("bin")).constData());
-  vars_.set("linux.qmake.path", path("tools/qmake"));
+  EXPECT_EQ(0, vars_.set("linux.qmake.path", path("tools/qmake")));
   auto t = task(path("out"), path("build"));
-  t->getPropertiesSetter()->setString("platform", "arm");
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("platform", "arm"));
   EXPECT_EQ(370, run(*t));
-  vars_.set("linux.qmake.path.arm", path("tools/qmake"));
+  EXPECT_EQ(0, vars_.set("linux.qmake.path.arm", path("tools/qmake")));
   EXPECT_EQ(0, run(*t));
 }
 
@@ -210,7 +210,7 @@ TEST_F(TaskBuildQmakeTest, ChecksBeforeTheToolsRun) {
     SCOPED_TRACE(c.name);
     capture_.clear();
     auto t = task(c.output, c.buildDir);
-    t->getPropertiesSetter()->setString("projectFile", c.projectFile);
+    EXPECT_EQ(0, t->getPropertiesSetter()->setString("projectFile", c.projectFile));
     EXPECT_EQ(c.code, run(*t));
     EXPECT_TRUE(capture_.log().contains(c.error));
     EXPECT_EQ(0, runs("qmake.log"));
@@ -238,8 +238,8 @@ TEST_F(TaskBuildQmakeTest, ABuildIsMadeOnceAndCopiedOncePerOutputDirectory) {
 
   capture_.clear();
   auto skipped = task(path("third"), path("build"));
-  skipped->getPropertiesSetter()->setString("skipBuild", "yes");
-  skipped->getPropertiesSetter()->setString("configuration", "debug");
+  EXPECT_EQ(0, skipped->getPropertiesSetter()->setString("skipBuild", "yes"));
+  EXPECT_EQ(0, skipped->getPropertiesSetter()->setString("configuration", "debug"));
   ASSERT_EQ(0, run(*skipped));
   EXPECT_TRUE(capture_.log().containsPart("Building of the project will be skipped\r\n"));
   EXPECT_EQ(1, runs("qmake.log"));
@@ -254,8 +254,8 @@ TEST_F(TaskBuildQmakeTest, RelativePathsAreTakenFromTheCurrentDirectoryOnceAtThe
   auto t = task("out", "build/app");
   const int code = run(*t);
   auto local = task("out2", "build/local");
-  local->getPropertiesSetter()->setString("projectFile", "here/local.pro");
-  local->getPropertiesSetter()->setString("configuration", "local");
+  EXPECT_EQ(0, local->getPropertiesSetter()->setString("projectFile", "here/local.pro"));
+  EXPECT_EQ(0, local->getPropertiesSetter()->setString("configuration", "local"));
   const int localCode = run(*local);
   ASSERT_TRUE(QDir::setCurrent(before));
 
@@ -270,8 +270,8 @@ TEST_F(TaskBuildQmakeTest, RelativePathsAreTakenFromTheCurrentDirectoryOnceAtThe
 
 TEST_F(TaskBuildQmakeTest, WithoutABuildDirectoryAttributeTheBuildGoesBesideTheProjectFile) {
   auto t = task(path("out"), QString());
-  t->getPropertiesSetter()->remove("outputbuilddir");
-  t->getPropertiesSetter()->setString("configuration", "release");
+  EXPECT_EQ(0, t->getPropertiesSetter()->remove("outputbuilddir"));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("configuration", "release"));
   ASSERT_EQ(0, run(*t));
   EXPECT_EQ("dir=" + path("src/build-app-release"), logOf("qmake.log").value(1));
 }
@@ -279,17 +279,17 @@ TEST_F(TaskBuildQmakeTest, WithoutABuildDirectoryAttributeTheBuildGoesBesideTheP
 TEST_F(TaskBuildQmakeTest, TheBuilderStandsInItsBuildTasksPlaceInTheTree) {
   // top (project "top") -> app's build task -> the task of app's dependence "lib".
   projects_.add<ProjectBuild>("top");
-  project_->addChildProject({"lib", ""});
+  EXPECT_EQ(0, project_->addChildProject({"lib", ""}));
   auto top = std::make_unique<TaskBuild>(3, nullptr);
   top->setProjectsProvider(&projects_);
-  top->getPropertiesSetter()->setString("projectName", "top");
+  EXPECT_EQ(0, top->getPropertiesSetter()->setString("projectName", "top"));
   TaskBuild* t = task(path("out"), path("build")).release();
   ASSERT_EQ(0, top->addChild(t));
   auto* lib = new TaskBuild(9, nullptr);
-  lib->getPropertiesSetter()->setString("projectName", "lib");
+  EXPECT_EQ(0, lib->getPropertiesSetter()->setString("projectName", "lib"));
   ASSERT_EQ(0, t->addChild(lib));
-  vars_.set("app.prefer.out.subdir", "sub");
-  vars_.set("app.prefer.out.subdir.recursively", "true");
+  EXPECT_EQ(0, vars_.set("app.prefer.out.subdir", "sub"));
+  EXPECT_EQ(0, vars_.set("app.prefer.out.subdir.recursively", "true"));
 
   ASSERT_EQ(0, run(*t));
   EXPECT_TRUE(capture_.log().containsPart("Parent task IDs: '3'.\r\n    Parent projects: 'top'.\r\n"));

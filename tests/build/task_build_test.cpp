@@ -22,12 +22,12 @@ class TaskBuildTest : public task_test_env::TaskTest {
     project_->setPlatformToolset("${tools}");
     task_.setProjectsProvider(&projects_);
     set("projectName", "app");
-    vars_.set("tools", "gcc12");
+    EXPECT_EQ(0, vars_.set("tools", "gcc12"));
   }
 
-  void set(const QString& key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
+  void set(const QString& key, const QString& value) { EXPECT_EQ(0, task_.getPropertiesSetter()->setString(key, value)); }
   void setOn(TaskBuildImpl* builder, const QString& key, const QString& value) {
-    builder->getPropertiesSetter()->setString(key, value);
+    EXPECT_EQ(0, builder->getPropertiesSetter()->setString(key, value));
   }
   int preStart() { return task_.preStart(&expander_, &vars_, &vars_, nullptr, nullptr); }
 
@@ -56,7 +56,7 @@ TEST_F(TaskBuildTest, PicksTheBuilderByTheProjectsBuildType) {
     capture_.clear();
     TaskBuild task(7, nullptr);
     task.setProjectsProvider(&projects_);
-    task.getPropertiesSetter()->setString("projectName", c.projectName);
+    EXPECT_EQ(0, task.getPropertiesSetter()->setString("projectName", c.projectName));
     EXPECT_EQ(c.code, task.preStart(&expander_, &vars_, &vars_, nullptr, nullptr));
     EXPECT_EQ(nullptr, task.builder());
     EXPECT_TRUE(capture_.log().contains(c.error));
@@ -76,7 +76,7 @@ TEST_F(TaskBuildTest, HandsTheCurrentAttributesToTheSameBuilderOnEveryPreStart) 
   set("configuration", " ${conf} ");
   set("failonerror", " no ");
   task_.setEnvironment({{"A", "1"}});
-  vars_.set("conf", "debug");
+  EXPECT_EQ(0, vars_.set("conf", "debug"));
   ASSERT_EQ(0, preStart());
   TaskBuildImpl* builder = task_.builder();
   QString configuration;

@@ -97,8 +97,8 @@ TEST_F(ToolPathsTest, QmakeFromPathWhenNothingIsSet) {
   testing_support::writeFile(root_ + "/path/data/qmake", QByteArray());
   const QByteArray path = QFile::encodeName(root_ + "/path/data:" + root_ + "/path/bin");
   testing_support::ScopedEnv pathEnv("PATH", path.constData());
-  vars_.set("linux.qmake.path.gone", "${root}/tools/gone");
-  vars_.set("linux.qmake.dir.dir", "${root}/qt/bin");
+  EXPECT_EQ(0, vars_.set("linux.qmake.path.gone", "${root}/tools/gone"));
+  EXPECT_EQ(0, vars_.set("linux.qmake.dir.dir", "${root}/qt/bin"));
 
   EXPECT_EQ(root_ + "/path/bin/qmake", qmakePath(OsLinux, "", "", &expander_, &vars_, &props_))
       << "the first executable qmake on PATH";
