@@ -2,12 +2,6 @@
 
 namespace intr {
 
-void stripQuotes(QString& text, bool trim) {
-  for (;;) {
-    const bool doubleRemoved = unquoteDoubleQuotes(text, trim);
-    const bool singleRemoved = unquoteSingleQuotes(text, trim);
-    if (!doubleRemoved && !singleRemoved) return;
-  }
-}
+void stripQuotes(QString& text, bool trim) { unquoteAll(text, trim); }
 
 }  // namespace intr

@@ -1,0 +1,205 @@
+#include "build/project_xml_parser.h"
+
+#include "core/logger.h"
+#include "core/path_utils.h"
+#include "core/text_helpers.h"
+
+namespace {
+
+const QLatin1String kTag("ProjectXmlParser");
+
+QString nativePath(QString path) {
+  toNativeSeparators(path);
+  return path;
+}
+
+}  // namespace
+
+ProjectXmlParser::ProjectXmlParser() { setIncludeCallback(this); }
+
+int ProjectXmlParser::includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
+                                 bool replaceVariables, const QString& variablesPrefix,
+                                 const QString& objectPrefix) {
+  VLOG_INFO(kTag) << "Tries to include XML. Caller id: '" << callerId << "'. Parent file: '" << parentFile
+                  << "'. This file: '" << thisFile << "'. Replace variables: '"
+                  << (replaceVariables ? "yes" : "no") << "'. Variables prefix: '" << variablesPrefix
+                  << "'. Object prefix: '" << objectPrefix << "'";
+  return 0;
+}
+
+int ProjectXmlParser::beginParse() {
+  solutions_.clear();
+  return 0;
+}
+
+int ProjectXmlParser::endParse() { return 0; }
+
+int ProjectXmlParser::parseElement() {
+  if (!isElement(QStringLiteral("solutions"))) {
+    skipCurrentElement();
+    return 0;
+  }
+  while (!isStopRequested() && readNextStartElement()) {
+    if (!isElement(QStringLiteral("solution"))) {
+      skipCurrentElement();
+      continue;
+    }
+    const int code = parseSolution();
+    if (code != 0) return code;
+  }
+  return 0;
+}
+
+QString ProjectXmlParser::attribute(const char* name) {
+  QString value;
+  readAttribute(QLatin1String(name), value);
+  return value;
+}
+
+template <typename Read>
+void ProjectXmlParser::readItems(const char* item, Read read) {
+  while (readNextStartElement()) {
+    if (isElement(QLatin1String(item)))
+      read();
+    else
+      skipCurrentElement();
+  }
+}
+
+int ProjectXmlParser::parseSolution() {
+  const QString enable = attribute("enable").trimmed();
+  const QString typeText = attribute("type").trimmed();
+  const QString buildTypeText = attribute("buildtype").trimmed();
+  const QString distributionText = attribute("distribution").trimmed();
+  const QString name = attribute("name").trimmed();
+  const QString rulesFile = fileName();
+
+  auto drop = [this] {
+    skipCurrentElement();
+    return 0;
+  };
+  if (isFalse(enable)) {
+    VLOG_WARNING(kTag) << "Disabled solution. Solution name: '" << name << "'. File: '" << rulesFile << "'";
+    return drop();
+  }
+  const int type = parseProjectType(typeText);
+  const int buildType = parseBuildTool(buildTypeText);
+  const int distribution = distributionText.isEmpty() ? DistributionProduct : parseDistribution(distributionText);
+  if (typeText.isEmpty()) {
+    VLOG_WARNING(kTag) << "Undefined solution type. File: '" << rulesFile << "'";
+    return drop();
+  }
+  if (name.isEmpty()) {
+    VLOG_WARNING(kTag) << "Undefined solution name. File: '" << rulesFile << "'";
+    return drop();
+  }
+  if (type == ProjectTypeUnknown) {
+    VLOG_WARNING(kTag) << "Invalid solution type. Type: '" << typeText << "'. File: '" << rulesFile << "'";
+    return drop();
+  }
+  if (type == ProjectTypeBuild && buildType == BuildToolUnknown) {
+    VLOG_WARNING(kTag) << "Invalid project build type. Build type: '" << buildTypeText << "'. File: '" << rulesFile
+                       << "'";
+    return drop();
+  }
+
+  SolutionInfo solution;
+  solution.type = type;
+  solution.buildType = buildType;
+  solution.distribution = distribution;
+  solution.name = name;
+  solution.rulesFile = rulesFile;
+  solution.projectFile = nativePath(attribute("projectfile").trimmed());
+  QString solutionDir = attribute("solutiondir").trimmed();
+  if (solutionDir.isEmpty() || solutionDir == QLatin1String(".")) solutionDir = parentDirOf(rulesFile);
+  solution.solutionDir = nativePath(solutionDir);
+  solution.condition = attribute("condition").trimmed();
+  solution.comment = attribute("comment").trimmed();
+  solution.filter = attribute("filter");
+  solution.platformToolset = attribute("platformtoolset").trimmed();
+
+  while (!isStopRequested() && readNextStartElement()) {
+    if (isElement(QStringLiteral("output")))
+      readOutputs(solution);
+    else if (isElement(QStringLiteral("versionfiles")))
+      readVersionFiles(solution);
+    else if (isElement(QStringLiteral("dependencies")))
+      readDependences(solution);
+    else if (isElement(QStringLiteral("platformmappings")))
+      readPlatformMappings(solution);
+    else if (isElement(QStringLiteral("attributes")))
+      readAttributes(solution);
+    else
+      skipCurrentElement();
+  }
+  solutions_.push_back(std::move(solution));
+  return 0;
+}
+
+void ProjectXmlParser::readOutputs(SolutionInfo& solution) {
+  readItems("fileset", [&] {
+    FileSetInfo fileSet;
+    (void)parseFileSet(fileSet);  // always 0
+    solution.outputs.push_back(std::move(fileSet));
+  });
+}
+
+void ProjectXmlParser::readVersionFiles(SolutionInfo& solution) {
+  readItems("versionfile", [&] {
+    VersionFileInfo info{nativePath(attribute("file").trimmed()), attribute("id").trimmed()};
+    if (!info.file.isEmpty()) solution.versionFiles.push_back(std::move(info));
+    skipCurrentElement();
+  });
+}
+
+void ProjectXmlParser::readDependences(SolutionInfo& solution) {
+  readItems("dependence", [&] {
+    DependenceInfo info{attribute("name").trimmed(), attribute("condition").trimmed()};
+    if (!info.name.isEmpty()) solution.dependences.push_back(std::move(info));
+    skipCurrentElement();
+  });
+}
+
+void ProjectXmlParser::readPlatformMappings(SolutionInfo& solution) {
+  readItems("platformmapping", [&] {
+    PlatformMapping mapping{attribute("from").trimmed(), attribute("to").trimmed()};
+    if (!mapping.from.isEmpty() || !mapping.to.isEmpty()) solution.platformMappings.push_back(std::move(mapping));
+    skipCurrentElement();
+  });
+}
+
+void ProjectXmlParser::readAttributes(SolutionInfo& solution) {
+  readItems("attribute", [&] {
+    const QString name = attribute("name").trimmed();
+    if (!name.isEmpty()) solution.attributes.emplace(name, attribute("value"));  // the first of a name wins
+    skipCurrentElement();
+  });
+}
+
+int ProjectXmlParser::parseFileSet(FileSetInfo& out) {
+  out.nameCorrectors.clear();
+  out.includes.clear();
+  out.excludes.clear();
+  out.id = attribute("id").trimmed();
+  out.dir = nativePath(attribute("dir").trimmed());
+  out.condition = attribute("condition").trimmed();
+  while (readNextStartElement()) {
+    if (isElement(QStringLiteral("include"))) {
+      out.includes.push_back({attribute("name"), attribute("synonym"), attribute("targetsubdir")});
+      skipCurrentElement();
+    } else if (isElement(QStringLiteral("namecorrectors"))) {
+      readItems("namecorrector", [&] {
+        NameCorrector corrector;
+        corrector.configuration = attribute("configuration");
+        corrector.prefix = attribute("prefix");
+        corrector.suffix = attribute("suffix");
+        if (!corrector.configuration.isEmpty() && (!corrector.prefix.isEmpty() || !corrector.suffix.isEmpty()))
+          out.nameCorrectors.push_back(std::move(corrector));
+        skipCurrentElement();
+      });
+    } else {
+      skipCurrentElement();
+    }
+  }
+  return 0;
+}

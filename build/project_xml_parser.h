@@ -1,0 +1,42 @@
+#pragma once
+
+#include "build/solution_info.h"
+#include "xml/xml_parser.h"
+
+#include <vector>
+
+// Reads the "solutions" of one 'build rules' file into records, one per enabled, valid
+// solution; a bad or disabled solution is logged and dropped. Includes are only logged.
+class ProjectXmlParser : public XmlParser, public IXmlParserCallback {
+ public:
+  ProjectXmlParser();
+
+  // The records of the last parse, in document order.
+  void getSolutions(std::vector<SolutionInfo>& out) const { out = solutions_; }
+
+  [[nodiscard]] int includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
+                               bool replaceVariables, const QString& variablesPrefix,
+                               const QString& objectPrefix) override;
+
+ protected:
+  int beginParse() override;
+  int parseElement() override;
+  int endParse() override;
+
+ private:
+  [[nodiscard]] int parseSolution();
+  [[nodiscard]] int parseFileSet(FileSetInfo& out);
+  // The attribute's value, or the empty text when the element lacks it.
+  QString attribute(const char* name);
+  // Calls read on each child named item (which leaves the reader at the child's end)
+  // and skips every other child.
+  template <typename Read>
+  void readItems(const char* item, Read read);
+  void readOutputs(SolutionInfo& solution);
+  void readVersionFiles(SolutionInfo& solution);
+  void readDependences(SolutionInfo& solution);
+  void readPlatformMappings(SolutionInfo& solution);
+  void readAttributes(SolutionInfo& solution);
+
+  std::vector<SolutionInfo> solutions_;
+};
