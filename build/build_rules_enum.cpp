@@ -6,6 +6,7 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
+#include "intr/value_text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +23,7 @@ const QLatin1String kRulesFileName("varkel.xml");
 QString expandedUnquoted(const QString& path, IVariablesExpander* expander) {
   QString text = path;
   if (expander) expander->expand(text);
-  unquoteAll(text, true);
+  intr::stripQuotes(text, true);
   return text;
 }
 

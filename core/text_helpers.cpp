@@ -118,14 +118,6 @@ bool unquoteDoubleQuotes(QString& text, bool trim) { return unquote(text, trim, 
 
 bool unquoteSingleQuotes(QString& text, bool trim) { return unquote(text, trim, QLatin1Char('\'')); }
 
-void unquoteAll(QString& text, bool trim) {
-  for (;;) {
-    const bool doubleRemoved = unquoteDoubleQuotes(text, trim);
-    const bool singleRemoved = unquoteSingleQuotes(text, trim);
-    if (!doubleRemoved && !singleRemoved) return;
-  }
-}
-
 bool matchesExclude(const QString& name, const QString& pattern) {
   if (name.isEmpty()) return true;
   if (pattern.isEmpty()) return false;

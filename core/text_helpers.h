@@ -31,8 +31,6 @@ bool isOptionNamed(const char* arg, const char* name);
 // after each pair when trim is set); true when a pair was removed.
 bool unquoteDoubleQuotes(QString& text, bool trim);
 bool unquoteSingleQuotes(QString& text, bool trim);
-// Both kinds of pair, in any nesting and mix, until neither wraps the text.
-void unquoteAll(QString& text, bool trim);
 
 // Wildcard tests ("*", "?", "[...]") of the whole name, ignoring letter case.
 // An empty name counts as excluded and as not included.

@@ -2,6 +2,12 @@
 
 namespace intr {
 
-void stripQuotes(QString& text, bool trim) { unquoteAll(text, trim); }
+void stripQuotes(QString& text, bool trim) {
+  for (;;) {
+    const bool doubleRemoved = unquoteDoubleQuotes(text, trim);
+    const bool singleRemoved = unquoteSingleQuotes(text, trim);
+    if (!doubleRemoved && !singleRemoved) return;
+  }
+}
 
 }  // namespace intr
