@@ -6,7 +6,6 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
-#include "intr/value_text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +22,7 @@ const QLatin1String kRulesFileName("varkel.xml");
 QString expandedUnquoted(const QString& path, IVariablesExpander* expander) {
   QString text = path;
   if (expander) expander->expand(text);
-  intr::stripQuotes(text, true);
+  stripQuotes(text, true);
   return text;
 }
 

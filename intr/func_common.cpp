@@ -1,8 +1,8 @@
 #include "intr/func_common.h"
 
+#include "core/text_helpers.h"
 #include "core/variables_expander.h"
 #include "intr/result_codes.h"
-#include "intr/value_text.h"
 #include "project/project_paths.h"
 
 namespace intr {

@@ -6,7 +6,6 @@
 #include "core/variables.h"
 #include "core/variables_expander.h"
 #include "intr/result_codes.h"
-#include "intr/value_text.h"
 
 #include <QFileInfo>
 #include <QRegExp>
