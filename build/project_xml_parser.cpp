@@ -39,31 +39,13 @@ int ProjectXmlParser::parseElement() {
     skipCurrentElement();
     return 0;
   }
-  while (!isStopRequested() && readNextStartElement()) {
-    if (!isElement(QStringLiteral("solution"))) {
-      skipCurrentElement();
-      continue;
-    }
-    const int code = parseSolution();
-    if (code != 0) return code;
-  }
-  return 0;
+  return readChildren(QStringLiteral("solution"), [this] { return parseSolution(); });
 }
 
 QString ProjectXmlParser::attribute(const char* name) {
   QString value;
   readAttribute(QLatin1String(name), value);
   return value;
-}
-
-template <typename Read>
-void ProjectXmlParser::readItems(const char* item, Read read) {
-  while (readNextStartElement()) {
-    if (isElement(QLatin1String(item)))
-      read();
-    else
-      skipCurrentElement();
-  }
 }
 
 int ProjectXmlParser::parseSolution() {
@@ -137,42 +119,47 @@ int ProjectXmlParser::parseSolution() {
 }
 
 void ProjectXmlParser::readOutputs(SolutionInfo& solution) {
-  readItems("fileset", [&] {
+  (void)readChildren(QStringLiteral("fileset"), [&] {  // always 0
     FileSetInfo fileSet;
-    (void)parseFileSet(fileSet);  // always 0
+    const int code = parseFileSet(fileSet);
     solution.outputs.push_back(std::move(fileSet));
+    return code;
   });
 }
 
 void ProjectXmlParser::readVersionFiles(SolutionInfo& solution) {
-  readItems("versionfile", [&] {
+  (void)readChildren(QStringLiteral("versionfile"), [&] {  // always 0
     VersionFileInfo info{nativePath(attribute("file").trimmed()), attribute("id").trimmed()};
     if (!info.file.isEmpty()) solution.versionFiles.push_back(std::move(info));
     skipCurrentElement();
+    return 0;
   });
 }
 
 void ProjectXmlParser::readDependences(SolutionInfo& solution) {
-  readItems("dependence", [&] {
+  (void)readChildren(QStringLiteral("dependence"), [&] {  // always 0
     DependenceInfo info{attribute("name").trimmed(), attribute("condition").trimmed()};
     if (!info.name.isEmpty()) solution.dependences.push_back(std::move(info));
     skipCurrentElement();
+    return 0;
   });
 }
 
 void ProjectXmlParser::readPlatformMappings(SolutionInfo& solution) {
-  readItems("platformmapping", [&] {
+  (void)readChildren(QStringLiteral("platformmapping"), [&] {  // always 0
     PlatformMapping mapping{attribute("from").trimmed(), attribute("to").trimmed()};
     if (!mapping.from.isEmpty() || !mapping.to.isEmpty()) solution.platformMappings.push_back(std::move(mapping));
     skipCurrentElement();
+    return 0;
   });
 }
 
 void ProjectXmlParser::readAttributes(SolutionInfo& solution) {
-  readItems("attribute", [&] {
+  (void)readChildren(QStringLiteral("attribute"), [&] {  // always 0
     const QString name = attribute("name").trimmed();
     if (!name.isEmpty()) solution.attributes.emplace(name, attribute("value"));  // the first of a name wins
     skipCurrentElement();
+    return 0;
   });
 }
 
@@ -188,7 +175,7 @@ int ProjectXmlParser::parseFileSet(FileSetInfo& out) {
       out.includes.push_back({attribute("name"), attribute("synonym"), attribute("targetsubdir")});
       skipCurrentElement();
     } else if (isElement(QStringLiteral("namecorrectors"))) {
-      readItems("namecorrector", [&] {
+      (void)readChildren(QStringLiteral("namecorrector"), [&] {  // always 0
         NameCorrector corrector;
         corrector.configuration = attribute("configuration");
         corrector.prefix = attribute("prefix");
@@ -196,6 +183,7 @@ int ProjectXmlParser::parseFileSet(FileSetInfo& out) {
         if (!corrector.configuration.isEmpty() && (!corrector.prefix.isEmpty() || !corrector.suffix.isEmpty()))
           out.nameCorrectors.push_back(std::move(corrector));
         skipCurrentElement();
+        return 0;
       });
     } else {
       skipCurrentElement();

@@ -28,10 +28,6 @@ class ProjectXmlParser : public XmlParser, public IXmlParserCallback {
   [[nodiscard]] int parseFileSet(FileSetInfo& out);
   // The attribute's value, or the empty text when the element lacks it.
   QString attribute(const char* name);
-  // Calls read on each child named item (which leaves the reader at the child's end)
-  // and skips every other child.
-  template <typename Read>
-  void readItems(const char* item, Read read);
   void readOutputs(SolutionInfo& solution);
   void readVersionFiles(SolutionInfo& solution);
   void readDependences(SolutionInfo& solution);

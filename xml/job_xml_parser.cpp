@@ -35,15 +35,7 @@ int JobXmlParser::parseElement() {
 }
 
 int JobXmlParser::parseMacrodefs() {
-  while (!isStopRequested() && readNextStartElement()) {
-    if (!isElement(QStringLiteral("macrodef"))) {
-      skipCurrentElement();
-      continue;
-    }
-    const int code = parseMacrodef();
-    if (code != 0) return code;
-  }
-  return 0;
+  return readChildren(QStringLiteral("macrodef"), [this] { return parseMacrodef(); });
 }
 
 int JobXmlParser::parseTasks() {
