@@ -93,7 +93,7 @@ int BuildRulesEnum::enumerateFiles(std::uint32_t taskId, const QString& path, IV
     const QString rulesFile = rulesFileIn(absolute);
     return rulesFile.isEmpty() ? 0 : processRule(taskId, rulesFile, expander, callback);
   }
-  return 0;
+  return build_codes::kOk;
 }
 
 QString BuildRulesEnum::rulesFileIn(const QString& directory) const {
@@ -149,12 +149,12 @@ int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, 
     --nestedTargets_;
     if (code != 0) return code;
   }
-  return 0;
+  return build_codes::kOk;
 }
 
 int BuildRulesEnum::beginParse() {
   targets_.clear();
-  return 0;
+  return build_codes::kOk;
 }
 
 int BuildRulesEnum::parseElement() {
@@ -162,10 +162,10 @@ int BuildRulesEnum::parseElement() {
     readScanElement();
   else
     skipCurrentElement();
-  return 0;
+  return build_codes::kOk;
 }
 
-int BuildRulesEnum::endParse() { return 0; }
+int BuildRulesEnum::endParse() { return build_codes::kOk; }
 
 void BuildRulesEnum::readScanElement() {
   while (readNextStartElement()) {

@@ -39,9 +39,9 @@ class BuildRulesEnum : public XmlParser {
   static bool isRulesFile(const QString& path);
 
  protected:
-  int beginParse() override;
-  int parseElement() override;
-  int endParse() override;
+  [[nodiscard]] int beginParse() override;
+  [[nodiscard]] int parseElement() override;
+  [[nodiscard]] int endParse() override;
 
  private:
   bool isStopped() const;

@@ -1,5 +1,6 @@
 #include "build/project_xml_parser.h"
 
+#include "build/result_codes.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
@@ -24,20 +25,20 @@ int ProjectXmlParser::includeXml(const QString& callerId, const QString& parentF
                   << "'. This file: '" << thisFile << "'. Replace variables: '"
                   << (replaceVariables ? "yes" : "no") << "'. Variables prefix: '" << variablesPrefix
                   << "'. Object prefix: '" << objectPrefix << "'";
-  return 0;
+  return build_codes::kOk;
 }
 
 int ProjectXmlParser::beginParse() {
   solutions_.clear();
-  return 0;
+  return build_codes::kOk;
 }
 
-int ProjectXmlParser::endParse() { return 0; }
+int ProjectXmlParser::endParse() { return build_codes::kOk; }
 
 int ProjectXmlParser::parseElement() {
   if (!isElement(QStringLiteral("solutions"))) {
     skipCurrentElement();
-    return 0;
+    return build_codes::kOk;
   }
   return readChildren(QStringLiteral("solution"), [this] { return parseSolution(); });
 }
@@ -58,7 +59,7 @@ int ProjectXmlParser::parseSolution() {
 
   auto drop = [this] {
     skipCurrentElement();
-    return 0;
+    return build_codes::kOk;
   };
   if (isFalse(enable)) {
     VLOG_WARNING(kTag) << "Disabled solution. Solution name: '" << name << "'. File: '" << rulesFile << "'";
@@ -115,7 +116,7 @@ int ProjectXmlParser::parseSolution() {
       skipCurrentElement();
   }
   solutions_.push_back(std::move(solution));
-  return 0;
+  return build_codes::kOk;
 }
 
 void ProjectXmlParser::readOutputs(SolutionInfo& solution) {
@@ -132,7 +133,7 @@ void ProjectXmlParser::readVersionFiles(SolutionInfo& solution) {
     VersionFileInfo info{nativePath(attribute("file").trimmed()), attribute("id").trimmed()};
     if (!info.file.isEmpty()) solution.versionFiles.push_back(std::move(info));
     skipCurrentElement();
-    return 0;
+    return build_codes::kOk;
   });
 }
 
@@ -141,7 +142,7 @@ void ProjectXmlParser::readDependences(SolutionInfo& solution) {
     DependenceInfo info{attribute("name").trimmed(), attribute("condition").trimmed()};
     if (!info.name.isEmpty()) solution.dependences.push_back(std::move(info));
     skipCurrentElement();
-    return 0;
+    return build_codes::kOk;
   });
 }
 
@@ -150,7 +151,7 @@ void ProjectXmlParser::readPlatformMappings(SolutionInfo& solution) {
     PlatformMapping mapping{attribute("from").trimmed(), attribute("to").trimmed()};
     if (!mapping.from.isEmpty() || !mapping.to.isEmpty()) solution.platformMappings.push_back(std::move(mapping));
     skipCurrentElement();
-    return 0;
+    return build_codes::kOk;
   });
 }
 
@@ -159,7 +160,7 @@ void ProjectXmlParser::readAttributes(SolutionInfo& solution) {
     const QString name = attribute("name").trimmed();
     if (!name.isEmpty()) solution.attributes.emplace(name, attribute("value"));  // the first of a name wins
     skipCurrentElement();
-    return 0;
+    return build_codes::kOk;
   });
 }
 
@@ -183,11 +184,11 @@ int ProjectXmlParser::parseFileSet(FileSetInfo& out) {
         if (!corrector.configuration.isEmpty() && (!corrector.prefix.isEmpty() || !corrector.suffix.isEmpty()))
           out.nameCorrectors.push_back(std::move(corrector));
         skipCurrentElement();
-        return 0;
+        return build_codes::kOk;
       });
     } else {
       skipCurrentElement();
     }
   }
-  return 0;
+  return build_codes::kOk;
 }

@@ -19,9 +19,9 @@ class ProjectXmlParser : public XmlParser, public IXmlParserCallback {
                                const QString& objectPrefix) override;
 
  protected:
-  int beginParse() override;
-  int parseElement() override;
-  int endParse() override;
+  [[nodiscard]] int beginParse() override;
+  [[nodiscard]] int parseElement() override;
+  [[nodiscard]] int endParse() override;
 
  private:
   [[nodiscard]] int parseSolution();

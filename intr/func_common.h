@@ -66,11 +66,11 @@ class FuncProject : public FuncCommon {
 class FuncOneProject : public FuncProject {
  public:
   using FuncProject::FuncProject;
-  int execute(const std::vector<QString>& args, QString* result) final;
+  [[nodiscard]] int execute(const std::vector<QString>& args, QString* result) final;
 
  protected:
   // args are treated and the project is known.
-  virtual int executeOn(IProject* project, const std::vector<QString>& args, QString* result) = 0;
+  [[nodiscard]] virtual int executeOn(IProject* project, const std::vector<QString>& args, QString* result) = 0;
 };
 
 template <typename Test>

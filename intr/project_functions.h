@@ -12,7 +12,7 @@ namespace intr {
     using FuncProject::FuncProject;                                                \
     QString name() const override { return QStringLiteral(Name); }                 \
     int argCount() const override { return Count; }                                \
-    int execute(const std::vector<QString>& args, QString* result) override;       \
+    [[nodiscard]] int execute(const std::vector<QString>& args, QString* result) override; \
   }
 
 // A function of the project that its first argument names.
@@ -24,7 +24,7 @@ namespace intr {
     int argCount() const override { return Count; }                                              \
                                                                                                  \
    protected:                                                                                    \
-    int executeOn(IProject* project, const std::vector<QString>& args, QString* result) override; \
+    [[nodiscard]] int executeOn(IProject* project, const std::vector<QString>& args, QString* result) override; \
   }
 
 VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectAttribute, "GetProjectAttribute", 2);
@@ -68,7 +68,7 @@ class FuncGetAllProjectsByDistribution : public FuncProject {
   QString name() const override { return QStringLiteral("GetAllProjectsByDistribution"); }
   int argCount() const override { return 1; }
   bool isVariadic() const override { return true; }
-  int execute(const std::vector<QString>& args, QString* result) override;
+  [[nodiscard]] int execute(const std::vector<QString>& args, QString* result) override;
 };
 
 }  // namespace intr

@@ -4,6 +4,7 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "project/iprojects_provider.h"
+#include "tasks/result_codes.h"
 
 #include <QFile>
 
@@ -146,12 +147,12 @@ int TaskPrintProjects::start(IVariablesExpander* expander, IVariablesGetter*, IV
                              IConditionHandler*, INotifications*) {
   const QString resultVar = getResultVarExpanded(expander);
   const bool failOnError = isFailOnError(expander);
-  if (!getProjectsProvider()) return finishStart(kNoProjectsProvider, setter, resultVar, failOnError);
+  if (!getProjectsProvider()) return finishStart(task_codes::kNoProjectsProvider, setter, resultVar, failOnError);
   const bool showDependence = isTrue(expandedTrimmed(expander, propertyText(kShowDependence)));
   const bool details = isTrue(expandedTrimmed(expander, propertyText(kDetails)));
   const QString file = expandedTrimmed(expander, propertyText(kFile));
   writeListing(listing(details, showDependence), file);
-  return finishStart(0, setter, resultVar, failOnError);
+  return finishStart(task_codes::kOk, setter, resultVar, failOnError);
 }
 
 QString TaskPrintProjects::listing(bool details, bool showDependence) {

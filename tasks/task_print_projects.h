@@ -7,7 +7,6 @@
 class TaskPrintProjects : public TaskProject {
  public:
   static constexpr int kType = 402;
-  static constexpr int kNoProjectsProvider = 404;
 
   TaskPrintProjects(std::uint64_t id, ITask* parent);
   ~TaskPrintProjects() override;

@@ -64,7 +64,7 @@ class XmlParser {
   // and skips every other child; ends at the element's end, at a stop, or with the
   // first non-zero code of read.
   template <typename Read>
-  int readChildren(const QString& name, Read read) {
+  [[nodiscard]] int readChildren(const QString& name, Read read) {
     while (!isStopRequested() && readNextStartElement()) {
       if (!isElement(name)) {
         skipCurrentElement();

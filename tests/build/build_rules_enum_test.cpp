@@ -83,7 +83,7 @@ TEST_F(BuildRulesEnumTest, ReportsEachFileBeforeWalkingItsTargetsDepthFirst) {
   tree_.rules("b", {"deep/VARKEL.XML", "${sub}"});
   tree_.write("b/deep/VARKEL.XML", "<project/>");
   tree_.rules("b/x", {});
-  vars_.set("sub", "  \"'x'\"  ");
+  ASSERT_EQ(vars_.set("sub", "  \"'x'\"  "), 0);
   ASSERT_EQ(walk("\"" + tree_.path() + "\""), 0);
   EXPECT_EQ(callback_.files,
             (QStringList{"varkel.xml", "b/varkel.xml", "b/deep/VARKEL.XML", "b/x/varkel.xml", "a/varkel.xml"}))
@@ -117,7 +117,7 @@ TEST_F(BuildRulesEnumTest, FailuresEndTheWholeWalk) {
       {"emptyAfterExpansion", {"lib", "${nothing}"}, build_codes::kEmptyPath, nullptr},
       {"quotesOnly", {"lib", "' &quot;&quot; '"}, build_codes::kEmptyPath, nullptr},
   };
-  vars_.set("nothing", "");
+  ASSERT_EQ(vars_.set("nothing", ""), 0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RulesTree tree;

@@ -42,7 +42,7 @@ class ProjectXmlParserTest : public ::testing::Test {
 };
 
 TEST_F(ProjectXmlParserTest, ReadsEveryPartOfASolution) {
-  vars_.set("tool", "qmake");
+  ASSERT_EQ(vars_.set("tool", "qmake"), 0);
   const auto solutions = parse(
       "<vars><var name=\"out\" value=\"bin\"/></vars>"
       "<scan><targets><target path=\"x\"/></targets></scan>"

@@ -47,9 +47,9 @@ class ProjectFunctions : public ::testing::Test {
     projects_.add<ProjectFiles>("beta")->setFilter(".x");
     projects_.add<ProjectFiles>("zeta")->setDistribution(DistributionUnknown);
 
-    vars_.set("attr", "kind");
-    vars_.set("app.prefer.out.subdir", "sub");
-    vars_.set("app.main.fileset.prefer.out.subdir", "fs");
+    EXPECT_EQ(vars_.set("attr", "kind"), 0);
+    EXPECT_EQ(vars_.set("app.prefer.out.subdir", "sub"), 0);
+    EXPECT_EQ(vars_.set("app.main.fileset.prefer.out.subdir", "fs"), 0);
     interpreter_.init(&expander_, &vars_, &projects_);
   }
 
@@ -144,7 +144,7 @@ TEST_F(ProjectFunctions, CountAndProviderAreCheckedFirst) {
 }
 
 TEST_F(ProjectFunctions, OnlyTheAttributeFunctionsExpandTheirArguments) {
-  vars_.set("who", "app");
+  ASSERT_EQ(vars_.set("who", "app"), 0);
   QString result;
   EXPECT_EQ(interpreter_.evaluate(QStringLiteral("ExistsProjectAttribute('${who}', '${attr}')"), &result), 0);
   EXPECT_EQ(result, "true");

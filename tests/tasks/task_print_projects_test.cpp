@@ -1,6 +1,7 @@
 #include "tasks/task_print_projects.h"
 
 #include "project/fake_projects.h"
+#include "tasks/result_codes.h"
 #include "task_test_support.h"
 #include "test_support.h"
 
@@ -72,7 +73,7 @@ TEST_F(TaskPrintProjectsTest, BriefListingWithAndWithoutDependences) {
 TEST_F(TaskPrintProjectsTest, DetailsListEverythingAndGoToTheFile) {
   QTemporaryDir dir;
   const QString file = dir.filePath("projects.txt");
-  run_.variables.set("out", file);
+  ASSERT_EQ(run_.variables.set("out", file), 0);
   EXPECT_EQ(run("YES", "true", " ${out} "), 0);
   const char* expected =
       "Projects list:\n\n"
@@ -139,7 +140,7 @@ TEST_F(TaskPrintProjectsTest, AFileThatCannotBeOpenedIsLoggedAndTheListingStillL
 TEST_F(TaskPrintProjectsTest, WithoutProjectsNothingIsPrinted) {
   task_.setProjectsProvider(nullptr);
   task_.setFailOnError("true");
-  EXPECT_EQ(run("false", "false"), TaskPrintProjects::kNoProjectsProvider);
+  EXPECT_EQ(run("false", "false"), task_codes::kNoProjectsProvider);
   EXPECT_EQ(run_.var("res"), "404");
   EXPECT_FALSE(log_.log().containsPart("Projects list:"));
 }
