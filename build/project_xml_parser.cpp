@@ -21,10 +21,7 @@ ProjectXmlParser::ProjectXmlParser() { setIncludeCallback(this); }
 int ProjectXmlParser::includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
                                  bool replaceVariables, const QString& variablesPrefix,
                                  const QString& objectPrefix) {
-  VLOG_INFO(kTag) << "Tries to include XML. Caller id: '" << callerId << "'. Parent file: '" << parentFile
-                  << "'. This file: '" << thisFile << "'. Replace variables: '"
-                  << (replaceVariables ? "yes" : "no") << "'. Variables prefix: '" << variablesPrefix
-                  << "'. Object prefix: '" << objectPrefix << "'";
+  logIncludeRequest(kTag, callerId, parentFile, thisFile, replaceVariables, variablesPrefix, objectPrefix);
   return build_codes::kOk;
 }
 

@@ -125,10 +125,7 @@ bool JobXmlParser::isBeingRead(const QString& file) const {
 int JobXmlParser::includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
                              bool replaceVariables, const QString& variablesPrefix,
                              const QString& objectPrefix) {
-  VLOG_INFO(kTag) << "Tries to include XML. Caller id: '" << callerId << "'. Parent file: '" << parentFile
-                  << "'. This file: '" << thisFile << "'. Replace variables: '"
-                  << (replaceVariables ? "yes" : "no") << "'. Variables prefix: '" << variablesPrefix
-                  << "'. Object prefix: '" << objectPrefix << "'";
+  logIncludeRequest(kTag, callerId, parentFile, thisFile, replaceVariables, variablesPrefix, objectPrefix);
   if (thisFile.isEmpty()) return 0;
   // Each level of nesting has a reader of its own; a cycle would add levels forever.
   if (isBeingRead(thisFile)) {

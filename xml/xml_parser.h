@@ -60,6 +60,10 @@ class XmlParser {
 
   bool isActive() const;
   bool isStopRequested() const;
+  // The line with which a reader of included files acknowledges an "include" element.
+  static void logIncludeRequest(const QString& tag, const QString& callerId, const QString& parentFile,
+                                const QString& thisFile, bool replaceVariables, const QString& variablesPrefix,
+                                const QString& objectPrefix);
   // Hands each child element called name to read, which reads it through to its end,
   // and skips every other child; ends at the element's end, at a stop, or with the
   // first non-zero code of read.
