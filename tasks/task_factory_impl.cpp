@@ -16,6 +16,7 @@
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
 #include "tasks/task_messagebox.h"
+#include "tasks/task_print_projects.h"
 #include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
@@ -40,6 +41,13 @@ struct TaskContext {
 template <typename T>
 ITask* createPlain(const TaskContext& c) {
   return new T(c.id, c.parent);
+}
+
+template <typename T>
+ITask* createProjectTask(const TaskContext& c) {
+  auto* task = new T(c.id, c.parent);
+  task->setProjectsProvider(c.projects);
+  return task;
 }
 
 ITask* createMacroCall(const TaskContext& c) {
@@ -72,6 +80,7 @@ const TaskKind kTaskKinds[] = {
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
     {TaskEcho::kType, false, &createPlain<TaskEcho>},
     {TaskSound::kType, false, &createPlain<TaskSound>},
+    {TaskPrintProjects::kType, true, &createProjectTask<TaskPrintProjects>},
     {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},
     {TaskQuestion::kType, false, &createPlain<TaskQuestion>},
     {TaskSetvar::kType, false, &createPlain<TaskSetvar>},
