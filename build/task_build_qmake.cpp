@@ -208,9 +208,18 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
   const QString end = banner("END", getId(), label);
   // One decoder for the whole run: a character split between two reads stays whole.
   const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("UTF-8")->makeDecoder());
+  // What has come is passed on in pieces: the log gets the same text, and no piece of a
+  // talkative tool's output needs a fresh buffer of megabytes.
   const auto pass = [&] {
-    const QString text = decoder->toUnicode(process.readAll());
-    if (!text.isEmpty()) logger::makeRawLogClient(logger::LogManager::instance()) << start + text + end;
+    bool started = false;
+    while (process.bytesAvailable() > 0) {
+      const QString text = decoder->toUnicode(process.read(kPieceBytes));
+      if (text.isEmpty()) continue;
+      if (!started) logger::makeRawLogClient(logger::LogManager::instance()) << start;
+      started = true;
+      logger::makeRawLogClient(logger::LogManager::instance()) << text;
+    }
+    if (started) logger::makeRawLogClient(logger::LogManager::instance()) << end;
   };
   while (process.state() != QProcess::NotRunning) {
     if (process.waitForFinished(kFinishWaitMs)) break;

@@ -18,6 +18,8 @@ class TaskBuildQmake : public TaskBuildImpl {
   static constexpr int kStartTimeoutMs = 300000;
   static constexpr int kFinishWaitMs = 500;
   static constexpr int kOutputWaitMs = 30000;
+  // The most of a tool's output passed into the log at once.
+  static constexpr qint64 kPieceBytes = 16384;
 
   TaskBuildQmake(std::uint64_t id, ITask* parent);
   ~TaskBuildQmake() override;
