@@ -1,0 +1,364 @@
+#include "platform/file_system.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+
+#include <atomic>
+#include <utility>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+int lastError() { return errno != 0 ? errno : EIO; }
+
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now; a failing close after writes is a failed write.
+  int close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd);
+  }
+
+ private:
+  int fd_;
+};
+
+EntryKind kindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::File;
+  if (S_ISDIR(mode)) return EntryKind::Directory;
+  if (S_ISLNK(mode)) return EntryKind::Link;
+  return EntryKind::Other;
+}
+
+EntryKind kindOfEntry(int dirFd, const dirent* entry) {
+  switch (entry->d_type) {
+    case DT_REG: return EntryKind::File;
+    case DT_DIR: return EntryKind::Directory;
+    case DT_LNK: return EntryKind::Link;
+    case DT_UNKNOWN: {
+      struct stat st;
+      if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::None;
+      return kindOfMode(st.st_mode);
+    }
+    default: return EntryKind::Other;
+  }
+}
+
+bool isDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Adds bits to the entry's own permissions; a link (or what a link points to) is
+// never changed. True when the bits were changed, so that a retry may help.
+bool widenForOwner(int dirFd, const char* name, mode_t bits) {
+  struct stat st;
+  if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode)) return false;
+  if ((st.st_mode & bits) == bits) return false;
+  const mode_t mode = (st.st_mode & 07777) | bits;
+  if (::fchmodat(dirFd, name, mode, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  // Without /proc the C library cannot change bits without following; the entry was
+  // not a link a moment ago.
+  return (errno == EOPNOTSUPP || errno == ENOSYS) && ::fchmodat(dirFd, name, mode, 0) == 0;
+}
+
+bool isRefused(int error) { return error == EACCES || error == EPERM; }
+
+// A hidden name beside target, unused so far: ".<name>.<pid>.<n>.tmp".
+QByteArray tempNameBeside(const QByteArray& target) {
+  static std::atomic<unsigned> counter{0};
+  const int slash = target.lastIndexOf('/');
+  // Room for the added parts within the 255 bytes a name may hold.
+  const QByteArray base = target.mid(slash + 1).left(200);
+  QByteArray name = target.left(slash + 1);
+  name += '.';
+  name += base;
+  name += '.';
+  name += QByteArray::number(static_cast<qint64>(::getpid()));
+  name += '.';
+  name += QByteArray::number(counter.fetch_add(1, std::memory_order_relaxed));
+  name += ".tmp";
+  return name;
+}
+
+constexpr int kTempAttempts = 100;
+
+int createTempBeside(const QByteArray& target, QByteArray& temp) {
+  for (int i = 0; i < kTempAttempts; ++i) {
+    temp = tempNameBeside(target);
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+int renameOver(const QByteArray& from, const QByteArray& to) {
+  if (::rename(from.constData(), to.constData()) == 0) return 0;
+  int error = errno;
+  if (isRefused(error) && widenForOwner(AT_FDCWD, to.constData(), S_IRUSR | S_IWUSR)) {
+    if (::rename(from.constData(), to.constData()) == 0) return 0;
+    error = errno;
+  }
+  return error;
+}
+
+int copyByReading(int in, int out) {
+  char buffer[128 * 1024];
+  for (;;) {
+    const ssize_t n = ::read(in, buffer, sizeof(buffer));
+    if (n == 0) return 0;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return lastError();
+    }
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = ::write(out, buffer + done, static_cast<size_t>(n - done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return lastError();
+      }
+      done += w;
+    }
+  }
+}
+
+int copyData(int in, int out, off_t size) {
+  bool first = true;
+  for (;;) {
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(1) << 30, 0);
+    if (n > 0) {
+      first = false;
+      continue;
+    }
+    // Files of /proc and the like report no size and give nothing to this call.
+    if (n == 0) return first && size == 0 ? copyByReading(in, out) : 0;
+    if (errno == EINTR) continue;
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
+      return copyByReading(in, out);
+    return lastError();
+  }
+}
+
+int removeEntryAt(int dirFd, const char* name, int flags) {
+  if (::unlinkat(dirFd, name, flags) == 0) return 0;
+  int error = errno;
+  if (error == ENOENT) return 0;
+  // Removing an entry takes write permission on the directory, which is going too.
+  if (isRefused(error) && dirFd != AT_FDCWD) {
+    struct stat st;
+    if (::fstat(dirFd, &st) == 0 && (st.st_mode & S_IRWXU) != S_IRWXU &&
+        ::fchmod(dirFd, (st.st_mode & 07777) | S_IRWXU) == 0) {
+      if (::unlinkat(dirFd, name, flags) == 0) return 0;
+      error = errno;
+    }
+  }
+  return error;
+}
+
+// Empties the directory name below dirFd; goes on past failures and gives the first.
+int removeContents(int dirFd, const char* name) {
+  int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 && isRefused(errno) && widenForOwner(dirFd, name, S_IRWXU))
+    fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return lastError();
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    const int error = lastError();
+    ::close(fd);
+    return error;
+  }
+  // Read whole before removing: a directory changing under readdir may skip entries.
+  std::vector<std::pair<QByteArray, bool>> entries;
+  int first = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) {
+      if (errno != 0) first = errno;
+      break;
+    }
+    if (isDotOrDotDot(entry->d_name)) continue;
+    entries.emplace_back(QByteArray(entry->d_name), kindOfEntry(fd, entry) == EntryKind::Directory);
+  }
+  for (const auto& [entryName, isDirectory] : entries) {
+    int rc = 0;
+    if (isDirectory) {
+      rc = removeContents(fd, entryName.constData());
+      const int removed = removeEntryAt(fd, entryName.constData(), AT_REMOVEDIR);
+      if (rc == 0) rc = removed;
+    } else {
+      rc = removeEntryAt(fd, entryName.constData(), 0);
+    }
+    if (first == 0) first = rc;
+  }
+  ::closedir(dir);
+  return first;
+}
+
+}  // namespace
+
+int listDirectory(const QString& path, bool withHidden, bool followLink, std::vector<DirEntry>& out) {
+  out.clear();
+  const QByteArray p = encoded(path);
+  const int fd = ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+  if (fd < 0) return lastError();
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    const int error = lastError();
+    ::close(fd);
+    return error;
+  }
+  int rc = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) {
+      rc = errno;
+      break;
+    }
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (!withHidden || isDotOrDotDot(name))) continue;
+    out.push_back({QFile::decodeName(name), kindOfEntry(fd, entry)});
+  }
+  ::closedir(dir);
+  return rc;
+}
+
+EntryKind entryKind(const QString& path) {
+  struct stat st;
+  if (::lstat(encoded(path).constData(), &st) != 0) return EntryKind::None;
+  return kindOfMode(st.st_mode);
+}
+
+FileId fileId(const QString& path, bool followLinks) {
+  const QByteArray p = encoded(path);
+  struct stat st;
+  FileId id;
+  if ((followLinks ? ::stat(p.constData(), &st) : ::lstat(p.constData(), &st)) != 0) return id;
+  id.device = static_cast<std::uint64_t>(st.st_dev);
+  id.inode = static_cast<std::uint64_t>(st.st_ino);
+  id.valid = true;
+  return id;
+}
+
+int copyFileReplacing(const QString& source, const QString& target) {
+  const QByteArray to = encoded(target);
+  // Non-blocking, so that a pipe named as the source is refused, not waited on.
+  Fd in(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (in.get() < 0) return lastError();
+  struct stat st;
+  if (::fstat(in.get(), &st) != 0) return lastError();
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  QByteArray temp;
+  Fd out(createTempBeside(to, temp));
+  if (out.get() < 0) return lastError();
+  int rc = copyData(in.get(), out.get(), st.st_size);
+  if (rc == 0 && ::fchmod(out.get(), st.st_mode & 0777) != 0) rc = lastError();
+  if (rc == 0 && out.close() != 0) rc = lastError();
+  if (rc == 0) rc = renameOver(temp, to);
+  if (rc != 0) ::unlink(temp.constData());
+  return rc;
+}
+
+int copyLinkReplacing(const QString& source, const QString& target) {
+  const QByteArray to = encoded(target);
+  QByteArray text(4096, '\0');
+  const ssize_t n = ::readlink(encoded(source).constData(), text.data(), static_cast<size_t>(text.size()));
+  if (n < 0) return lastError();
+  if (n >= text.size()) return ENAMETOOLONG;
+  text.truncate(static_cast<int>(n));
+  QByteArray temp;
+  int rc = EEXIST;
+  for (int i = 0; i < kTempAttempts && rc == EEXIST; ++i) {
+    temp = tempNameBeside(to);
+    rc = ::symlink(text.constData(), temp.constData()) == 0 ? 0 : lastError();
+  }
+  if (rc != 0) return rc;
+  rc = renameOver(temp, to);
+  if (rc != 0) ::unlink(temp.constData());
+  return rc;
+}
+
+int removeFileEntry(const QString& path) {
+  const QByteArray p = encoded(path);
+  if (::unlink(p.constData()) == 0) return 0;
+  int error = errno;
+  if (error == ENOENT) return 0;
+  if (isRefused(error) && widenForOwner(AT_FDCWD, p.constData(), S_IRUSR | S_IWUSR)) {
+    if (::unlink(p.constData()) == 0) return 0;
+    error = errno;
+  }
+  return error;
+}
+
+int removeTree(const QString& path) {
+  const QByteArray p = encoded(path);
+  struct stat st;
+  if (::lstat(p.constData(), &st) != 0) return errno == ENOENT ? 0 : lastError();
+  if (!S_ISDIR(st.st_mode)) return removeFileEntry(path);
+  const int rc = removeContents(AT_FDCWD, p.constData());
+  if (::rmdir(p.constData()) != 0) return rc != 0 ? rc : lastError();
+  return 0;
+}
+
+int renamePath(const QString& from, const QString& to) {
+  const QByteArray f = encoded(from);
+  const QByteArray t = encoded(to);
+  const int rc = renameOver(f, t);
+  if (rc != EXDEV) return rc;
+  const EntryKind kind = entryKind(from);
+  if (kind != EntryKind::File && kind != EntryKind::Link) return rc;
+  const int copied = kind == EntryKind::File ? copyFileReplacing(from, to) : copyLinkReplacing(from, to);
+  if (copied != 0) return copied;
+  // A source that cannot be removed stays beside its copy: nothing is lost.
+  return ::unlink(f.constData()) == 0 ? 0 : lastError();
+}
+
+int renameDirectoryReplacing(const QString& from, const QString& to) {
+  const QByteArray f = encoded(from);
+  const QByteArray t = encoded(to);
+  struct stat st;
+  if (::lstat(t.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return renameOver(f, t);
+  QByteArray aside;
+  int rc = EEXIST;
+  for (int i = 0; i < kTempAttempts && rc == EEXIST; ++i) {
+    aside = tempNameBeside(t);
+    // Never over an entry of that name.
+    rc = ::renameat2(AT_FDCWD, t.constData(), AT_FDCWD, aside.constData(), RENAME_NOREPLACE) == 0 ? 0 : lastError();
+    if (rc == EINVAL && ::lstat(aside.constData(), &st) != 0)
+      rc = ::rename(t.constData(), aside.constData()) == 0 ? 0 : lastError();
+  }
+  if (rc != 0) return rc;
+  rc = renameOver(f, t);
+  if (rc != 0) {
+    (void)::rename(aside.constData(), t.constData());  // back where it was; rc tells the failure
+    return rc;
+  }
+  // The rename is done; an old tree that resists removal stays hidden beside it.
+  (void)removeTree(QFile::decodeName(aside));
+  return 0;
+}
+
+int setCurrentDirectory(const QString& path) {
+  errno = 0;
+  return QDir::setCurrent(path) ? 0 : lastError();
+}
+
+}  // namespace platform
