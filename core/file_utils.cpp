@@ -47,9 +47,8 @@ platform::FileId fileIdOf(const QString& path, bool followLinks) {
 }
 
 bool isSameFile(const QString& a, const QString& b) {
-  if (a.isEmpty() || b.isEmpty()) return false;
-  if (samePath(cleanAbsolutePath(a), cleanAbsolutePath(b))) return true;
-  return fileIdOf(a, true) == fileIdOf(b, true);
+  // By identity alone: folding "a/link/.." by the text would judge another place.
+  return !a.isEmpty() && !b.isEmpty() && fileIdOf(a, true) == fileIdOf(b, true);
 }
 
 namespace {
@@ -96,6 +95,9 @@ QString protectedPlaceIn(const QString& dir, const QString& jobDir) {
   };
   for (const auto& place : places)
     if (!place.path.isEmpty() && isSameOrAncestorDir(dir, place.path)) return QLatin1String(place.what);
+  // "${out}/tmp" with an empty "out" is "/tmp": no job empties a directory of the system.
+  const QString clean = cleanAbsolutePath(dir);
+  if (clean.lastIndexOf(QLatin1Char('/')) == 0) return QStringLiteral("a top-level directory of the system");
   return QString();
 }
 

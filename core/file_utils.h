@@ -32,8 +32,8 @@ platform::FileId fileIdOf(const QString& path, bool followLinks);
 // A relative path (the empty one too) taken against the program's own directory.
 QString programRelativePath(const QString& path);
 
-// Whether a and b name one file: equal paths by the file system's rule, or the same
-// file reached through another spelling, a link or a hard link.
+// Whether a and b name one existing file, reached through any spelling, a link or a
+// hard link.
 bool isSameFile(const QString& a, const QString& b);
 
 // Whether dir is path itself or a directory above it, after links are resolved as far
@@ -42,7 +42,8 @@ bool isSameOrAncestorDir(const QString& dir, const QString& path);
 
 // What removing dir would take with it that a run must keep: "the file-system root",
 // "the home directory", "the program's directory", "the job file's directory" (when
-// jobDir is given) or "the current directory"; empty when none of them.
+// jobDir is given), "the current directory", or, for a directory right below the
+// root, "a top-level directory of the system"; empty when none of them.
 QString protectedPlaceIn(const QString& dir, const QString& jobDir);
 
 // The entries of a directory as the lister shows them by default: no dot-files, sorted

@@ -64,7 +64,7 @@ int TaskRename::run(IVariablesExpander* expander) {
     return task_codes::kNotDefined;
   }
   const QString target = targetOf(src, newName);
-  if (samePath(cleanAbsolutePath(src), cleanAbsolutePath(target)) || srcId == fileIdOf(target, false)) {
+  if (srcId == fileIdOf(target, false)) {
     VLOG_INFO(kName) << "'" << src << "' is already named '" << target << "'. Task ID: " << getId();
     return task_codes::kOk;
   }
