@@ -101,8 +101,8 @@ QString protectedPlaceIn(const QString& dir, const QString& jobDir) {
   return QString();
 }
 
-bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
-  if (platform::listDirectory(fileSystemPath(path), false, isRoot, out) != 0) {
+bool listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out) {
+  if (platform::listDirectory(dir, false, out) != 0) {
     out.clear();
     return false;
   }
@@ -111,6 +111,11 @@ bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform:
     return c != 0 ? c < 0 : a.name < b.name;
   });
   return true;
+}
+
+bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
+  WalkDirectory dir(fileSystemPath(path), isRoot);
+  return listDirectorySorted(dir, out);
 }
 
 QString childPath(const QString& dir, const QString& name) {
@@ -123,10 +128,15 @@ QString childPath(const QString& dir, const QString& name) {
 }
 
 int copyFileSafely(const QString& source, const QString& target, bool asLink) {
-  const QString from = fileSystemPath(source);
-  const QString to = fileSystemPath(target);
-  return asLink ? platform::copyLinkReplacing(from, to) : platform::copyFileReplacing(from, to);
+  return platform::copyFileReplacing(fileSystemPath(source), fileSystemPath(target), asLink);
 }
+
+int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDirectory& targetDir,
+                   const QString& targetName, bool asLink) {
+  return platform::copyFileReplacingAt(sourceDir, sourceName, targetDir, targetName, asLink);
+}
+
+bool removeFileIn(WalkDirectory& dir, const QString& name) { return platform::removeFileEntryAt(dir, name) == 0; }
 
 bool removeDirectoryTree(const QString& path) {
   return !path.isEmpty() && platform::removeTree(fileSystemPath(path)) == 0;

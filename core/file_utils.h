@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/path_utils.h"
 #include "platform/file_system.h"
 
 #include <QString>
@@ -28,6 +29,9 @@ QString cleanAbsolutePath(const QString& path);
 
 // Device and inode of what lies at path (platform::fileId on a path of either separator).
 platform::FileId fileIdOf(const QString& path, bool followLinks);
+inline platform::FileId fileIdIn(platform::DirectoryHandle& dir, const QString& name, bool followLinks) {
+  return platform::fileIdAt(dir, name, followLinks);
+}
 
 // A relative path (the empty one too) taken against the program's own directory.
 QString programRelativePath(const QString& path);
@@ -46,9 +50,14 @@ bool isSameOrAncestorDir(const QString& dir, const QString& path);
 // root, "a top-level directory of the system"; empty when none of them.
 QString protectedPlaceIn(const QString& dir, const QString& jobDir);
 
+// A directory of a walk, opened once for the files in it (platform::DirectoryHandle).
+// isRoot: the directory a walk starts from, which may be reached through a link; below
+// it a link is never entered.
+using WalkDirectory = platform::DirectoryHandle;
+
 // The entries of a directory as the lister shows them by default: no dot-files, sorted
-// by name ignoring case. isRoot: the directory a walk starts from, which may be reached
-// through a link; below it a link is never entered. False when it cannot be read.
+// by name ignoring case. False when it cannot be read (out is then empty).
+[[nodiscard]] bool listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out);
 [[nodiscard]] bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out);
 
 // An entry's path as a walk writes it: the directory and the name joined by "/".
@@ -56,8 +65,13 @@ QString childPath(const QString& dir, const QString& name);
 
 // Copies a file (a link as the link) onto target through a temporary file beside it
 // that is renamed over it, with the source's permission bits: a failure leaves target
-// as it was. 0 or errno.
+// as it was. 0 or errno. The walk's form names both by their directories.
 [[nodiscard]] int copyFileSafely(const QString& source, const QString& target, bool asLink);
+[[nodiscard]] int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDirectory& targetDir,
+                                 const QString& targetName, bool asLink);
+
+// removeFile for an entry of a walk.
+bool removeFileIn(WalkDirectory& dir, const QString& name);
 
 // Removes a directory with everything in it, or a link to one as the link. True when
 // nothing is left; on failure what could be removed is gone.

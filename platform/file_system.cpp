@@ -91,7 +91,8 @@ QByteArray tempNameBeside(const QByteArray& target) {
   name += '.';
   name += base;
   name += '.';
-  name += QByteArray::number(static_cast<qint64>(::getpid()));
+  static const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid()));
+  name += pid;
   name += '.';
   name += QByteArray::number(counter.fetch_add(1, std::memory_order_relaxed));
   name += ".tmp";
@@ -99,25 +100,6 @@ QByteArray tempNameBeside(const QByteArray& target) {
 }
 
 constexpr int kTempAttempts = 100;
-
-int createTempBeside(const QByteArray& target, QByteArray& temp) {
-  for (int i = 0; i < kTempAttempts; ++i) {
-    temp = tempNameBeside(target);
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-int renameOver(const QByteArray& from, const QByteArray& to) {
-  if (::rename(from.constData(), to.constData()) == 0) return 0;
-  int error = errno;
-  if (isRefused(error) && widenForOwner(AT_FDCWD, to.constData(), S_IRUSR | S_IWUSR)) {
-    if (::rename(from.constData(), to.constData()) == 0) return 0;
-    error = errno;
-  }
-  return error;
-}
 
 int copyByReading(int in, int out) {
   char buffer[128 * 1024];
@@ -141,10 +123,14 @@ int copyByReading(int in, int out) {
 
 int copyData(int in, int out, off_t size) {
   bool first = true;
+  off_t copied = 0;
   for (;;) {
     const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(1) << 30, 0);
     if (n > 0) {
       first = false;
+      copied += n;
+      // The size read at the start is the file; one call less per file in a large walk.
+      if (copied == size) return 0;
       continue;
     }
     // Files of /proc and the like report no size and give nothing to this call.
@@ -154,6 +140,152 @@ int copyData(int in, int out, off_t size) {
       return copyByReading(in, out);
     return lastError();
   }
+}
+
+// Read once: umask() can only be read by setting it, and only tasks on the one task
+// thread create files.
+mode_t processUmask() {
+  static const mode_t mask = [] {
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+  }();
+  return mask;
+}
+
+int createTempBeside(int dirFd, const QByteArray& target, mode_t mode, QByteArray& temp) {
+  for (int i = 0; i < kTempAttempts; ++i) {
+    temp = tempNameBeside(target);
+    const int fd = ::openat(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Both names in one directory.
+int renameOverAt(int dirFd, const QByteArray& from, const QByteArray& to) {
+  if (::renameat(dirFd, from.constData(), dirFd, to.constData()) == 0) return 0;
+  int error = errno;
+  if (isRefused(error) && widenForOwner(dirFd, to.constData(), S_IRUSR | S_IWUSR)) {
+    if (::renameat(dirFd, from.constData(), dirFd, to.constData()) == 0) return 0;
+    error = errno;
+  }
+  return error;
+}
+
+int renameOver(const QByteArray& from, const QByteArray& to) { return renameOverAt(AT_FDCWD, from, to); }
+
+// The directory part of a name given relative to a directory descriptor.
+QByteArray directoryPart(const QByteArray& name) {
+  const int slash = name.lastIndexOf('/');
+  if (slash < 0) return QByteArrayLiteral(".");
+  return slash == 0 ? QByteArrayLiteral("/") : name.left(slash);
+}
+
+// Whether files without a name (O_TMPFILE) can be given one by linkat: older kernels
+// allow that only to privileged callers.
+std::atomic<bool> anonymousFilesLinkable{true};
+constexpr int kNotHere = -1;
+
+// The copy is written into a file without a name and linked in only when whole, so
+// that neither a failure nor a crash leaves a part of it behind. kNotHere where the
+// file system or the kernel cannot do that; nothing has changed then.
+int copyThroughAnonymousFile(int in, off_t size, mode_t mode, int targetDir, const QByteArray& target) {
+  Fd out(::openat(targetDir, directoryPart(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+  if (out.get() < 0)
+    return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? kNotHere : lastError();
+  int rc = copyData(in, out.get(), size);
+  if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastError();
+  if (rc != 0) return rc;
+  if (::linkat(out.get(), "", targetDir, target.constData(), AT_EMPTY_PATH) == 0) return 0;
+  if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) {
+    anonymousFilesLinkable = false;
+    return kNotHere;
+  }
+  if (errno != EEXIST) return lastError();
+  // Replacing an existing target: linked beside it first, then renamed over it.
+  QByteArray temp;
+  for (int i = 0; i < kTempAttempts; ++i) {
+    temp = tempNameBeside(target);
+    rc = ::linkat(out.get(), "", targetDir, temp.constData(), AT_EMPTY_PATH) == 0 ? 0 : lastError();
+    if (rc != EEXIST) break;
+  }
+  if (rc != 0) return rc;
+  rc = renameOverAt(targetDir, temp, target);
+  if (rc != 0) ::unlinkat(targetDir, temp.constData(), 0);
+  return rc;
+}
+
+int copyThroughNamedFile(int in, off_t size, mode_t mode, int targetDir, const QByteArray& target) {
+  QByteArray temp;
+  Fd out(createTempBeside(targetDir, target, mode, temp));
+  if (out.get() < 0) return lastError();
+  int rc = copyData(in, out.get(), size);
+  if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastError();
+  if (rc == 0 && out.close() != 0) rc = lastError();
+  if (rc == 0) rc = renameOverAt(targetDir, temp, target);
+  if (rc != 0) ::unlinkat(targetDir, temp.constData(), 0);
+  return rc;
+}
+
+int copyFileAt(int sourceDir, const QByteArray& source, int targetDir, const QByteArray& target) {
+  // Non-blocking, so that a pipe named as the source is refused, not waited on.
+  Fd in(::openat(sourceDir, source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (in.get() < 0) return lastError();
+  struct stat st;
+  if (::fstat(in.get(), &st) != 0) return lastError();
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  // Created with the source's bits; changed afterwards only where the umask took some.
+  const mode_t mode = st.st_mode & 0777;
+  if (anonymousFilesLinkable) {
+    const int rc = copyThroughAnonymousFile(in.get(), st.st_size, mode, targetDir, target);
+    if (rc != kNotHere) return rc;
+    if (::lseek(in.get(), 0, SEEK_SET) != 0) return lastError();
+  }
+  return copyThroughNamedFile(in.get(), st.st_size, mode, targetDir, target);
+}
+
+int copyLinkAt(int sourceDir, const QByteArray& source, int targetDir, const QByteArray& target) {
+  QByteArray text(4096, '\0');
+  const ssize_t n = ::readlinkat(sourceDir, source.constData(), text.data(), static_cast<size_t>(text.size()));
+  if (n < 0) return lastError();
+  if (n >= text.size()) return ENAMETOOLONG;
+  text.truncate(static_cast<int>(n));
+  QByteArray temp;
+  int rc = EEXIST;
+  for (int i = 0; i < kTempAttempts && rc == EEXIST; ++i) {
+    temp = tempNameBeside(target);
+    rc = ::symlinkat(text.constData(), targetDir, temp.constData()) == 0 ? 0 : lastError();
+  }
+  if (rc != 0) return rc;
+  rc = renameOverAt(targetDir, temp, target);
+  if (rc != 0) ::unlinkat(targetDir, temp.constData(), 0);
+  return rc;
+}
+
+int copyAt(int sourceDir, const QByteArray& source, int targetDir, const QByteArray& target, bool asLink) {
+  if (sourceDir == -1 || targetDir == -1) return EBADF;
+  return asLink ? copyLinkAt(sourceDir, source, targetDir, target) : copyFileAt(sourceDir, source, targetDir, target);
+}
+
+int removeFileAt(int dirFd, const QByteArray& name) {
+  if (dirFd == -1) return EBADF;
+  if (::unlinkat(dirFd, name.constData(), 0) == 0) return 0;
+  int error = errno;
+  if (error == ENOENT) return 0;
+  if (isRefused(error) && widenForOwner(dirFd, name.constData(), S_IRUSR | S_IWUSR)) {
+    if (::unlinkat(dirFd, name.constData(), 0) == 0) return 0;
+    error = errno;
+  }
+  return error;
+}
+
+FileId idOf(const struct stat& st) {
+  FileId id;
+  id.device = static_cast<std::uint64_t>(st.st_dev);
+  id.inode = static_cast<std::uint64_t>(st.st_ino);
+  id.valid = true;
+  return id;
 }
 
 int removeEntryAt(int dirFd, const char* name, int flags) {
@@ -214,31 +346,45 @@ int removeContents(int dirFd, const char* name) {
 
 }  // namespace
 
-int listDirectory(const QString& path, bool withHidden, bool followLink, std::vector<DirEntry>& out) {
-  out.clear();
-  const QByteArray p = encoded(path);
-  const int fd = ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
-  if (fd < 0) return lastError();
+int DirectoryHandle::open() {
+  if (dir_) return 0;
+  if (error_ != 0) return error_;
+  const int fd =
+      ::open(encoded(path_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink_ ? 0 : O_NOFOLLOW));
+  if (fd < 0) return error_ = lastError();
   DIR* dir = ::fdopendir(fd);
   if (!dir) {
-    const int error = lastError();
+    error_ = lastError();
     ::close(fd);
-    return error;
+    return error_;
   }
-  int rc = 0;
+  dir_ = dir;
+  return 0;
+}
+
+void DirectoryHandle::close() {
+  if (dir_) ::closedir(static_cast<DIR*>(dir_));
+  dir_ = nullptr;
+  error_ = 0;
+}
+
+int DirectoryHandle::fd() { return open() == 0 ? ::dirfd(static_cast<DIR*>(dir_)) : -1; }
+
+int listDirectory(DirectoryHandle& directory, bool withHidden, std::vector<DirEntry>& out) {
+  out.clear();
+  const int rc = directory.open();
+  if (rc != 0) return rc;
+  DIR* dir = static_cast<DIR*>(directory.dir_);
+  const int fd = ::dirfd(dir);
+  ::rewinddir(dir);
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir);
-    if (!entry) {
-      rc = errno;
-      break;
-    }
+    if (!entry) return errno;
     const char* name = entry->d_name;
     if (name[0] == '.' && (!withHidden || isDotOrDotDot(name))) continue;
     out.push_back({QFile::decodeName(name), kindOfEntry(fd, entry)});
   }
-  ::closedir(dir);
-  return rc;
 }
 
 EntryKind entryKind(const QString& path) {
@@ -250,63 +396,33 @@ EntryKind entryKind(const QString& path) {
 FileId fileId(const QString& path, bool followLinks) {
   const QByteArray p = encoded(path);
   struct stat st;
-  FileId id;
-  if ((followLinks ? ::stat(p.constData(), &st) : ::lstat(p.constData(), &st)) != 0) return id;
-  id.device = static_cast<std::uint64_t>(st.st_dev);
-  id.inode = static_cast<std::uint64_t>(st.st_ino);
-  id.valid = true;
-  return id;
+  if ((followLinks ? ::stat(p.constData(), &st) : ::lstat(p.constData(), &st)) != 0) return FileId();
+  return idOf(st);
 }
 
-int copyFileReplacing(const QString& source, const QString& target) {
-  const QByteArray to = encoded(target);
-  // Non-blocking, so that a pipe named as the source is refused, not waited on.
-  Fd in(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (in.get() < 0) return lastError();
+FileId fileIdAt(DirectoryHandle& dir, const QString& name, bool followLinks) {
   struct stat st;
-  if (::fstat(in.get(), &st) != 0) return lastError();
-  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  QByteArray temp;
-  Fd out(createTempBeside(to, temp));
-  if (out.get() < 0) return lastError();
-  int rc = copyData(in.get(), out.get(), st.st_size);
-  if (rc == 0 && ::fchmod(out.get(), st.st_mode & 0777) != 0) rc = lastError();
-  if (rc == 0 && out.close() != 0) rc = lastError();
-  if (rc == 0) rc = renameOver(temp, to);
-  if (rc != 0) ::unlink(temp.constData());
-  return rc;
+  const int fd = dir.fd();
+  if (fd == -1 ||
+      ::fstatat(fd, encoded(name).constData(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+    return FileId();
+  return idOf(st);
 }
 
-int copyLinkReplacing(const QString& source, const QString& target) {
-  const QByteArray to = encoded(target);
-  QByteArray text(4096, '\0');
-  const ssize_t n = ::readlink(encoded(source).constData(), text.data(), static_cast<size_t>(text.size()));
-  if (n < 0) return lastError();
-  if (n >= text.size()) return ENAMETOOLONG;
-  text.truncate(static_cast<int>(n));
-  QByteArray temp;
-  int rc = EEXIST;
-  for (int i = 0; i < kTempAttempts && rc == EEXIST; ++i) {
-    temp = tempNameBeside(to);
-    rc = ::symlink(text.constData(), temp.constData()) == 0 ? 0 : lastError();
-  }
-  if (rc != 0) return rc;
-  rc = renameOver(temp, to);
-  if (rc != 0) ::unlink(temp.constData());
-  return rc;
+int copyFileReplacing(const QString& source, const QString& target, bool asLink) {
+  return copyAt(AT_FDCWD, encoded(source), AT_FDCWD, encoded(target), asLink);
 }
 
-int removeFileEntry(const QString& path) {
-  const QByteArray p = encoded(path);
-  if (::unlink(p.constData()) == 0) return 0;
-  int error = errno;
-  if (error == ENOENT) return 0;
-  if (isRefused(error) && widenForOwner(AT_FDCWD, p.constData(), S_IRUSR | S_IWUSR)) {
-    if (::unlink(p.constData()) == 0) return 0;
-    error = errno;
-  }
-  return error;
+int copyFileReplacingAt(DirectoryHandle& sourceDir, const QString& sourceName, DirectoryHandle& targetDir,
+                        const QString& targetName, bool asLink) {
+  return copyAt(sourceDir.fd(), encoded(sourceName), targetDir.fd(), encoded(targetName), asLink);
 }
+
+void allowUnnamedCopyFiles(bool allowed) { anonymousFilesLinkable = allowed; }
+
+int removeFileEntry(const QString& path) { return removeFileAt(AT_FDCWD, encoded(path)); }
+
+int removeFileEntryAt(DirectoryHandle& dir, const QString& name) { return removeFileAt(dir.fd(), encoded(name)); }
 
 int removeTree(const QString& path) {
   const QByteArray p = encoded(path);
@@ -325,7 +441,7 @@ int renamePath(const QString& from, const QString& to) {
   if (rc != EXDEV) return rc;
   const EntryKind kind = entryKind(from);
   if (kind != EntryKind::File && kind != EntryKind::Link) return rc;
-  const int copied = kind == EntryKind::File ? copyFileReplacing(from, to) : copyLinkReplacing(from, to);
+  const int copied = copyFileReplacing(from, to, kind == EntryKind::Link);
   if (copied != 0) return copied;
   // A source that cannot be removed stays beside its copy: nothing is lost.
   return ::unlink(f.constData()) == 0 ? 0 : lastError();

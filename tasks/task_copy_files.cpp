@@ -107,7 +107,7 @@ int TaskCopyFiles::copyFileToDir(const QString& file, const QString& dir, const 
   }
   QString target = dir;
   combinePath(target, info.fileName());
-  return copyOne(file, target, false, options);
+  return copyOne(file, target, options);
 }
 
 int TaskCopyFiles::copyFile(const QString& file, const QString& toFile, const Options& options) {
@@ -117,7 +117,7 @@ int TaskCopyFiles::copyFile(const QString& file, const QString& toFile, const Op
     return task_codes::kFileNotFound;
   }
   (void)makeParentPath(toFile);  // a missing parent shows as a failed copy
-  return copyOne(file, toFile, false, options);
+  return copyOne(file, toFile, options);
 }
 
 int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QString& targetDir, bool isRoot,
@@ -125,15 +125,17 @@ int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QSt
   if (options.verbose)
     VLOG_TRACE(kCopyTag) << "Includes: '" << walk.includesText << "'. Excludes: '" << walk.excludesText
                          << "'. Task ID: " << getId();
+  WalkDirectory source(fileSystemPath(dir), isRoot);
+  WalkDirectory target(fileSystemPath(targetDir), true);
   std::vector<platform::DirEntry> entries;
-  (void)listDirectorySorted(dir, isRoot, entries);  // an unreadable directory lists nothing
+  (void)listDirectorySorted(source, entries);  // an unreadable directory lists nothing
   bool targetMade = false;
   for (const platform::DirEntry& entry : entries) {
     const QString path = childPath(dir, entry.name);
     if (entry.kind == platform::EntryKind::Directory) {
       // The target tree inside the source would be copied into itself for ever.
       const platform::FileId targetId = fileIdOf(walk.targetRoot, true);
-      if (targetId.valid && targetId == fileIdOf(path, false)) {
+      if (targetId.valid && targetId == fileIdIn(source, entry.name, false)) {
         if (options.verbose)
           VLOG_TRACE(kCopyTag) << "Directory '" << path << "' is the target of the copy and is skipped. Task ID: "
                                << getId();
@@ -141,6 +143,9 @@ int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QSt
       }
       QString subTarget = targetDir;
       combinePath(subTarget, entry.name);
+      // One open directory per level of the walk, not two.
+      source.close();
+      target.close();
       const int code = copyDirectory(walk, path, subTarget, false, options);
       if (code != task_codes::kOk) return code;
       continue;
@@ -156,28 +161,41 @@ int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QSt
     }
     if (!targetMade) {
       (void)makePath(targetDir);  // a missing directory shows as a failed copy
+      target.close();
       targetMade = true;
     }
-    QString target = targetDir;
-    combinePath(target, entry.name);
-    const int code = copyOne(path, target, entry.kind == platform::EntryKind::Link, options);
+    QString targetPath = targetDir;
+    combinePath(targetPath, entry.name);
+    const int code = copyOne(source, entry.name, path, target, entry.name, targetPath,
+                             entry.kind == platform::EntryKind::Link, options);
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
 }
 
-int TaskCopyFiles::copyOne(const QString& source, const QString& target, bool asLink, const Options& options) {
-  const platform::FileId targetId = fileIdOf(target, false);
+int TaskCopyFiles::copyOne(const QString& source, const QString& target, const Options& options) {
+  const QFileInfo from(fileSystemPath(source));
+  const QFileInfo to(fileSystemPath(target));
+  WalkDirectory sourceDir(from.absolutePath(), true);
+  WalkDirectory targetDir(to.absolutePath(), true);
+  return copyOne(sourceDir, from.fileName(), source, targetDir, to.fileName(), target, false, options);
+}
+
+int TaskCopyFiles::copyOne(platform::DirectoryHandle& sourceDir, const QString& sourceName, const QString& source,
+                           platform::DirectoryHandle& targetDir, const QString& targetName, const QString& target,
+                           bool asLink, const Options& options) {
+  const platform::FileId targetId = fileIdIn(targetDir, targetName, false);
   if (targetId.valid) {
     // The very same file, by another spelling, a hard link or a link to it.
-    if (targetId == fileIdOf(source, false)) return task_codes::kOk;
-    if (!asLink && fileIdOf(target, true) == fileIdOf(source, true)) return task_codes::kOk;
+    if (targetId == fileIdIn(sourceDir, sourceName, false)) return task_codes::kOk;
+    if (!asLink && fileIdIn(targetDir, targetName, true) == fileIdIn(sourceDir, sourceName, true))
+      return task_codes::kOk;
     if (!options.overwrite) {
       VLOG_WARNING(kCopyTag) << "File '" << target << "' already exists. Task ID: " << getId();
       return task_codes::kOk;
     }
   }
-  if (copyFileSafely(source, target, asLink) != 0) {
+  if (copyFileSafely(sourceDir, sourceName, targetDir, targetName, asLink) != 0) {
     VLOG_ERROR(kCopyTag) << "Failed to copy file '" << source << "' to '" << target << "'. Task ID: " << getId();
     return task_codes::kCopyFailed;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_system.h"
 #include "tasks/task_with_file_sets.h"
 
 #include <QString>
@@ -40,6 +41,11 @@ class TaskCopyFiles : public TaskWithFileSets {
   [[nodiscard]] int copyDirectory(const Walk& walk, const QString& dir, const QString& targetDir, bool isRoot,
                                   const Options& options);
   // Copies source (a link as the link) onto target unless it is the same file or,
-  // with overwrite off, target exists.
-  [[nodiscard]] int copyOne(const QString& source, const QString& target, bool asLink, const Options& options);
+  // with overwrite off, target exists. Each is named by its directory and its name;
+  // the paths are for the log.
+  [[nodiscard]] int copyOne(platform::DirectoryHandle& sourceDir, const QString& sourceName, const QString& source,
+                            platform::DirectoryHandle& targetDir, const QString& targetName, const QString& target,
+                            bool asLink, const Options& options);
+  // The same for a file named by its path alone.
+  [[nodiscard]] int copyOne(const QString& source, const QString& target, const Options& options);
 };

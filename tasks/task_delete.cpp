@@ -3,6 +3,7 @@
 #include "core/file_set_filter.h"
 #include "core/file_utils.h"
 #include "core/logger.h"
+#include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "tasks/result_codes.h"
 #include "tasks/task_file_texts.h"
@@ -101,18 +102,20 @@ int TaskDelete::removeDirectory(const QString& dir, bool verbose) {
 }
 
 int TaskDelete::deleteInDirectory(const FileSetFilter& filter, const QString& dir, bool isRoot, bool verbose) {
+  WalkDirectory directory(fileSystemPath(dir), isRoot);
   std::vector<platform::DirEntry> entries;
-  (void)listDirectorySorted(dir, isRoot, entries);  // an unreadable directory lists nothing
+  (void)listDirectorySorted(directory, entries);  // an unreadable directory lists nothing
   for (const platform::DirEntry& entry : entries) {
     const QString path = childPath(dir, entry.name);
     if (entry.kind == platform::EntryKind::Directory) {
+      directory.close();  // one open directory per level of the walk
       const int code = deleteInDirectory(filter, path, false, verbose);
       if (code != task_codes::kOk) return code;
       continue;
     }
     if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
     if (filter.isExcluded(path) || !filter.isIncluded(path)) continue;
-    if (!::removeFile(path)) {
+    if (!removeFileIn(directory, entry.name)) {
       VLOG_ERROR(kName) << "Failed to remove the file '" << path << "'. Task ID: " << getId();
       return task_codes::kRemoveFileFailed;
     }

@@ -107,13 +107,34 @@ TEST_F(FileUtilsTest, RemoveFile) {
 }
 
 
-TEST_F(FileUtilsTest, CopyReplacesTheTargetWholeAndKeepsThePermissionBits) {
+// Copies go through a file without a name where the system allows it, else through a
+// named temporary file: every copy test runs both ways.
+class FileCopyTest : public FileUtilsTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    FileUtilsTest::SetUp();
+    platform::allowUnnamedCopyFiles(GetParam());
+  }
+  void TearDown() override { platform::allowUnnamedCopyFiles(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Unnamed, FileCopyTest, ::testing::Values(true));
+INSTANTIATE_TEST_SUITE_P(Named, FileCopyTest, ::testing::Values(false));
+
+TEST_P(FileCopyTest, CopyReplacesTheTargetWholeAndKeepsThePermissionBits) {
   writeFile("tool.sh", "#!/bin/sh\n");
   ASSERT_TRUE(QFile::setPermissions(at("tool.sh"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                        QFile::ReadGroup | QFile::ExeGroup));
   EXPECT_EQ(0, copyFileSafely(at("tool.sh"), at("dir/tool.sh"), false));
   EXPECT_EQ("#!/bin/sh\n", read("dir/tool.sh"));
   EXPECT_EQ(QFile::permissions(at("tool.sh")), QFile::permissions(at("dir/tool.sh")));
+  // Bits that the process's umask would take stay too.
+  writeFile("shared.txt", "s");
+  const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+  ASSERT_TRUE(QFile::setPermissions(at("shared.txt"), everyone));
+  EXPECT_EQ(0, copyFileSafely(at("shared.txt"), at("dir/shared.txt"), false));
+  EXPECT_EQ(everyone, QFile::permissions(at("dir/shared.txt")) & ~(QFile::ReadUser | QFile::WriteUser));
 
   // A read-only target is replaced; a link at the target is replaced, not written through.
   writeFile("dir/old.txt", "old");
@@ -131,10 +152,10 @@ TEST_F(FileUtilsTest, CopyReplacesTheTargetWholeAndKeepsThePermissionBits) {
   ASSERT_TRUE(QFile::link("../nowhere", at("dangling")));
   EXPECT_EQ(0, copyFileSafely(at("dangling"), at("dir/dangling"), true));
   EXPECT_EQ(root_ + "/nowhere", QFile::symLinkTarget(at("dir/dangling")));
-  EXPECT_EQ((QStringList{"dangling", "link.txt", "old.txt", "tool.sh"}), allEntries("dir"));
+  EXPECT_EQ((QStringList{"dangling", "link.txt", "old.txt", "shared.txt", "tool.sh"}), allEntries("dir"));
 }
 
-TEST_F(FileUtilsTest, AFailedCopyLeavesTheTargetAsItWasAndNoTemporaryFile) {
+TEST_P(FileCopyTest, AFailedCopyLeavesTheTargetAsItWasAndNoTemporaryFile) {
   writeFile("dir/target.txt", "keep");
   // A file whose reading fails halfway: the process's own memory at address 0.
   EXPECT_NE(0, copyFileSafely("/proc/self/mem", at("dir/target.txt"), false));
