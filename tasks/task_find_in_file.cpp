@@ -108,6 +108,6 @@ int TaskFindInFile::run(IVariablesExpander* expander, IVariablesSetter* setter) 
   } else {
     found = contents.contains(text, isTrue(caseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive);
   }
-  setVariable(setter, valueVar, found ? trueString() : falseString());
+  setVariable(setter, valueVar, boolText(found));
   return task_codes::kOk;
 }

@@ -16,7 +16,7 @@ const XmlAttributeKey kDeleteAttributes[] = {{"file", "file"}, {"dir", "dir"}, {
 int XmlTaskFileSets::parse(QXmlStreamReader& reader) {
   parseCommonAttributes(reader);
   for (std::size_t i = 0; i < count_; ++i)
-    readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute), QLatin1String(attributes_[i].key));
+    readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute), QString(attributes_[i].key));
   fileSets_.clear();
   const QString fileSetElement = QStringLiteral("fileset");
   while (reader.readNextStartElement()) {

@@ -26,7 +26,7 @@ unsigned int XmlTaskWriteFile::taskType() const { return TaskWriteFile::kType; }
 int XmlTaskWriteFile::parse(QXmlStreamReader& reader) {
   parseCommonAttributes(reader);
   for (const XmlAttributeKey& attribute : kWriteFileAttributes)
-    readAttributeIntoProperty(reader, QLatin1String(attribute.attribute), QLatin1String(attribute.key));
+    readAttributeIntoProperty(reader, QLatin1String(attribute.attribute), QString(attribute.key));
   std::vector<QString> items;
   const QString textElement = QStringLiteral("text");
   while (reader.readNextStartElement()) {
