@@ -1,13 +1,15 @@
 #include "platform/file_system.h"
 
+#include "platform/unique_fd.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 
 #include <atomic>
-#include <utility>
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,25 +23,6 @@ int lastError() { return errno != 0 ? errno : EIO; }
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now; a failing close after writes is a failed write.
-  int close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd);
-  }
-
- private:
-  int fd_;
-};
 
 EntryKind kindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::File;
@@ -191,7 +174,7 @@ constexpr int kNotHere = -1;
 // that neither a failure nor a crash leaves a part of it behind. kNotHere where the
 // file system or the kernel cannot do that; nothing has changed then.
 int copyThroughAnonymousFile(int in, off_t size, mode_t mode, int targetDir, const QByteArray& target) {
-  Fd out(::openat(targetDir, directoryPart(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+  UniqueFd out(::openat(targetDir, directoryPart(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
   if (out.get() < 0)
     return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? kNotHere : lastError();
   int rc = copyData(in, out.get(), size);
@@ -212,25 +195,25 @@ int copyThroughAnonymousFile(int in, off_t size, mode_t mode, int targetDir, con
   }
   if (rc != 0) return rc;
   rc = renameOverAt(targetDir, temp, target);
-  if (rc != 0) ::unlinkat(targetDir, temp.constData(), 0);
+  if (rc != 0) (void)::unlinkat(targetDir, temp.constData(), 0);  // rc tells the failure
   return rc;
 }
 
 int copyThroughNamedFile(int in, off_t size, mode_t mode, int targetDir, const QByteArray& target) {
   QByteArray temp;
-  Fd out(createTempBeside(targetDir, target, mode, temp));
+  UniqueFd out(createTempBeside(targetDir, target, mode, temp));
   if (out.get() < 0) return lastError();
   int rc = copyData(in, out.get(), size);
   if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastError();
   if (rc == 0 && out.close() != 0) rc = lastError();
   if (rc == 0) rc = renameOverAt(targetDir, temp, target);
-  if (rc != 0) ::unlinkat(targetDir, temp.constData(), 0);
+  if (rc != 0) (void)::unlinkat(targetDir, temp.constData(), 0);  // rc tells the failure
   return rc;
 }
 
 int copyFileAt(int sourceDir, const QByteArray& source, int targetDir, const QByteArray& target) {
   // Non-blocking, so that a pipe named as the source is refused, not waited on.
-  Fd in(::openat(sourceDir, source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  UniqueFd in(::openat(sourceDir, source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (in.get() < 0) return lastError();
   struct stat st;
   if (::fstat(in.get(), &st) != 0) return lastError();
@@ -259,7 +242,7 @@ int copyLinkAt(int sourceDir, const QByteArray& source, int targetDir, const QBy
   }
   if (rc != 0) return rc;
   rc = renameOverAt(targetDir, temp, target);
-  if (rc != 0) ::unlinkat(targetDir, temp.constData(), 0);
+  if (rc != 0) (void)::unlinkat(targetDir, temp.constData(), 0);  // rc tells the failure
   return rc;
 }
 

@@ -17,10 +17,6 @@ class TaskCopyFilesTest : public task_test_env::TaskTest {
   TaskCopyFilesTest() { task_.setResultVar("res"); }
 
   void set(const char* key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
-  void put(const QString& rel, const QByteArray& content = "data") {
-    QDir().mkpath(QFileInfo(path(rel)).absolutePath());
-    writeFile(path(rel), content);
-  }
   // Every file below rel, as relative paths in sorted order; links marked with "@".
   QStringList tree(const QString& rel) {
     QStringList out;

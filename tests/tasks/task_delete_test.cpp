@@ -20,10 +20,6 @@ class TaskDeleteTest : public task_test_env::TaskTest {
   }
 
   void set(const char* key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
-  void put(const QString& rel) {
-    QDir().mkpath(QFileInfo(path(rel)).absolutePath());
-    writeFile(path(rel), "x");
-  }
   bool exists(const QString& rel) const { return QFileInfo::exists(path(rel)) || QFileInfo(path(rel)).isSymLink(); }
   void setSet(const QString& dir, std::vector<FileSetInclude> includes, QStringList excludes = {}) {
     FileSetInfo s;

@@ -22,10 +22,6 @@ class DirectoryTasksTest : public task_test_env::TaskTest {
     capture_.clear();
     return start(task);
   }
-  void put(const QString& rel, const QByteArray& content = "x") {
-    QDir().mkpath(QFileInfo(path(rel)).absolutePath());
-    writeFile(path(rel), content);
-  }
   bool exists(const QString& rel) const { return QFileInfo::exists(path(rel)); }
   bool logged(const QString& text) const { return capture_.log().contains(text); }
 
