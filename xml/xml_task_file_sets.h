@@ -14,8 +14,6 @@ class XmlTaskFileSets : public XmlTaskParser {
   int parse(QXmlStreamReader& reader) override;
   int createTask(ITask* parent, ITask** out) override;
 
-  const std::vector<FileSetInfo>& fileSets() const { return fileSets_; }
-
  protected:
   template <std::size_t N>
   XmlTaskFileSets(const char* elementName, unsigned int typeId, const XmlAttributeKey (&attributes)[N])
