@@ -1,5 +1,4 @@
 #include "core/file_utils.h"
-
 #include "test_support.h"
 
 #include <QDir>
@@ -20,11 +19,7 @@ class FileUtilsTest : public ::testing::Test {
     writeFile("file.txt");
   }
   QString at(const QString& rel) const { return root_ + "/" + rel; }
-  void writeFile(const QString& rel, const QByteArray& content = "x") {
-    QFile f(at(rel));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-  }
+  void writeFile(const QString& rel, const QByteArray& content = "x") { testing_support::writeFile(at(rel), content); }
   QByteArray read(const QString& rel) const { return testing_support::readFile(at(rel)); }
   // Every entry of a directory, dot-files included: what a copy may have left behind.
   QStringList allEntries(const QString& rel) const {
