@@ -41,9 +41,9 @@ const RootName kRootNames[] = {
     {"HKCC", RegistryRootKey::CurrentConfig},
 };
 
-unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
+[[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
 
-unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
+[[nodiscard]] unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
   UniqueFd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return lastError();
   content.clear();
@@ -60,7 +60,7 @@ unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
   }
 }
 
-unsigned writeAll(int fd, const QByteArray& data) {
+[[nodiscard]] unsigned writeAll(int fd, const QByteArray& data) {
   const char* p = data.constData();
   qint64 left = data.size();
   while (left > 0) {
@@ -123,7 +123,7 @@ QByteArray directoryOf(const QByteArray& path) {
   return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
-unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
+[[nodiscard]] unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
   QByteArray temp = directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1) + ".XXXXXX";
   UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return lastError();

@@ -51,7 +51,7 @@ class TaskCopyFilesTest : public task_test_env::TaskTest {
 TEST_F(TaskCopyFilesTest, RelativePathsAreTakenAgainstTheJobFileAndTheAttemptIsLogged) {
   put("jobs/src/a.txt", "a");
   task_.setFile(path("jobs/job.xml"));
-  vars_.set("out", "out");
+  ASSERT_EQ(0, vars_.set("out", "out"));
   set("file", " src/./a.txt ");
   set("toDir", "${out}/deep");
   set("overwrite", "No");
@@ -203,7 +203,7 @@ class TaskCopyFileSetsTest : public TaskCopyFilesTest {
 };
 
 TEST_F(TaskCopyFileSetsTest, IncludesAndExcludesMatchTheWholePathIgnoringCase) {
-  vars_.set("ext", "dll");
+  ASSERT_EQ(0, vars_.set("ext", "dll"));
   setSets({set("src", {{"*.${ext}", {}, "sub"}, {" ", {}, {}}}, {"*/debug/*", " "})});
   EXPECT_EQ(0, run());
   // Directories exist only where a file was copied; hidden files are not listed.

@@ -96,7 +96,7 @@ TEST_F(TaskDeleteTest, LinksAreRemovedAsLinks) {
 }
 
 TEST_F(TaskDeleteTest, FileSetsRemoveMatchingFilesAndKeepDirectories) {
-  vars_.set("ext", "obj");
+  ASSERT_EQ(0, vars_.set("ext", "obj"));
   task_.setFile(path("job.xml"));
   setSet("tree", {{"*.${ext}", {}, {}}}, {"*/deep/*"});
   EXPECT_EQ(0, run());
@@ -123,7 +123,7 @@ TEST_F(TaskDeleteTest, FileSetsRemoveMatchingFilesAndKeepDirectories) {
 TEST_F(TaskDeleteTest, IncludesThatAllComeOutEmptyDeleteNothing) {
   task_.setFile(path("job.xml"));
   setSet("tree", {{"${unset.empty}", {}, {}}, {" ", {}, {}}});
-  vars_.set("unset.empty", "");
+  ASSERT_EQ(0, vars_.set("unset.empty", ""));
   EXPECT_EQ(0, run());
   EXPECT_TRUE(exists("tree/a.obj"));
   EXPECT_TRUE(exists("tree/sub/deep/c.h"));
@@ -139,7 +139,7 @@ TEST_F(TaskDeleteTest, RefusesDirectoriesTheRunNeeds) {
   const QString savedCwd = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(path("cwd/inner")));
   task_.setFile(path("job/job.xml"));
-  vars_.set("out", "");
+  ASSERT_EQ(0, vars_.set("out", ""));
   const struct {
     const char* name;
     QString dir;

@@ -26,7 +26,7 @@ class TextFileTasksTest : public task_test_env::TaskTest {
 
 TEST_F(TextFileTasksTest, FindInFile) {
   writeFile(path("f.txt"), QByteArray("first Line\r\nsecond") + '\0' + "hidden after a NUL");
-  vars_.set("word", "line");
+  ASSERT_EQ(0, vars_.set("word", "line"));
   const struct {
     const char* name;
     QString text;
@@ -45,7 +45,7 @@ TEST_F(TextFileTasksTest, FindInFile) {
   TaskFindInFile find(1, nullptr);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    vars_.set("found", "stale");
+    ASSERT_EQ(0, vars_.set("found", "stale"));
     EXPECT_EQ(0, run(find, {{"file", path("f.txt")}, {"text", c.text}, {"caseinsensitive", c.caseInsensitive},
                             {"asregexp", c.asRegExp}, {"valuevar", " found "}}));
     EXPECT_EQ(c.found, var("found"));
@@ -64,7 +64,7 @@ TEST_F(TextFileTasksTest, FindInFile) {
 
 TEST_F(TextFileTasksTest, FindInFileWithoutATextOrAFile) {
   TaskFindInFile find(2, nullptr);
-  vars_.set("found", "stale");
+  ASSERT_EQ(0, vars_.set("found", "stale"));
   EXPECT_EQ(0, run(find, {{"file", path("missing.txt")}, {"text", "x"}, {"valuevar", "found"}}));
   EXPECT_EQ("stale", var("found"));
   EXPECT_TRUE(logged("File '" + path("missing.txt") + "' not found! Task ID: 2"));
@@ -88,7 +88,7 @@ TEST_F(TextFileTasksTest, FindInFileWithoutATextOrAFile) {
 
 TEST_F(TextFileTasksTest, WriteFile) {
   TaskWriteFile write(3, nullptr);
-  vars_.set("v", "B");
+  ASSERT_EQ(0, vars_.set("v", "B"));
   const QString file = path("out.txt");
   const struct {
     const char* name;
@@ -138,15 +138,15 @@ TEST_F(TextFileTasksTest, PrintVarsPrintsATable) {
   VariablesMgr vars;
   VariableFlags readOnly;
   readOnly.readOnly = true;
-  vars.set("symbol.CRLF", "\r\n", readOnly);
-  vars.set("b.var", "value b");
-  vars.set("a.var", " spaced ", readOnly);
+  ASSERT_EQ(0, vars.set("symbol.CRLF", "\r\n", readOnly));
+  ASSERT_EQ(0, vars.set("b.var", "value b"));
+  ASSERT_EQ(0, vars.set("a.var", " spaced ", readOnly));
   const QString longName = QString("n").repeated(50);
-  vars.set(longName, "long");
+  ASSERT_EQ(0, vars.set(longName, "long"));
   TaskPrintVars print(5, nullptr);
   print.getPropertiesSetter()->setString("file", " " + path("vars.txt") + " ");
   print.setResultVar("res");
-  vars.set("res", "stale");
+  ASSERT_EQ(0, vars.set("res", "stale"));
   capture_.clear();
   EXPECT_EQ(0, print.start(&expander_, &vars, &vars, nullptr, nullptr));
   const QString expected =
@@ -181,7 +181,7 @@ TEST_F(TextFileTasksTest, PrintVarsPrintsATable) {
 
 TEST_F(TextFileTasksTest, PrintTasksDoesNothing) {
   TaskPrintTasks print(6, nullptr);
-  vars_.set("res", "stale");
+  ASSERT_EQ(0, vars_.set("res", "stale"));
   EXPECT_EQ(0, run(print, {}));
   EXPECT_EQ("stale", var("res"));
   EXPECT_TRUE(capture_.log().entries.empty());
