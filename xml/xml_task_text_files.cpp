@@ -38,6 +38,6 @@ int XmlTaskWriteFile::parse(QXmlStreamReader& reader) {
     const QString text = reader.readElementText();
     if (!text.isEmpty()) items.push_back(text);
   }
-  properties().setStringList(task_file_texts::kText, items);
+  (void)properties().setStringList(task_file_texts::kText, items);  // cannot-fail
   return 0;
 }

@@ -16,7 +16,7 @@ class TaskCopyFilesTest : public task_test_env::TaskTest {
  protected:
   TaskCopyFilesTest() { task_.setResultVar("res"); }
 
-  void set(const char* key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
+  void set(const char* key, const QString& value) { ASSERT_EQ(0, task_.getPropertiesSetter()->setString(key, value)); }
   // Every file below rel, as relative paths in sorted order; links marked with "@".
   QStringList tree(const QString& rel) {
     QStringList out;
@@ -295,8 +295,8 @@ TEST(TaskMoveTest, DoesNothing) {
   QTemporaryDir dir;
   writeFile(dir.filePath("a.txt"), "a");
   TaskMove move(3, nullptr);
-  move.getPropertiesSetter()->setString("file", dir.filePath("a.txt"));
-  move.getPropertiesSetter()->setString("toDir", dir.filePath("out"));
+  ASSERT_EQ(0, move.getPropertiesSetter()->setString("file", dir.filePath("a.txt")));
+  ASSERT_EQ(0, move.getPropertiesSetter()->setString("toDir", dir.filePath("out")));
   move.setResultVar("res");
   VariablesMgr vars;
   EXPECT_EQ(0, move.start(nullptr, &vars, &vars, nullptr, nullptr));

@@ -19,7 +19,7 @@ class TaskDeleteTest : public task_test_env::TaskTest {
       put(file);
   }
 
-  void set(const char* key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
+  void set(const char* key, const QString& value) { ASSERT_EQ(0, task_.getPropertiesSetter()->setString(key, value)); }
   bool exists(const QString& rel) const { return QFileInfo::exists(path(rel)) || QFileInfo(path(rel)).isSymLink(); }
   void setSet(const QString& dir, std::vector<FileSetInclude> includes, QStringList excludes = {}) {
     FileSetInfo s;

@@ -17,7 +17,7 @@ class DirectoryTasksTest : public task_test_env::TaskTest {
   ~DirectoryTasksTest() override { QDir::setCurrent(savedCwd_); }
 
   int run(ITask& task, std::initializer_list<std::pair<const char*, QString>> attributes) {
-    for (const auto& [key, value] : attributes) task.getPropertiesSetter()->setString(key, value);
+    for (const auto& [key, value] : attributes) EXPECT_EQ(0, task.getPropertiesSetter()->setString(key, value));
     task.setResultVar("res");
     capture_.clear();
     return start(task);

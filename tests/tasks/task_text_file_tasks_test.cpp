@@ -16,7 +16,7 @@ namespace {
 class TextFileTasksTest : public task_test_env::TaskTest {
  protected:
   int run(ITask& task, std::initializer_list<std::pair<const char*, QString>> attributes) {
-    for (const auto& [key, value] : attributes) task.getPropertiesSetter()->setString(key, value);
+    for (const auto& [key, value] : attributes) EXPECT_EQ(0, task.getPropertiesSetter()->setString(key, value));
     task.setResultVar("res");
     capture_.clear();
     return start(task);
@@ -103,7 +103,7 @@ TEST_F(TextFileTasksTest, WriteFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    write.getPropertiesSetter()->setStringList("text", c.items);
+    ASSERT_EQ(0, write.getPropertiesSetter()->setStringList("text", c.items));
     EXPECT_EQ(0, run(write, {{"file", file}, {"truncate", c.truncate}}));
     EXPECT_EQ(c.expected, readFile(file));
   }
@@ -128,7 +128,7 @@ TEST_F(TextFileTasksTest, WriteFile) {
 
 TEST_F(TextFileTasksTest, WriteFileReportsAFailedWrite) {
   TaskWriteFile write(4, nullptr);
-  write.getPropertiesSetter()->setStringList("text", {"lost on a full disk"});
+  ASSERT_EQ(0, write.getPropertiesSetter()->setStringList("text", {"lost on a full disk"}));
   EXPECT_EQ(20, run(write, {{"file", "/dev/full"}, {"truncate", "yes"}}));
   EXPECT_TRUE(logged("Failed to write the file '/dev/full'! Task ID: 4"));
   EXPECT_EQ("20", var("res"));
@@ -144,7 +144,7 @@ TEST_F(TextFileTasksTest, PrintVarsPrintsATable) {
   const QString longName = QString("n").repeated(50);
   ASSERT_EQ(0, vars.set(longName, "long"));
   TaskPrintVars print(5, nullptr);
-  print.getPropertiesSetter()->setString("file", " " + path("vars.txt") + " ");
+  ASSERT_EQ(0, print.getPropertiesSetter()->setString("file", " " + path("vars.txt") + " "));
   print.setResultVar("res");
   ASSERT_EQ(0, vars.set("res", "stale"));
   capture_.clear();
@@ -167,12 +167,12 @@ TEST_F(TextFileTasksTest, PrintVarsPrintsATable) {
   EXPECT_EQ(logger::LogInfo, capture_.log().entries[0].level);
   EXPECT_EQ("0", [&] {
     QString v;
-    vars.get("res", v);
+    EXPECT_EQ(0, vars.get("res", v));
     return v;
   }());
 
   // A file that cannot be written: an error line, the listing still in the log.
-  print.getPropertiesSetter()->setString("file", path("missing/vars.txt"));
+  ASSERT_EQ(0, print.getPropertiesSetter()->setString("file", path("missing/vars.txt")));
   capture_.clear();
   EXPECT_EQ(0, print.start(&expander_, &vars, &vars, nullptr, nullptr));
   EXPECT_TRUE(logged("Failed to open file: '" + path("missing/vars.txt") + "'. Task ID: 5"));
