@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/case_blind_less.h"
+#include "core/result_codes.h"
 #include "core/variables.h"
 
 #include <QMutex>
@@ -12,10 +13,11 @@
 // spelling under which it was first stored. Index reads follow that case-blind order.
 class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
  public:
-  static constexpr int kReadOnly = 700;
+  static constexpr int kReadOnly = core_codes::kReadOnly;
   // In a store read through "${}", a value that holds "${name}" of its own name beside
   // other text grows in every round of expansion and can never be resolved.
-  static constexpr int kRefersToItself = 702;
+  static constexpr int kRefersToItself = core_codes::kRefersToItself;
+  // set refuses a value longer than kMaxTextLength with core_codes::kTextTooLong.
 
   VariablesMgr() = default;
   VariablesMgr(const VariablesMgr&) = delete;
