@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/properties_file.h"
+#include "core/result_codes.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
 
@@ -28,13 +29,16 @@ class XmlParser {
   static constexpr int kNotWellFormed = 502;
   static constexpr int kPropertiesFileMissing = 205;
   static constexpr int kEmptyVariableName = 701;
+  // Also from the hooks' attributes: a value that expands beyond kMaxTextLength.
+  static constexpr int kTextTooLong = core_codes::kTextTooLong;
 
   XmlParser();
   virtual ~XmlParser();
   XmlParser(const XmlParser&) = delete;
   XmlParser& operator=(const XmlParser&) = delete;
 
-  // 0, or the first failure. On success the parser stays active until stop().
+  // 0, or the first failure. On success the parser stays active until stop(). The file
+  // is read to its end, never by its size.
   int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
                 const QString& objectPrefix);
   void stop();
@@ -46,6 +50,10 @@ class XmlParser {
   void skipCurrentElement();
   bool readAttribute(const QString& name, QString& out);
   bool isEnabled();
+
+  // On by default: a file that a job names must be a regular file, so that a FIFO or a
+  // device cannot block the run. The command line's job file may be a pipe.
+  void setRegularFilesOnly(bool only) { regularFilesOnly_ = only; }
 
   void setIncludeCallback(IXmlParserCallback* callback) { includeCallback_ = callback; }
   void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }
@@ -65,6 +73,7 @@ class XmlParser {
 
  private:
   int readContent();
+  [[nodiscard]] int failTooLong();
   int readVarsElement();
   int readLoadPropertiesElement();
   int readIncludesElement();
@@ -92,4 +101,7 @@ class XmlParser {
   VariablesMgr localVariables_;
   PropertiesFile propertiesFile_;
   IXmlParserCallback* includeCallback_ = nullptr;
+  bool regularFilesOnly_ = true;
+  // Set by readAttribute when an expanded value would outgrow kMaxTextLength.
+  bool attributeTooLong_ = false;
 };
