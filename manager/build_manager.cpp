@@ -123,6 +123,8 @@ BuildManager::BuildManager() {
   xmlTaskFactory_.setNotifications(this);
   xmlTaskFactory_.setProjectPreprocessor(this);
 
+  // The command line's job file may be a pipe; the files it includes may not.
+  jobParser_.setRegularFilesOnly(false);
   jobParser_.setVariablesGetter(&globalVariables_);
   jobParser_.setVariablesSetter(&globalVariables_);
   jobParser_.setProjectsProvider(this);
@@ -390,6 +392,7 @@ int BuildManager::initGlobalVariables() {
 
 int BuildManager::loadPropertyFile(const QString& path) {
   PropertiesFile file;
+  file.setRegularFilesOnly(false);  // the driver's own files, which may be pipes
   const int code = file.load(path, &globalVariables_, &globalVariables_, true, QString());
   if (code != 0) {
     VLOG_ERROR(kTag) << "[PropertyFile] Failed to load property file: '" << path << "'. Res: " << code;
