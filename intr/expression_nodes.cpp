@@ -2,10 +2,10 @@
 
 #include "core/logger.h"
 #include "core/result_codes.h"
+#include "core/text_helpers.h"
 #include "core/text_limit.h"
 #include "intr/function.h"
 #include "intr/result_codes.h"
-#include "intr/value_text.h"
 
 #include <algorithm>
 #include <cmath>
