@@ -5,8 +5,10 @@
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/properties_file.h"
+#include "core/result_codes.h"
 #include "core/run_variables.h"
 #include "core/text_helpers.h"
+#include "core/variables_expander.h"
 #include "manager/result_codes.h"
 
 #include <QCoreApplication>
@@ -139,7 +141,7 @@ int BuildManager::loadPropertyFile(const QString& path) {
 int BuildManager::loadExtraPropertyFile() {
   QString path = propertiesFilePath();
   if (path.isEmpty()) return kOk;
-  projectsExpander()->expand(path);
+  if (expandVariablesChecked(projectsExpander(), path) != kOk) return core_codes::kTextTooLong;
   stripQuotes(path, true);
   path = makeAbsolutePath(getApplicationDirectory(), path);
   if (!fileExists(path)) {

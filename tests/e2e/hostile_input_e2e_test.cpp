@@ -81,6 +81,20 @@ TEST(HostileInputEndToEnd, EachEndsWithItsCodeAndAClearLine) {
   }
 }
 
+// A path of the command line is expanded like any text, and fails like any text.
+TEST(HostileInputEndToEnd, CommandLinePathBeyondTheTextLimitFails) {
+  for (const char* option : {"-job", "-properties"}) {
+    SCOPED_TRACE(option);
+    VarkelRun v;
+    ASSERT_READY(v);
+    v.write("varkel.properties", "big=" + QString(8 * 1024 * 1024 + 1, 'x') + "\n");
+    const RunResult r = v.run({option, "${big}${big}"}, 120000);
+    EXPECT_EQ(r.exitCode, 703 & 0xff) << qPrintable(r.log.right(3000));
+    EXPECT_TRUE(r.logHas("[Variables] Text too long: expanding the variable 'big'"));
+    EXPECT_TRUE(r.logHas("[Mgr] [Start] Failed to parse command line. Error: 703"));
+  }
+}
+
 // A FIFO named by a job would block the run for ever in open(); it is refused at once.
 TEST(HostileInputEndToEnd, FilesThatAreNotRegularAreRefused) {
   struct Case {
