@@ -20,6 +20,12 @@ bool findReference(const QString& text, int from, QChar lead, int& s, int& e) {
   bool leadSeen = false;
   bool open = false;
   for (int i = from; i < size; ++i) {
+    // Outside a reference only the next lead matters: braces before it move the depth,
+    // but a reference's braces are matched relative to its own opening one.
+    if (!leadSeen && !open) {
+      i = text.indexOf(lead, i);
+      if (i < 0) return false;
+    }
     const QChar c = t[i];
     if (c == lead) {
       if (!open) {
