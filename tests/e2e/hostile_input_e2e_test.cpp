@@ -72,7 +72,7 @@ TEST(HostileInputEndToEnd, EachEndsWithItsCodeAndAClearLine) {
     v.writeJob("job.xml", "<tasks><echo message='unreached'/></tasks>");
     QStringList arguments = c.arguments;
     arguments.replaceInStrings(QRegExp("^JOB$"), v.path("job.xml"));
-    const RunResult r = v.run(arguments, 120000);
+    const RunResult r = v.run(arguments);
     EXPECT_FALSE(r.crashed);
     EXPECT_EQ(r.exitCode, c.code & 0xff) << qPrintable(r.log.right(3000));
     for (const QString& line : c.logLines) EXPECT_TRUE(r.logHas(line)) << qPrintable(line);
@@ -88,7 +88,7 @@ TEST(HostileInputEndToEnd, CommandLinePathBeyondTheTextLimitFails) {
     VarkelRun v;
     ASSERT_READY(v);
     v.write("varkel.properties", "big=" + QString(8 * 1024 * 1024 + 1, 'x') + "\n");
-    const RunResult r = v.run({option, "${big}${big}"}, 120000);
+    const RunResult r = v.run({option, "${big}${big}"});
     EXPECT_EQ(r.exitCode, 703 & 0xff) << qPrintable(r.log.right(3000));
     EXPECT_TRUE(r.logHas("[Variables] Text too long: expanding the variable 'big'"));
     EXPECT_TRUE(r.logHas("[Mgr] [Start] Failed to parse command line. Error: 703"));
@@ -141,7 +141,7 @@ TEST(HostileInputEndToEnd, CommandLineFilesMayBePipes) {
           true);
   QProcess p;
   p.start(v.path("run.sh"), QStringList());
-  ASSERT_TRUE(p.waitForFinished(120000));
+  ASSERT_TRUE(p.waitForFinished(kRunTimeoutMs));
   EXPECT_EQ(p.exitCode(), 0) << qPrintable(v.read("logs/build_system.log"));
   const QString log = v.read("logs/build_system.log");
   EXPECT_TRUE(log.contains("[Echo] piped 1 12\r\n")) << qPrintable(log);
