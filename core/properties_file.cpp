@@ -12,8 +12,8 @@
 
 namespace {
 
-using core_codes::kBadPropertyLine;
-using core_codes::kCannotOpenFile;
+using core_codes::kCannotOpen;
+using core_codes::kNoEquals;
 using core_codes::kReadOnly;
 using core_codes::kTextTooLong;
 
@@ -33,7 +33,7 @@ int PropertiesFile::load(const QString& path, IVariablesGetter* known, IVariable
   const ReadOpenResult opened = openForReading(file, path, regularFilesOnly_);
   if (opened != ReadOpenResult::Opened) {
     VLOG_ERROR(kTag) << openFailureText(path, opened);
-    return kCannotOpenFile;
+    return kCannotOpen;
   }
   (void)copyVariables(variables_, known, true);  // best effort: a read-only working entry keeps its value
   acceptNew_ = acceptNew;
@@ -58,10 +58,10 @@ int PropertiesFile::load(const QString& path, IVariablesGetter* known, IVariable
     if (lineNumber == 1 && line.startsWith(QChar(0xFEFF))) line.remove(0, 1);
     line = line.trimmed();
     if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-    if (line.contains(QChar(0))) return fail(lineNumber, "holds a NUL character", kBadPropertyLine, line);
+    if (line.contains(QChar(0))) return fail(lineNumber, "holds a NUL character", kNoEquals, line);
     const int result = parseLine(line, known, target);
     if (result == 0) continue;
-    const char* what = result == kBadPropertyLine ? "holds no '='"
+    const char* what = result == kNoEquals ? "holds no '='"
                        : result == kReadOnly      ? "sets a read-only variable"
                        : result == kTextTooLong   ? "expands to a text that is too long"
                                                   : "could not be stored";
@@ -79,7 +79,7 @@ int PropertiesFile::parseLine(const QString& line, IVariablesGetter* known,
                               IVariablesSetter* target) {
   if (line.isEmpty()) return 0;
   const int eq = line.indexOf(QLatin1Char('='));
-  if (eq < 0) return kBadPropertyLine;
+  if (eq < 0) return kNoEquals;
   QString name = line.left(eq).trimmed();
   QString value = line.mid(eq + 1);
   int code = expandDollarVariablesInPlace(&variables_, name);

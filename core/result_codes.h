@@ -5,8 +5,14 @@ namespace core_codes {
 // Result codes of the core services.
 enum ResultCode : int {
   kOk = 0,
-  kCannotOpenFile = 20,
-  kBadPropertyLine = 204,
+  kSystemCallFailed = 5,
+  kCannotOpen = 20,
+  kNotFound = 60,
+  kAlreadyRunning = 80,
+  kFailedToStart = 81,
+  kPropertyMissing = 200,
+  kUnsupported = 201,
+  kNoEquals = 204,  // also a property line holding a NUL character
   kReadOnly = 700,
   kRefersToItself = 702,
   // A text would outgrow kMaxTextLength: expansion, a stored value or a function result.

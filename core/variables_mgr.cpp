@@ -12,7 +12,7 @@
 #include <iterator>
 
 namespace {
-constexpr int kNotFound = 60;
+constexpr int kNotFound = core_codes::kNotFound;
 }  // namespace
 
 bool refersToItself(const QString& name, const QString& value) {

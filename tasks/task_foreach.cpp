@@ -5,6 +5,7 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander_helper.h"
 #include "core/variables_mgr.h"
+#include "tasks/result_codes.h"
 #include "tasks/task_runner.h"
 #include "tasks/task_texts.h"
 
@@ -75,7 +76,7 @@ int TaskForeach::start(IVariablesExpander* expander, IVariablesGetter* getter, I
     const QString part = rawPart.trimmed();
     if (part.isEmpty()) continue;
     VariablesMgr item;
-    item.set(itemName, part);
+    (void)item.set(itemName, part);  // cannot-fail
     ScopedVariablesExpander passExpander(VariablesExpanderHelper::KindHash, &item, expander);
     code = processChildTasks(&passExpander, getter, setter, handler, notifications);
     if (code != 0 && isInterruptTasksOnError(getter)) break;
@@ -96,7 +97,7 @@ int TaskForeach::processChildTasks(IVariablesExpander* expander, IVariablesGette
   const QString tag = task_texts::kForeach;
   int code = 0;
   for (int index = 0; index < getChildCount(); ++index) {
-    if (isInterrupted()) return 30;
+    if (isInterrupted()) return task_codes::kInterrupted;
     if (isInterruptTasks(getter)) return code;
     ITask* child = nullptr;
     code = getChild(index, &child);

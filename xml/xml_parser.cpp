@@ -86,8 +86,8 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
   }
   reader_.setDevice(&file);
 
-  localVariables_.clear();
-  if (variablesGetter_) (void)copyVariables(localVariables_, variablesGetter_, true);  // read-only names keep theirs
+  (void)localVariables_.clear();  // always-zero
+  if (variablesGetter_) (void)copyVariables(localVariables_, variablesGetter_, true);  // best-effort
   attributeTooLong_ = false;
 
   {

@@ -4,6 +4,7 @@
 #include "core/result_codes.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
+#include "xml/result_codes.h"
 
 #include <QMutex>
 #include <QString>
@@ -13,9 +14,9 @@
 class IXmlParserCallback {
  public:
   virtual ~IXmlParserCallback() = default;
-  virtual int includeXml(const QString& callerId, const QString& parentFile,
-                         const QString& thisFile, bool replaceVariables,
-                         const QString& variablesPrefix, const QString& objectPrefix) = 0;
+  [[nodiscard]] virtual int includeXml(const QString& callerId, const QString& parentFile,
+                                       const QString& thisFile, bool replaceVariables,
+                                       const QString& variablesPrefix, const QString& objectPrefix) = 0;
 };
 
 // Base of every XML reader: opens the file, checks the root "project", reads "vars",
@@ -24,11 +25,11 @@ class IXmlParserCallback {
 // copy of the variables.
 class XmlParser {
  public:
-  static constexpr int kAlreadyActive = 10;
-  static constexpr int kCannotOpen = 501;
-  static constexpr int kNotWellFormed = 502;
-  static constexpr int kPropertiesFileMissing = 205;
-  static constexpr int kEmptyVariableName = 701;
+  static constexpr int kAlreadyActive = xml_codes::kAlreadyActive;
+  static constexpr int kCannotOpen = xml_codes::kCannotOpen;
+  static constexpr int kNotWellFormed = xml_codes::kNotWellFormed;
+  static constexpr int kPropertiesFileMissing = xml_codes::kPropertiesFileMissing;
+  static constexpr int kEmptyVariableName = xml_codes::kEmptyVariableName;
   // Also from the hooks' attributes: a value that expands beyond kMaxTextLength.
   static constexpr int kTextTooLong = core_codes::kTextTooLong;
 
@@ -39,8 +40,8 @@ class XmlParser {
 
   // 0, or the first failure. On success the parser stays active until stop(). The file
   // is read to its end, never by its size.
-  int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
-                const QString& objectPrefix);
+  [[nodiscard]] int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
+                              const QString& objectPrefix);
   void stop();
   QString fileName() const;
 
@@ -60,10 +61,10 @@ class XmlParser {
   void setVariablesSetter(IVariablesSetter* setter) { variablesSetter_ = setter; }
 
  protected:
-  virtual int beginParse() = 0;
+  [[nodiscard]] virtual int beginParse() = 0;
   // The reader stands on the element's start; the hook reads or skips it to its end.
-  virtual int parseElement() = 0;
-  virtual int endParse() = 0;
+  [[nodiscard]] virtual int parseElement() = 0;
+  [[nodiscard]] virtual int endParse() = 0;
 
   bool isActive() const;
   bool isStopRequested() const;
@@ -72,14 +73,14 @@ class XmlParser {
   qint64 lineNumber() const { return reader_.lineNumber(); }
 
  private:
-  int readContent();
+  [[nodiscard]] int readContent();
   [[nodiscard]] int failTooLong();
-  int readVarsElement();
-  int readLoadPropertiesElement();
-  int readIncludesElement();
-  int readVar();
-  int readPropertiesFile();
-  int readInclude();
+  [[nodiscard]] int readVarsElement();
+  [[nodiscard]] int readLoadPropertiesElement();
+  [[nodiscard]] int readIncludesElement();
+  [[nodiscard]] int readVar();
+  [[nodiscard]] int readPropertiesFile();
+  [[nodiscard]] int readInclude();
   QString absoluteAgainstFile(const QString& path) const;
 
   bool stopRequested_ = false;

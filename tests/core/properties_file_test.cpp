@@ -36,7 +36,7 @@ class PropertiesFileTest : public ::testing::Test {
     QString name;
     QString value;
     for (int i = 0; i < store.count(); ++i) {
-      store.getAt(i, name, value);
+      EXPECT_EQ(0, store.getAt(i, name, value));
       out.emplace_back(name, value);
     }
     return out;
@@ -80,8 +80,8 @@ TEST_F(PropertiesFileTest, LinesBecomeEntries) {
   for (const Case& c : cases) {
     ScopedLogCapture capture(logger::LogOff);
     VariablesMgr known;
-    known.set("a", "1");
-    known.set("empty", "");
+    EXPECT_EQ(0, known.set("a", "1"));
+    EXPECT_EQ(0, known.set("empty", ""));
     VariablesMgr target;
     PropertiesFile file;
     EXPECT_EQ(c.result, file.loadNoPrefix(write(c.content), &known, &target, true)) << c.name;
@@ -100,7 +100,7 @@ TEST_F(PropertiesFileTest, PrefixIsPutBeforeEveryName) {
 
 TEST_F(PropertiesFileTest, WithoutAcceptNewOnlyKnownNamesReachTheTarget) {
   VariablesMgr known;
-  known.set("x", "0");
+  EXPECT_EQ(0, known.set("x", "0"));
   VariablesMgr target;
   PropertiesFile file;
   EXPECT_EQ(0, file.loadNoPrefix(write("x=1\ny=2\nz=${y}\n"), &known, &target, false));
@@ -113,7 +113,7 @@ TEST_F(PropertiesFileTest, WithoutAcceptNewOnlyKnownNamesReachTheTarget) {
 
 TEST_F(PropertiesFileTest, ReadOnlyNameStopsTheLoad) {
   VariablesMgr known;
-  known.set("symbol.crlf", "\r\n", VariableFlags{true, 1});
+  EXPECT_EQ(0, known.set("symbol.crlf", "\r\n", VariableFlags{true, 1}));
   VariablesMgr target;
   PropertiesFile file;
   ScopedLogCapture capture;
@@ -127,7 +127,7 @@ TEST_F(PropertiesFileTest, ReadOnlyNameStopsTheLoad) {
 
   // A read-only entry of the target refuses as well.
   VariablesMgr lockedTarget;
-  lockedTarget.set("b", "0", VariableFlags{true, 1});
+  EXPECT_EQ(0, lockedTarget.set("b", "0", VariableFlags{true, 1}));
   PropertiesFile again;
   EXPECT_EQ(700, again.loadNoPrefix(write("b=2\n"), nullptr, &lockedTarget, true));
 }
@@ -175,7 +175,7 @@ TEST_F(PropertiesFileTest, HostileLinesFailTheLoadWithTheirLineNumber) {
   };
   const QByteArray tooLong = "big=" + QByteArray(kMaxTextLength, 'v') + "\n";
   const Case cases[] = {
-      {"NUL byte inside a value", write(QByteArray("a=1\nb=1\0" "2\nc=3\n", 14), "nul.properties"), core_codes::kBadPropertyLine,
+      {"NUL byte inside a value", write(QByteArray("a=1\nb=1\0" "2\nc=3\n", 14), "nul.properties"), core_codes::kNoEquals,
        {{"a", "1"}}, "Line 2 of file 'PATH' holds a NUL character (result 204): 'b=1"},
       {"line beyond the text limit", write("a=1\n" + tooLong, "long.properties"), core_codes::kTextTooLong, {{"a", "1"}},
        "Line 2 of file 'PATH' is too long (result 703): 'big=vvv"},
@@ -208,9 +208,9 @@ TEST_F(PropertiesFileTest, OnlyARegularFileIsOpenedUnlessPipesAreAllowed) {
     ScopedLogCapture capture;
     VariablesMgr target;
     PropertiesFile file;
-    EXPECT_EQ(core_codes::kCannotOpenFile, file.loadNoPrefix(fifo, nullptr, &target, true));
+    EXPECT_EQ(core_codes::kCannotOpen, file.loadNoPrefix(fifo, nullptr, &target, true));
     EXPECT_EQ(QStringList{"Failed to open file: '" + fifo + "'. It is not a regular file."}, capture.log().texts());
-    EXPECT_EQ(core_codes::kCannotOpenFile, file.loadNoPrefix(dir_.path(), nullptr, &target, true));
+    EXPECT_EQ(core_codes::kCannotOpen, file.loadNoPrefix(dir_.path(), nullptr, &target, true));
   }
   // A pipe is read to its end, which its size does not tell.
   QProcess writer;

@@ -48,15 +48,15 @@ class Nest {
 
 TEST(ScopedVariablesExpanderTest, NamesResolveInnermostFirstThroughEveryScope) {
   VariablesMgr globals;
-  globals.set("g", "G");
+  EXPECT_EQ(0, globals.set("g", "G"));
   VariablesExpanderHelper base(Kind::KindDollar, &globals);
   // A macro call, a loop inside it, and a call of another macro inside the loop.
   Nest nest({Kind::KindAt, Kind::KindHash, Kind::KindAt}, &base);
-  nest.store(0).set("p", "outer");
-  nest.store(0).set("only", "from the outer call");
-  nest.store(1).set("i", "item");
-  nest.store(2).set("p", "inner");
-  nest.store(2).set("ref", "#{i}/${g}");
+  EXPECT_EQ(0, nest.store(0).set("p", "outer"));
+  EXPECT_EQ(0, nest.store(0).set("only", "from the outer call"));
+  EXPECT_EQ(0, nest.store(1).set("i", "item"));
+  EXPECT_EQ(0, nest.store(2).set("p", "inner"));
+  EXPECT_EQ(0, nest.store(2).set("ref", "#{i}/${g}"));
 
   struct Case {
     const char* text;
@@ -79,12 +79,12 @@ TEST(ScopedVariablesExpanderTest, NamesResolveInnermostFirstThroughEveryScope) {
 // A macro that calls itself: the expansion at depth n costs what it costs at depth 1.
 TEST(ScopedVariablesExpanderTest, CostDoesNotGrowWithTheDepth) {
   CountingStore globals;
-  globals.set("v", "y");
+  EXPECT_EQ(0, globals.set("v", "y"));
   VariablesExpanderHelper base(Kind::KindDollar, &globals);
   const QString text = "${v}@{p}" + QString(1000, QLatin1Char('x'));
   auto costAt = [&](int depth, QString& expanded) {
     Nest nest(std::vector<Kind>(static_cast<size_t>(depth), Kind::KindAt), &base);
-    for (int level = 0; level < depth; ++level) nest.store(level).set("p", QString::number(level));
+    for (int level = 0; level < depth; ++level) EXPECT_EQ(0, nest.store(level).set("p", QString::number(level)));
     globals.lookups = 0;
     expanded = text;
     nest.innermost()->expand(expanded);
