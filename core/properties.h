@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -159,12 +160,13 @@ class PropertyPtr : public PropertyBase {
 class PropertyStringList : public PropertyBase {
  public:
   explicit PropertyStringList(const std::vector<QString>& value = {})
-      : PropertyBase(TypeStringList), value_(value) {}
+      : PropertyBase(TypeStringList), value_(value.begin(), value.end()) {}
   int getString(QString& value) override;
   int getStringList(std::vector<QString>& value) override;
   int setString(const QString& value) override;
   int setStringList(const std::vector<QString>& value) override;
 
  private:
-  std::vector<QString> value_;
+  // A QStringList rather than a vector: one word, so a store holds any property in place.
+  QStringList value_;
 };

@@ -110,7 +110,7 @@ int TaskFactoryImpl::createTask(ITask* parent, unsigned int typeId, const QStrin
 void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask* task) {
   if (!attributes || !task) return;
   struct Common {
-    QLatin1String key;
+    QString key;  // built once: a lookup by a QLatin1String would build it for every task
     void (ITask::*set)(const QString&);
   };
   static const Common kCommon[] = {
@@ -118,15 +118,16 @@ void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask
       {task_texts::kDepends, &ITask::setDepends},     {task_texts::kFailOnError, &ITask::setFailOnError},
       {task_texts::kResultVar, &ITask::setResultVar},
   };
+  static const QString kProjectName = task_texts::kProjectName;
   for (const Common& c : kCommon) {
     QString value;
     if (attributes->getString(c.key, value) == 0) (task->*c.set)(value.trimmed());
   }
   IPropertiesSetter* props = task->getPropertiesSetter();
-  props->copyFrom(attributes, true);
+  (void)props->copyFrom(attributes, true);  // always 0; a value the store refuses is left out
   QString projectName;
-  if (attributes->getString(task_texts::kProjectName, projectName) == 0) {
-    props->remove(task_texts::kProjectName);
-    props->setString(task_texts::kProjectName, projectName);
+  if (attributes->getString(kProjectName, projectName) == 0) {
+    (void)props->remove(kProjectName);  // present: copied just above
+    (void)props->setString(kProjectName, projectName);  // a new text property takes any text
   }
 }
