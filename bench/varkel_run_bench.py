@@ -27,29 +27,35 @@ import tempfile
 import time
 
 START_RUNS = 30
+GNU_TIME = "/usr/bin/time"
 
 
 def run(argv, cwd):
-    """Wall time in ms and peak resident memory in KB of one run of a program."""
+    """Wall time in ms of one run of a program."""
     start = time.perf_counter()
-    child = subprocess.Popen(argv, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    ms = (time.perf_counter() - start) * 1000.0
-    child.returncode = os.waitstatus_to_exitcode(status)
-    assert child.returncode == 0, (argv, child.returncode)
-    return ms, usage.ru_maxrss
+    code = subprocess.run(argv, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    assert code == 0, (argv, code)
+    return (time.perf_counter() - start) * 1000.0
 
 
-def interleaved(rounds, commands, cwd):
-    """Runs each command once per round, in turn; returns per command the lists of ms and KB."""
-    times = [[] for _ in commands]
-    peaks = [[] for _ in commands]
+def peak_kb(argv, cwd):
+    """Peak resident memory in KB of one run, as GNU time reports it. (A child's own
+    maxrss counts the pages of this Python process that it was forked from.)"""
+    report = os.path.join(cwd, "time.out")
+    code = subprocess.run([GNU_TIME, "-f", "%M", "-o", report] + argv, cwd=cwd, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode
+    assert code == 0, (argv, code)
+    with open(report, encoding="utf-8") as f:
+        return int(f.read().split()[-1])
+
+
+def interleaved(rounds, commands, cwd, measure=run):
+    """Runs each command once per round, in turn; returns per command the list of results."""
+    results = [[] for _ in commands]
     for _ in range(rounds):
         for i, argv in enumerate(commands):
-            ms, kb = run(argv, cwd)
-            times[i].append(ms)
-            peaks[i].append(kb)
-    return times, peaks
+            results[i].append(measure(argv, cwd))
+    return results
 
 
 def write(path, text):
@@ -95,7 +101,7 @@ def main():
         write(os.path.join(tmp, "many.xml"), job('<foreach in="%s"><echo message="#{item}"/></foreach>\n' % items,
                                                  warning=True))
 
-        (one, qt, true), _ = interleaved(START_RUNS, [[program, "-job", "one.xml"], [minimal, "one.xml"],
+        one, qt, true = interleaved(START_RUNS, [[program, "-job", "one.xml"], [minimal, "one.xml"],
                                                       ["/bin/true"]], tmp)
         print("start-up, median of %d runs each:" % START_RUNS)
         print("  varkel, one echo task:     %.2f ms (min %.2f, max %.2f)" % (median(one), min(one), max(one)))
@@ -103,9 +109,9 @@ def main():
         print("  /bin/true:                 %.2f ms" % median(true))
         print("  ratio varkel / minimal Qt: %.2f" % (median(one) / median(qt)))
 
-        (trace, warning), _ = interleaved(5, [[program, "-job", "loop10k.xml"],
+        trace, warning = interleaved(5, [[program, "-job", "loop10k.xml"],
                                               [program, "-job", "loop10k_warning.xml"]], tmp)
-        (trace100k,), _ = interleaved(3, [[program, "-job", "loop100k.xml"]], tmp)
+        trace100k, = interleaved(3, [[program, "-job", "loop100k.xml"]], tmp)
         print("foreach of setvar, whole process, median of 5 runs (100 000 passes: 3 runs):")
         print("  10 000 passes, default level:  %.1f ms, %.2f us per pass" %
               (median(trace), median(trace) * 100.0 / 1000.0))
@@ -117,15 +123,16 @@ def main():
               (median(trace100k), median(trace100k) * 10.0 / 1000.0))
         print("  fit over 10 000 and 100 000:   %.2f us per pass, RMS %.0f %%" % (coef * 1000.0, rms * 100.0))
 
-        (echo, empty), (echo_kb, empty_kb) = interleaved(3, [[program, "-job", "echo100k.xml"],
-                                                             [program, "-job", "empty.xml"]], tmp)
+        echo_jobs = [[program, "-job", "echo100k.xml"], [program, "-job", "empty.xml"]]
+        echo, empty = interleaved(3, echo_jobs, tmp)
+        echo_kb, empty_kb = interleaved(3, echo_jobs, tmp, measure=peak_kb)
         print("100 000 separate echo tasks, level warning, beyond an empty job, median of 3 runs:")
         print("  %.0f ms, %.2f us per task" % (median(echo), (median(echo) - median(empty)) * 10.0 / 1000.0))
         print("  peak RSS %.1f MB (empty job %.1f MB), %.2f KB per task" %
               (median(echo_kb) / 1024.0, median(empty_kb) / 1024.0,
                (median(echo_kb) - median(empty_kb)) / 100000.0))
 
-        (many,), _ = interleaved(5, [[program, "-job", "many.xml"]], tmp)
+        many, = interleaved(5, [[program, "-job", "many.xml"]], tmp)
         print("10 000 echo tasks (foreach), level warning: median %.1f ms over 5 runs" % median(many))
 
 

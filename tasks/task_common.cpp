@@ -10,6 +10,7 @@
 #include <QStringList>
 
 QString expandedTrimmed(IVariablesExpander* expander, QString text) {
+  if (text.isEmpty()) return text;  // no reference to expand: most common attributes are empty
   expandVariables(expander, text);
   return text.trimmed();
 }
