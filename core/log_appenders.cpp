@@ -20,19 +20,20 @@ const char* levelName(int level) { return level < 0 || level > 6 ? "XXXXX" : kLe
 // "[time] [LEVEL] [pid] [tid] [tag] text" in UTF-8, appended to the buffer.
 void appendLogLine(QByteArray& out, const LogEntry& entry, bool withDate, LoggerClock& clock) {
   const LoggerClock::Text time = clock.text(entry.time);
-  char header[128];
+  char header[128];  // the time (under 48), five letters and two ids of at most 20 digits
   char* p = header;
+  auto put = [&p](const char* s) {
+    while (*s) *p++ = *s++;
+  };
   *p++ = '[';
-  const char* from = withDate ? time.chars : time.time();
-  const char* const to = time.chars + time.size;
-  while (from != to) *p++ = *from++;
-  for (const char* s = "] ["; *s; ++s) *p++ = *s;
-  for (const char* s = levelName(entry.level); *s; ++s) *p++ = *s;
-  for (const char* s = "] ["; *s; ++s) *p++ = *s;
+  for (const char* t = withDate ? time.chars : time.time(); t != time.chars + time.size; ++t) *p++ = *t;
+  put("] [");
+  put(levelName(entry.level));
+  put("] [");
   p = writePadded(p, entry.processId, 4);
-  for (const char* s = "] ["; *s; ++s) *p++ = *s;
+  put("] [");
   p = writePadded(p, entry.threadId, 4);
-  for (const char* s = "] ["; *s; ++s) *p++ = *s;
+  put("] [");
   out.append(header, static_cast<int>(p - header));
   out.append(entry.tag.toUtf8());
   out.append("] ", 2);

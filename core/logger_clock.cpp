@@ -56,9 +56,12 @@ LoggerClock::Text LoggerClock::text(qint64 msecs) {
     offsetSecond_ = second;
     hasOffset_ = true;
   }
-  const qint64 local = msecs + offsetMsecs_;
-  const qint64 days = floorDiv(local, kMsecsPerDay);
-  const qint64 ofDay = local - days * kMsecsPerDay;
+  // The day and the time of day first, then the offset: no sum can leave the range.
+  qint64 days = floorDiv(msecs, kMsecsPerDay);
+  qint64 ofDay = msecs - days * kMsecsPerDay + offsetMsecs_;
+  const qint64 carry = floorDiv(ofDay, kMsecsPerDay);
+  days += carry;
+  ofDay -= carry * kMsecsPerDay;
   int year = 0;
   int month = 0;
   int day = 0;

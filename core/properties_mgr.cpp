@@ -9,6 +9,33 @@ namespace {
 template <typename Held>
 constexpr bool kShared = std::is_same_v<std::decay_t<Held>, std::shared_ptr<PropertyValue>>;
 
+// A store that is filled one name at a time (a parser's) starts with room for this many.
+constexpr std::size_t kFirstCapacity = 8;
+// Up to this many entries a name is looked for from the start rather than by halves.
+constexpr std::size_t kLinearFindLimit = 16;
+
+// The order of QString's less-than (by UTF-16 code units; a Latin-1 key by its code
+// points), inline: names mostly differ in their first letters.
+struct NameOrder {
+  static const QChar* begin(const QString& s) { return s.constData(); }
+  static const QChar* end(const QString& s) { return s.constData() + s.size(); }
+  static const char* begin(QLatin1String s) { return s.data(); }
+  static const char* end(QLatin1String s) { return s.data() + s.size(); }
+  static ushort unit(QChar c) { return c.unicode(); }
+  static ushort unit(char c) { return static_cast<uchar>(c); }
+
+  template <typename Key>
+  static bool less(const QString& a, const Key& b) {
+    return std::lexicographical_compare(begin(a), end(a), begin(b), end(b),
+                                        [](auto x, auto y) { return unit(x) < unit(y); });
+  }
+  template <typename Key>
+  static bool equal(const QString& a, const Key& b) {
+    return a.size() == b.size() &&
+           std::equal(begin(a), end(a), begin(b), [](auto x, auto y) { return unit(x) == unit(y); });
+  }
+};
+
 }  // namespace
 
 PropertyBase& PropertyValue::get() {
@@ -41,37 +68,6 @@ PropertyValue PropertyValue::copy() const {
       value_);
 }
 
-namespace {
-
-// A store that is filled one name at a time (a parser's) starts with room for this many.
-constexpr std::size_t kFirstCapacity = 8;
-// Up to this many entries a name is looked for from the start rather than by halves.
-constexpr std::size_t kLinearFindLimit = 16;
-
-// The order of QString's less-than (by UTF-16 code units; a Latin-1 key by its code
-// points), inline: names mostly differ in their first letters.
-struct NameOrder {
-  static const QChar* begin(const QString& s) { return s.constData(); }
-  static const QChar* end(const QString& s) { return s.constData() + s.size(); }
-  static const char* begin(QLatin1String s) { return s.data(); }
-  static const char* end(QLatin1String s) { return s.data() + s.size(); }
-  static ushort unit(QChar c) { return c.unicode(); }
-  static ushort unit(char c) { return static_cast<uchar>(c); }
-
-  template <typename Key>
-  static bool less(const QString& a, const Key& b) {
-    return std::lexicographical_compare(begin(a), end(a), begin(b), end(b),
-                                        [](auto x, auto y) { return unit(x) < unit(y); });
-  }
-  template <typename Key>
-  static bool equal(const QString& a, const Key& b) {
-    return a.size() == b.size() &&
-           std::equal(begin(a), end(a), begin(b), [](auto x, auto y) { return unit(x) == unit(y); });
-  }
-};
-
-}  // namespace
-
 template <typename Key>
 std::vector<PropertiesMgrUnsafe::Entry>::iterator PropertiesMgrUnsafe::lowerBound(const Key& name) const {
   // Names mostly come in order (a copy from another store): try the end first.
@@ -97,16 +93,16 @@ std::vector<PropertiesMgrUnsafe::Entry> PropertiesMgrUnsafe::shareEntries() cons
   return entries_;
 }
 
-template <typename Get>
-int PropertiesMgrUnsafe::get(const QString& name, Get get) {
+template <typename Key, typename Get>
+int PropertiesMgrUnsafe::get(const Key& name, Get get) {
   PropertyBase* p = find(name);
   return p ? get(*p) : kMissing;
 }
 
 template <typename Property, typename Value, typename Set>
 int PropertiesMgrUnsafe::set(const QString& name, const Value& value, Set set) {
-  if (PropertyBase* existing = find(name)) return set(*existing);
   auto it = lowerBound(name);
+  if (it != entries_.end() && NameOrder::equal(it->name, name)) return set(it->value.get());
   if (entries_.capacity() == 0) {
     entries_.reserve(kFirstCapacity);
     it = entries_.begin();
@@ -119,8 +115,7 @@ int PropertiesMgrUnsafe::getString(const QString& name, QString& value) {
   return get(name, [&](PropertyBase& p) { return p.getString(value); });
 }
 int PropertiesMgrUnsafe::getString(QLatin1String name, QString& value) {
-  PropertyBase* p = find(name);
-  return p ? p->getString(value) : kMissing;
+  return get(name, [&](PropertyBase& p) { return p.getString(value); });
 }
 int PropertiesMgrUnsafe::getDouble(const QString& name, double& value) {
   return get(name, [&](PropertyBase& p) { return p.getDouble(value); });

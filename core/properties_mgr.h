@@ -86,8 +86,8 @@ class PropertiesMgrUnsafe : public IPropertiesGetter, public IPropertiesSetter {
   PropertyBase* find(const Key& name) const;
   std::vector<Entry> shareEntries() const;
   void copyEntries(const PropertiesMgrUnsafe& source, bool overwrite);
-  template <typename Get>
-  int get(const QString& name, Get get);
+  template <typename Key, typename Get>
+  int get(const Key& name, Get get);
   template <typename Property, typename Value, typename Set>
   int set(const QString& name, const Value& value, Set set);
 
