@@ -50,7 +50,7 @@ class PropertiesMgrUnsafe : public IPropertiesGetter, public IPropertiesSetter {
 
   int getString(const QString& name, QString& value) override;
   // The same read by a fixed key, without building a QString of it.
-  int getString(QLatin1String name, QString& value);
+  [[nodiscard]] int getString(QLatin1String name, QString& value);
   int getDouble(const QString& name, double& value) override;
   int getULongLong(const QString& name, std::uint64_t& value) override;
   int getULong(const QString& name, std::uint32_t& value) override;
@@ -106,7 +106,7 @@ class PropertiesMgr : public IPropertiesGetter, public IPropertiesSetter {
 
   int getString(const QString& name, QString& value) override;
   // The same read by a fixed key, without building a QString of it.
-  int getString(QLatin1String name, QString& value);
+  [[nodiscard]] int getString(QLatin1String name, QString& value);
   int getDouble(const QString& name, double& value) override;
   int getULongLong(const QString& name, std::uint64_t& value) override;
   int getULong(const QString& name, std::uint32_t& value) override;
