@@ -64,7 +64,7 @@ void LogAppenderConsole::writeBuffer() {
   // Unbuffered: each write goes straight to the descriptor, so the line is out before a
   // child process that shares the console writes its own.
   if (!out_.isOpen() && !out_.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
-  (void)out_.write(buffer_);  // best effort: a console that is gone takes no log
+  (void)out_.write(buffer_);  // best-effort: a console that is gone takes no log
 }
 
 void LogAppenderConsole::writeRaw(const QString& text) {
@@ -110,7 +110,7 @@ bool LogAppenderFile::ensureOpen() {
 void LogAppenderFile::truncateWhenFull() {
   if (size_ <= sizeLimit_) return;
   if (file_.resize(0)) size_ = 0;
-  (void)file_.seek(0);  // the next line goes to the start whether or not the cut worked
+  (void)file_.seek(0);  // best-effort: the next line goes to the start either way
 }
 
 void LogAppenderFile::writeBuffer() {

@@ -209,7 +209,7 @@ struct ReadProperty {
 template <typename Read>
 void copyEntry(Read read, PropertiesMgrUnsafe& target, const QString& name, std::uint32_t typeId) {
   auto copy = [&](auto value, auto set) {
-    if (read.get(value) == 0) (void)(target.*set)(name, value);  // a refused conversion leaves the entry
+    if (read.get(value) == 0) (void)(target.*set)(name, value);  // best-effort
   };
   switch (typeId) {
     case PropertyBase::TypeString:

@@ -48,31 +48,31 @@ class PropertiesMgrUnsafe : public IPropertiesGetter, public IPropertiesSetter {
   PropertiesMgrUnsafe& operator=(PropertiesMgrUnsafe&&) noexcept = default;
   ~PropertiesMgrUnsafe() override = default;
 
-  int getString(const QString& name, QString& value) override;
+  [[nodiscard]] int getString(const QString& name, QString& value) override;
   // The same read by a fixed key, without building a QString of it.
   [[nodiscard]] int getString(QLatin1String name, QString& value);
-  int getDouble(const QString& name, double& value) override;
-  int getULongLong(const QString& name, std::uint64_t& value) override;
-  int getULong(const QString& name, std::uint32_t& value) override;
-  int getBool(const QString& name, bool& value) override;
-  int getInt(const QString& name, int& value) override;
-  int getPtr(const QString& name, void*& value) override;
-  int getStringList(const QString& name, std::vector<QString>& value) override;
+  [[nodiscard]] int getDouble(const QString& name, double& value) override;
+  [[nodiscard]] int getULongLong(const QString& name, std::uint64_t& value) override;
+  [[nodiscard]] int getULong(const QString& name, std::uint32_t& value) override;
+  [[nodiscard]] int getBool(const QString& name, bool& value) override;
+  [[nodiscard]] int getInt(const QString& name, int& value) override;
+  [[nodiscard]] int getPtr(const QString& name, void*& value) override;
+  [[nodiscard]] int getStringList(const QString& name, std::vector<QString>& value) override;
   bool contains(const QString& name) override;
   int count() override;
-  int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
+  [[nodiscard]] int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
 
-  int setString(const QString& name, const QString& value) override;
-  int setDouble(const QString& name, double value) override;
-  int setULongLong(const QString& name, std::uint64_t value) override;
-  int setULong(const QString& name, std::uint32_t value) override;
-  int setBool(const QString& name, bool value) override;
-  int setInt(const QString& name, int value) override;
-  int setPtr(const QString& name, void* value) override;
-  int setStringList(const QString& name, const std::vector<QString>& value) override;
-  int copyFrom(IPropertiesGetter* source, bool overwrite) override;
-  int remove(const QString& name) override;
-  int clear() override;
+  [[nodiscard]] int setString(const QString& name, const QString& value) override;
+  [[nodiscard]] int setDouble(const QString& name, double value) override;
+  [[nodiscard]] int setULongLong(const QString& name, std::uint64_t value) override;
+  [[nodiscard]] int setULong(const QString& name, std::uint32_t value) override;
+  [[nodiscard]] int setBool(const QString& name, bool value) override;
+  [[nodiscard]] int setInt(const QString& name, int value) override;
+  [[nodiscard]] int setPtr(const QString& name, void* value) override;
+  [[nodiscard]] int setStringList(const QString& name, const std::vector<QString>& value) override;
+  [[nodiscard]] int copyFrom(IPropertiesGetter* source, bool overwrite) override;
+  [[nodiscard]] int remove(const QString& name) override;
+  [[nodiscard]] int clear() override;
 
  private:
   struct Entry {
@@ -87,9 +87,9 @@ class PropertiesMgrUnsafe : public IPropertiesGetter, public IPropertiesSetter {
   std::vector<Entry> shareEntries() const;
   void copyEntries(const PropertiesMgrUnsafe& source, bool overwrite);
   template <typename Key, typename Get>
-  int get(const Key& name, Get get);
+  [[nodiscard]] int get(const Key& name, Get get);
   template <typename Property, typename Value, typename Set>
-  int set(const QString& name, const Value& value, Set set);
+  [[nodiscard]] int set(const QString& name, const Value& value, Set set);
 
   // Sorted by name, so index reads are direct and a walk by index stays linear; each
   // entry holds its property in place. Mutable: a copy shares the source's properties.
@@ -104,31 +104,31 @@ class PropertiesMgr : public IPropertiesGetter, public IPropertiesSetter {
   PropertiesMgr(const PropertiesMgr&) = delete;
   PropertiesMgr& operator=(const PropertiesMgr&) = delete;
 
-  int getString(const QString& name, QString& value) override;
+  [[nodiscard]] int getString(const QString& name, QString& value) override;
   // The same read by a fixed key, without building a QString of it.
   [[nodiscard]] int getString(QLatin1String name, QString& value);
-  int getDouble(const QString& name, double& value) override;
-  int getULongLong(const QString& name, std::uint64_t& value) override;
-  int getULong(const QString& name, std::uint32_t& value) override;
-  int getBool(const QString& name, bool& value) override;
-  int getInt(const QString& name, int& value) override;
-  int getPtr(const QString& name, void*& value) override;
-  int getStringList(const QString& name, std::vector<QString>& value) override;
+  [[nodiscard]] int getDouble(const QString& name, double& value) override;
+  [[nodiscard]] int getULongLong(const QString& name, std::uint64_t& value) override;
+  [[nodiscard]] int getULong(const QString& name, std::uint32_t& value) override;
+  [[nodiscard]] int getBool(const QString& name, bool& value) override;
+  [[nodiscard]] int getInt(const QString& name, int& value) override;
+  [[nodiscard]] int getPtr(const QString& name, void*& value) override;
+  [[nodiscard]] int getStringList(const QString& name, std::vector<QString>& value) override;
   bool contains(const QString& name) override;
   int count() override;
-  int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
+  [[nodiscard]] int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
 
-  int setString(const QString& name, const QString& value) override;
-  int setDouble(const QString& name, double value) override;
-  int setULongLong(const QString& name, std::uint64_t value) override;
-  int setULong(const QString& name, std::uint32_t value) override;
-  int setBool(const QString& name, bool value) override;
-  int setInt(const QString& name, int value) override;
-  int setPtr(const QString& name, void* value) override;
-  int setStringList(const QString& name, const std::vector<QString>& value) override;
-  int copyFrom(IPropertiesGetter* source, bool overwrite) override;
-  int remove(const QString& name) override;
-  int clear() override;
+  [[nodiscard]] int setString(const QString& name, const QString& value) override;
+  [[nodiscard]] int setDouble(const QString& name, double value) override;
+  [[nodiscard]] int setULongLong(const QString& name, std::uint64_t value) override;
+  [[nodiscard]] int setULong(const QString& name, std::uint32_t value) override;
+  [[nodiscard]] int setBool(const QString& name, bool value) override;
+  [[nodiscard]] int setInt(const QString& name, int value) override;
+  [[nodiscard]] int setPtr(const QString& name, void* value) override;
+  [[nodiscard]] int setStringList(const QString& name, const std::vector<QString>& value) override;
+  [[nodiscard]] int copyFrom(IPropertiesGetter* source, bool overwrite) override;
+  [[nodiscard]] int remove(const QString& name) override;
+  [[nodiscard]] int clear() override;
 
  private:
   friend class PropertiesMgrUnsafe;  // copies from this store under its mutex
