@@ -10,7 +10,9 @@ so that the ratios hold on a busy machine where absolute times do not.
   fits oN) with the RMS of the fit;
 - a job of 100 000 separate echo tasks at log level warning against an empty job: time,
   and peak resident memory (through GNU time), per task;
-- a job of 10 000 echo tasks in a foreach at log level warning.
+- a job of 10 000 echo tasks in a foreach at log level warning;
+- a scan of 1 011 'build rules' files (1 000 projects) at log level warning, against the
+  same job without a scan.
 
 With --baseline, another build of varkel (an older commit) runs every job in the same
 rounds, for a before-and-after in one run. The console output goes to /dev/null.
@@ -71,6 +73,29 @@ def job(tasks, warning=False):
 
 def foreach(passes, task):
     return '<foreach in="%s">%s</foreach>\n' % (",".join(str(i) for i in range(passes)), task)
+
+
+def write_rules_tree(root, groups=10, per_group=100):
+    """A root naming `groups` directories, each naming `per_group` directories whose
+    file holds one solution with two outputs and one dependence (on the next project)."""
+    def rules(path, targets=(), solution=""):
+        os.makedirs(path, exist_ok=True)
+        scan = "".join('<target path="%s"/>' % t for t in targets)
+        write(os.path.join(path, "varkel.xml"),
+              "<project><scan><targets>%s</targets></scan><solutions>%s</solutions></project>\n" % (scan, solution))
+
+    total = groups * per_group
+    rules(root, ["g%d" % g for g in range(groups)])
+    for g in range(groups):
+        rules(os.path.join(root, "g%d" % g), ["p%d" % p for p in range(per_group)])
+        for p in range(per_group):
+            n = g * per_group + p
+            rules(os.path.join(root, "g%d" % g, "p%d" % p), solution=(
+                '<solution type="build" buildtype="make" name="p%d" projectfile="p.pro">'
+                '<output><fileset id="bin" dir="bin"><include name="*"/></fileset>'
+                '<fileset id="lib" dir="lib"><include name="*.so"/></fileset></output>'
+                '<dependencies><dependence name="p%d"/></dependencies></solution>' % (n, (n + 1) % total)))
+    return total
 
 
 def fit_on(points):
@@ -140,6 +165,18 @@ def main():
         print("10 000 echo tasks (foreach), level warning, median of 5 runs:")
         for (name, _), ms in zip(programs, many):
             print("  %-8s %.1f ms" % (name, ms))
+
+        rules = os.path.join(tmp, "rules")
+        total = write_rules_tree(rules)
+        write(os.path.join(tmp, "scan.xml"),
+              job('<exit error="yes" message="projects missing" condition="not IsBuildProject(\'p%d\')"/>'
+                  % (total - 1), warning=True))
+        scans = [[program, "-pmanifest", os.path.join(rules, "varkel.xml"), "-job", os.path.join(tmp, "scan.xml")]
+                 for _, program in programs]
+        scan = interleaved(15, scans + each("empty.xml"), tmp)
+        print("scan of %d 'build rules' files (%d projects), level warning, median of 15 runs:" % (total + 11, total))
+        for i, (name, _) in enumerate(programs):
+            print("  %-8s %.1f ms (the same run without a scan: %.1f ms)" % (name, scan[i], scan[n + i]))
 
 
 if __name__ == "__main__":

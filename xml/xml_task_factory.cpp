@@ -1,10 +1,14 @@
 #include "xml/xml_task_factory.h"
 
 #include "tasks/task_callbacks.h"
+#include "xml/xml_task_directories.h"
 #include "xml/xml_task_exec.h"
+#include "xml/xml_task_file_sets.h"
 #include "xml/xml_task_foreach.h"
 #include "xml/xml_task_macrodef.h"
 #include "xml/xml_task_plain.h"
+#include "xml/xml_task_print.h"
+#include "xml/xml_task_text_files.h"
 
 #include <memory>
 
@@ -27,35 +31,44 @@ const ElementKind kElements[] = {
     {"build", nullptr},
     {"libs", nullptr},
     {"echo", &make<XmlTaskEcho>},
-    {"setcurrdir", nullptr},
+    {"setcurrdir", &make<XmlTaskSetCurrDir>},
     {"setvar", &make<XmlTaskSetvar>},
-    {"copy", nullptr},
-    {"delete", nullptr},
+    {"copy", &make<XmlTaskCopy>},
+    {"delete", &make<XmlTaskDelete>},
     {"exec", &make<XmlTaskExec>},
     {"system", &make<XmlTaskSystem>},
     {"exit", &make<XmlTaskExit>},
     {"expandsysvar", &make<XmlTaskExpandSysVar>},
     {"getsysvar", &make<XmlTaskGetSysVar>},
     {"setsysvar", &make<XmlTaskSetSysVar>},
-    {"findinfile", nullptr},
+    {"findinfile", &make<XmlTaskFindInFile>},
     {"foreach", &make<XmlTaskForeach>},
     {"break", &make<XmlTaskForeachBreak>},
     {"continue", &make<XmlTaskForeachContinue>},
     {"loadproperties", &make<XmlTaskLoadProperties>},
     {"messagebox", &make<XmlTaskMessagebox>},
-    {"mkdir", nullptr},
-    {"move", nullptr},
-    {"printprojects", nullptr},
-    {"printtasks", nullptr},
-    {"printvars", nullptr},
+    {"mkdir", &make<XmlTaskMkdir>},
+    {"move", &make<XmlTaskMove>},
+    {"printprojects", &make<XmlTaskPrintProjects>},
+    {"printtasks", &make<XmlTaskPrintTasks>},
+    {"printvars", &make<XmlTaskPrintVars>},
     {"question", &make<XmlTaskQuestion>},
-    {"rename", nullptr},
+    {"rename", &make<XmlTaskRename>},
     {"setprojectversion", nullptr},
     {"sound", &make<XmlTaskSound>},
     {"versionfileread", nullptr},
     {"versionfilewrite", nullptr},
-    {"writefile", nullptr},
+    {"writefile", &make<XmlTaskWriteFile>},
 };
+
+// The parsers of project tasks also get the project table and the macro definitions.
+const char* const kProjectElements[] = {"build", "libs", "printprojects", "setprojectversion"};
+
+bool isProjectElement(const QString& elementName) {
+  for (const char* word : kProjectElements)
+    if (elementName.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -81,9 +94,11 @@ int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out
   parser->setVariablesGetter(variablesGetter_);
   parser->setVariablesSetter(variablesSetter_);
   parser->setNotifications(notifications_);
-  if (isMacroCall) {
+  if (isMacroCall || isProjectElement(elementName)) {
     parser->setProjectsProvider(projectsProvider_);
     parser->setMacrodefProvider(macrodefProvider_);
+  }
+  if (isMacroCall) {
     parser->setProjectPreprocessor(projectPreprocessor_);
   } else if (auto* loop = dynamic_cast<XmlTaskForeach*>(parser.get())) {
     loop->setProjectPreprocessor(projectPreprocessor_);

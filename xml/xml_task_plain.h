@@ -94,3 +94,8 @@ class XmlTaskQuestion : public XmlTaskPlain {
  public:
   XmlTaskQuestion();
 };
+
+class XmlTaskPrintProjects : public XmlTaskPlain {
+ public:
+  XmlTaskPrintProjects();
+};
