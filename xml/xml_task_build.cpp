@@ -27,7 +27,7 @@ unsigned int XmlTaskBuild::taskType() const { return project_task_types::kBuild;
 int XmlTaskBuild::parse(QXmlStreamReader& reader) {
   parseCommonAttributes(reader);
   for (const XmlAttributeKey& a : kAttributes)
-    readAttributeIntoProperty(reader, QLatin1String(a.attribute), QLatin1String(a.key));
+    readAttributeIntoProperty(reader, QLatin1String(a.attribute), a.key);
   vars_.clear();
   return readVars(reader, vars_);
 }
