@@ -1,14 +1,11 @@
 #include "platform/system_environment.h"
 
+#include "platform/whole_file.h"
+
 #include <QByteArray>
 #include <QList>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -38,60 +35,6 @@ const RootName kRootNames[] = {
     {"HKEY_CURRENT_CONFIG", RegistryRootKey::CurrentConfig},
     {"HKCC", RegistryRootKey::CurrentConfig},
 };
-
-unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
-
-// Closes on every path; a failing close after writes counts as a failed write.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd);
-  }
-
- private:
-  int fd_;
-};
-
-unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
-  Fd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return lastError();
-  content.clear();
-  char buffer[16384];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof(buffer));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return lastError();
-    }
-    if (n == 0) return 0;
-    if (content.size() + n > kMaxFileSize) return EFBIG;
-    content.append(buffer, static_cast<int>(n));
-  }
-}
-
-unsigned writeAll(int fd, const QByteArray& data) {
-  const char* p = data.constData();
-  qint64 left = data.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return lastError();
-    }
-    p += n;
-    left -= n;
-  }
-  return 0;
-}
 
 // The name of a line "NAME=value", blanks around the name ignored; empty for a
 // comment, an empty line or a line without "=".
@@ -135,29 +78,6 @@ QByteArray formatLine(const QByteArray& name, const QByteArray& value) {
   return name + '=' + (quote ? '"' + value + '"' : value);
 }
 
-QByteArray directoryOf(const QByteArray& path) {
-  const int slash = path.lastIndexOf('/');
-  if (slash < 0) return QByteArrayLiteral(".");
-  return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
-
-unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
-  QByteArray temp = directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1) + ".XXXXXX";
-  Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return lastError();
-  unsigned rc = writeAll(fd.get(), content);
-  if (rc == 0 && ::fchmod(fd.get(), old ? (old->st_mode & 07777) : 0644) != 0) rc = lastError();
-  if (rc == 0 && old) {
-    // Keeps the owner when we may; an ordinary user writes a file of their own.
-    if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) errno = 0;
-  }
-  if (rc == 0 && ::fsync(fd.get()) != 0) rc = lastError();
-  if (rc == 0 && fd.release() != 0) rc = lastError();
-  if (rc == 0 && ::rename(temp.constData(), target.constData()) != 0) rc = lastError();
-  if (rc != 0) ::unlink(temp.constData());
-  return rc;
-}
-
 }  // namespace
 
 RegistryRootKey parseRegistryRootKey(const QString& name) {
@@ -186,7 +106,7 @@ unsigned readRegistryString(const QString& valueName, QString& value) {
   value.clear();
   if (valueName.isEmpty()) return 0;
   QByteArray content;
-  const unsigned rc = readWholeFile(systemEnvironmentFilePath().toLocal8Bit(), content);
+  const unsigned rc = readRegularFile(systemEnvironmentFilePath(), kMaxFileSize, content);
   if (rc != 0) return rc;
   const QList<QByteArray> lines = content.split('\n');
   const int at = lastLineOf(lines, valueName.toUtf8());
@@ -209,24 +129,11 @@ unsigned writeRegistryString(const QString& path, const QString& valueName, int 
   const QByteArray nativeValue = value.toUtf8();
   if (!isWritableName(name) || !isWritableValue(nativeValue)) return EINVAL;
 
-  // A link stays a link: the file it points at is the one replaced.
-  QByteArray target = systemEnvironmentFilePath().toLocal8Bit();
-  struct stat old {};
-  bool exists = false;
-  if (char* resolved = ::realpath(target.constData(), nullptr)) {
-    target = resolved;
-    std::free(resolved);
-    if (::stat(target.constData(), &old) != 0) return lastError();
-    exists = true;
-  } else if (errno != ENOENT) {
-    return lastError();
-  }
-
+  // A file that is not there yet starts empty.
+  const QString file = systemEnvironmentFilePath();
   QByteArray content;
-  if (exists) {
-    const unsigned rc = readWholeFile(target, content);
-    if (rc != 0) return rc;
-  }
+  const unsigned rc = readRegularFile(file, kMaxFileSize, content);
+  if (rc != 0 && rc != ENOENT) return rc;
   QList<QByteArray> lines = content.split('\n');
   const int at = lastLineOf(lines, name);
   if (at >= 0) {
@@ -237,7 +144,7 @@ unsigned writeRegistryString(const QString& path, const QString& valueName, int 
     if (lines.last().isEmpty()) lines.removeLast();
     lines << formatLine(name, nativeValue) << QByteArray();
   }
-  return replaceFile(target, lines.join('\n'), exists ? &old : nullptr);
+  return replaceFile(file, lines.join('\n'));
 }
 
 }  // namespace platform

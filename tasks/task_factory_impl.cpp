@@ -1,5 +1,7 @@
 #include "tasks/task_factory_impl.h"
 
+#include "build/task_version_file_read.h"
+#include "build/task_version_file_write.h"
 #include "core/properties_mgr.h"
 #include "intr/item_id_provider.h"
 #include "tasks/task.h"
@@ -69,6 +71,8 @@ const TaskKind kTaskKinds[] = {
     {TaskExec::kType, false, &createPlain<TaskExec>},
     {TaskSystem::kType, false, &createPlain<TaskSystem>},
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
+    {TaskVersionFileRead::kType, false, &createPlain<TaskVersionFileRead>},
+    {TaskVersionFileWrite::kType, false, &createPlain<TaskVersionFileWrite>},
     {TaskEcho::kType, false, &createPlain<TaskEcho>},
     {TaskSound::kType, false, &createPlain<TaskSound>},
     {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},

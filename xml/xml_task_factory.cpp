@@ -50,8 +50,8 @@ const ElementKind kElements[] = {
     {"rename", nullptr},
     {"setprojectversion", nullptr},
     {"sound", &make<XmlTaskSound>},
-    {"versionfileread", nullptr},
-    {"versionfilewrite", nullptr},
+    {"versionfileread", &make<XmlTaskVersionFileRead>},
+    {"versionfilewrite", &make<XmlTaskVersionFileWrite>},
     {"writefile", nullptr},
 };
 

@@ -13,6 +13,7 @@
 #include "tasks/task_setvar.h"
 #include "tasks/task_sound.h"
 #include "tasks/task_system.h"
+#include "tasks/task_types.h"
 
 namespace {
 
@@ -29,6 +30,9 @@ const XmlAttributeKey kEchoAttributes[] = {{"message", "message"}, {"level", "le
 const XmlAttributeKey kSoundAttributes[] = {{"type", "type"}, {"file", "file"}};
 const XmlAttributeKey kMessageboxAttributes[] = {{"message", "message"}, {"icon", "icon"}};
 const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
+const XmlAttributeKey kVersionFileReadAttributes[] = {{"file", "file"}, {"valuevar", "valuevar"}};
+const XmlAttributeKey kVersionFileWriteAttributes[] = {
+    {"file", "file"}, {"value", "version"}, {"autostamp", "autoStamp"}};
 
 }  // namespace
 
@@ -57,3 +61,7 @@ XmlTaskEcho::XmlTaskEcho() : XmlTaskPlain("echo", TaskEcho::kType, kEchoAttribut
 XmlTaskSound::XmlTaskSound() : XmlTaskPlain("sound", TaskSound::kType, kSoundAttributes) {}
 XmlTaskMessagebox::XmlTaskMessagebox() : XmlTaskPlain("messagebox", TaskMessagebox::kType, kMessageboxAttributes) {}
 XmlTaskQuestion::XmlTaskQuestion() : XmlTaskPlain("question", TaskQuestion::kType, kQuestionAttributes) {}
+XmlTaskVersionFileRead::XmlTaskVersionFileRead()
+    : XmlTaskPlain("versionfileread", task_types::kVersionFileRead, kVersionFileReadAttributes) {}
+XmlTaskVersionFileWrite::XmlTaskVersionFileWrite()
+    : XmlTaskPlain("versionfilewrite", task_types::kVersionFileWrite, kVersionFileWriteAttributes) {}

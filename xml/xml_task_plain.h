@@ -94,3 +94,13 @@ class XmlTaskQuestion : public XmlTaskPlain {
  public:
   XmlTaskQuestion();
 };
+
+class XmlTaskVersionFileRead : public XmlTaskPlain {
+ public:
+  XmlTaskVersionFileRead();
+};
+
+class XmlTaskVersionFileWrite : public XmlTaskPlain {
+ public:
+  XmlTaskVersionFileWrite();
+};

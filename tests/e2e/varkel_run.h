@@ -64,6 +64,9 @@ class VarkelRun {
   }
 
   void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
+  // Starts the program through an executable that gets the program's path and the
+  // arguments (to run it under limits that a test sets).
+  void setLauncher(const QString& launcher) { launcher_ = launcher; }
 
   RunResult run(const QStringList& arguments, int timeoutMs = 20000) {
     RunResult r;
@@ -72,7 +75,10 @@ class VarkelRun {
     p.setWorkingDirectory(dir_.path());
     QElapsedTimer timer;
     timer.start();
-    p.start(program_, arguments);
+    if (launcher_.isEmpty())
+      p.start(program_, arguments);
+    else
+      p.start(launcher_, QStringList{program_} + arguments);
     p.closeWriteChannel();
     if (!p.waitForFinished(timeoutMs)) {
       p.kill();
@@ -96,6 +102,7 @@ class VarkelRun {
  private:
   QTemporaryDir dir_;
   QString program_;
+  QString launcher_;
   bool ok_ = false;
   QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
 };

@@ -46,7 +46,8 @@ struct FactoryFixture {
 TEST(TaskFactoryTest, CreatesEveryKnownTypeWithAFreshId) {
   const std::pair<unsigned, const char*> rows[] = {
       {3, "CopyAll"}, {50, "Exit"}, {70, "Foreach"}, {71, "ForeachBreak"}, {72, "ForeachContinue"},
-      {100, "Exec"}, {101, "System"}, {150, "LoadProperties"}, {400, "Echo"}, {401, "Sound"},
+      {100, "Exec"}, {101, "System"}, {150, "LoadProperties"}, {250, "VersionFileRead"},
+      {251, "VersionFileWrite"}, {400, "Echo"}, {401, "Sound"},
       {500, "Messagebox"}, {501, "Question"}, {601, "SetVar"}, {602, "ExpandSysVar"}, {603, "GetSysVar"},
       {604, "SetSysVar"}};
   FactoryFixture f;

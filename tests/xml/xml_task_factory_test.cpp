@@ -100,6 +100,7 @@ TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
       {"getsysvar", "getsysvar", 603}, {"SetSysVar", "setsysvar", 604},
       {"Echo", "echo", 400},     {"SOUND", "sound", 401},      {"MessageBox", "messagebox", 500},
       {"question", "question", 501},
+      {"VersionFileRead", "versionfileread", 250}, {"VERSIONFILEWRITE", "versionfilewrite", 251},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.written);
@@ -178,6 +179,10 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][icon=Warning][message= m ][resultvar=]"},
       {"question", "<question message='Go?' resultvar='answer'/>",
        "[comment=][condition=][depends=][failonerror=][message=Go?][resultvar=answer]"},
+      {"versionfileread", "<versionfileread file=' v.h ' valuevar='v' value='ignored'/>",
+       "[comment=][condition=][depends=][failonerror=][file= v.h ][resultvar=][valuevar=v]"},
+      {"versionfilewrite keys", "<versionfilewrite file='v.h' value='1.2' autostamp='yes' version='ignored'/>",
+       "[autoStamp=yes][comment=][condition=][depends=][failonerror=][file=v.h][resultvar=][version=1.2]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

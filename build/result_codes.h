@@ -1,0 +1,19 @@
+#pragma once
+
+namespace build_codes {
+
+// Result codes of the project tasks and the version files.
+enum ResultCode : int {
+  kOk = 0,
+  kNullArgument = 3,
+  kCannotOpenFile = 20,
+  kNoFile = 71,
+  kFileNotFound = 72,
+  kNoProjectName = 304,
+  kNoVersion = 335,
+  kNoVersionFiles = 339,
+  kVersionFileUnreadable = 340,
+  kUnknownProject = 400,
+};
+
+}  // namespace build_codes
