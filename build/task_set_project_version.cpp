@@ -59,8 +59,8 @@ int TaskSetProjectVersion::setVersion(IVariablesExpander* expander, IVariablesGe
   const QString inProject = QLatin1String("Project: '") + name + QLatin1String("'. Task ID: ");
 
   if (version.isEmpty() && getter) {
-    const QString variable = name + QLatin1Char('.') + (versionId.isEmpty() ? QString() : versionId + QLatin1Char('.')) +
-                             QLatin1String("version");
+    const QString key = versionId.isEmpty() ? QStringLiteral("version") : versionId + QLatin1String(".version");
+    const QString variable = name + QLatin1Char('.') + key;
     VLOG_INFO(getName()) << "Version not defined. Try to find the version number from global variables by name '"
                          << variable << "'. " << inProject << getId();
     QString value;

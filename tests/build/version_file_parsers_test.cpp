@@ -171,7 +171,8 @@ TEST_F(VersionFileTest, FilesThatCannotBeReadOrReplacedGive20AndStayAsTheyWere) 
                 "Failed to open file: '/proc/version'",
             }),
             capture.log().texts().mid(0, 5));
-  EXPECT_TRUE(capture.log().texts().at(5).startsWith("Cannot replace '/proc/version': ")) << qPrintable(capture.log().texts().at(5));
+  const QString reason = capture.log().texts().value(5);
+  EXPECT_TRUE(reason.startsWith("Cannot replace '/proc/version': ")) << qPrintable(reason);
   EXPECT_EQ("HVersionFileParser", capture.log().entries.front().tag);
   EXPECT_EQ("NetVersionFileParser", capture.log().entries.back().tag);
   EXPECT_FALSE(QFile::exists(missing));

@@ -27,6 +27,14 @@ QByteArray net(const QString& version) {
          version.toUtf8() + "\")]\n";
 }
 
+// A task that fails: its file, its code and its last log line.
+struct FailureCase {
+  const char* name;
+  QString file;
+  int code;
+  QString line;
+};
+
 class VersionFileTaskTest : public task_test_env::TaskTest {
  protected:
   template <typename Task>
@@ -67,15 +75,11 @@ TEST_F(VersionFileTaskTest, ReadChoosesTheParserByTheSuffix) {
 
 TEST_F(VersionFileTaskTest, ReadFailures) {
   QDir().mkdir(path("dir.h"));
-  const struct {
-    const char* name;
-    QString file;
-    int code;
-    QString line;
-  } cases[] = {
+  const FailureCase cases[] = {
       {"no file", "", 71, "File not defined! Task ID: 7"},
       {"missing", path("missing.h"), 72, "File '" + path("missing.h") + "' not found. Task ID: 7"},
-      {"directory", path("dir.h"), 20, "Failed to read version from file '" + path("dir.h") + "'. Error: 20. Task ID: 7"},
+      {"directory", path("dir.h"), 20,
+       "Failed to read version from file '" + path("dir.h") + "'. Error: 20. Task ID: 7"},
   };
   for (const auto& c : cases) {
     capture_.clear();
@@ -120,12 +124,7 @@ TEST_F(VersionFileTaskTest, WriteStampsOnlyWhenAsked) {
 TEST_F(VersionFileTaskTest, WriteFailuresLeaveTheFileAsItWas) {
   QDir().mkdir(path("dir.cs"));
   writeFile(path("version.h"), kHeader);
-  const struct {
-    const char* name;
-    QString file;
-    int code;
-    QString line;
-  } cases[] = {
+  const FailureCase cases[] = {
       {"no file", "", 71, "File not defined! Task ID: 9"},
       {"missing", path("missing.h"), 72, "File '" + path("missing.h") + "' not found. Task ID: 9"},
       {"header not replaceable", "/proc/version", 20,
