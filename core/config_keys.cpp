@@ -1,7 +1,5 @@
 #include "core/config_keys.h"
 
-#include "core/text_helpers.h"
-
 QString dottedKey(const QString& base, const QString& first, const QString& second) {
   QString key = base.trimmed();
   if (key.isEmpty()) return key;
@@ -20,4 +18,3 @@ QString filesetPreferOutSubdirKey(const QString& projectName, const QString& fil
   return key + QLatin1String("fileset.prefer.out.subdir");
 }
 
-QString boolToString(bool value) { return value ? trueString() : falseString(); }

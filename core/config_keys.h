@@ -9,6 +9,3 @@ QString dottedKey(const QString& base, const QString& first, const QString& seco
 QString preferOutSubdirKey(const QString& projectName);
 // "<project>.<fileset id>.fileset.prefer.out.subdir"; without an id, no middle part.
 QString filesetPreferOutSubdirKey(const QString& projectName, const QString& filesetId);
-
-// "true" or "false".
-QString boolToString(bool value);

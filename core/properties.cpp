@@ -1,5 +1,7 @@
 #include "core/properties.h"
 
+#include "core/text_helpers.h"
+
 namespace {
 
 int oneItem(std::vector<QString>& out, const QString& item) {
@@ -7,8 +9,6 @@ int oneItem(std::vector<QString>& out, const QString& item) {
   out.push_back(item);
   return 0;
 }
-
-QString boolText(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
 
 QString doubleText(double value) { return QString::number(value, 'g', 6); }
 

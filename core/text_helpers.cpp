@@ -86,6 +86,8 @@ QString trueString() { return QStringLiteral("true"); }
 
 QString falseString() { return QStringLiteral("false"); }
 
+QString boolText(bool value) { return value ? trueString() : falseString(); }
+
 bool isTrue(const QString& text) { return isOneOf(text, {"true", "ok", "yes", "1"}); }
 
 bool isFalse(const QString& text) { return isOneOf(text, {"false", "no", "0"}); }
@@ -117,6 +119,14 @@ bool isOptionNamed(const char* arg, const char* name) {
 bool unquoteDoubleQuotes(QString& text, bool trim) { return unquote(text, trim, QLatin1Char('"')); }
 
 bool unquoteSingleQuotes(QString& text, bool trim) { return unquote(text, trim, QLatin1Char('\'')); }
+
+void stripQuotes(QString& text, bool trim) {
+  for (;;) {
+    const bool doubleRemoved = unquoteDoubleQuotes(text, trim);
+    const bool singleRemoved = unquoteSingleQuotes(text, trim);
+    if (!doubleRemoved && !singleRemoved) return;
+  }
+}
 
 bool matchesExclude(const QString& name, const QString& pattern) {
   if (name.isEmpty()) return true;

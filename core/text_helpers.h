@@ -11,6 +11,8 @@ class IVariablesGetter;
 
 QString trueString();
 QString falseString();
+// trueString() or falseString().
+QString boolText(bool value);
 // "true", "ok", "yes", "1" and "false", "no", "0", in any letter case, not trimmed.
 // A text that is neither fails both tests: the caller's choice of test is the default.
 bool isTrue(const QString& text);
@@ -31,6 +33,9 @@ bool isOptionNamed(const char* arg, const char* name);
 // after each pair when trim is set); true when a pair was removed.
 bool unquoteDoubleQuotes(QString& text, bool trim);
 bool unquoteSingleQuotes(QString& text, bool trim);
+// Both of the above until neither changes the text, so that quotes of either kind
+// in any nesting go.
+void stripQuotes(QString& text, bool trim);
 
 // Wildcard tests ("*", "?", "[...]") of the whole name, ignoring letter case.
 // An empty name counts as excluded and as not included.

@@ -3,9 +3,10 @@
 #include "core/file_utils.h"
 #include "core/os_info.h"
 #include "core/path_utils.h"
+#include "core/run_variables.h"
+#include "core/text_helpers.h"
 #include "core/variables.h"
 #include "intr/result_codes.h"
-#include "intr/value_text.h"
 
 #include <QSet>
 #include <QStringList>
@@ -14,15 +15,15 @@ namespace intr {
 namespace {
 
 // Reads a variable into *result only when the getter has it.
-int readVariable(IVariablesGetter* getter, const char* name, QString* result) {
+int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   if (!getter) return kOk;
   QString value;
-  if (getter->get(QLatin1String(name), value) == kOk) *result = value;
+  if (getter->get(name, value) == kOk) *result = value;
   return kOk;
 }
 
 // The build variables read as empty unless set.
-int readBuildVariable(IVariablesGetter* getter, const char* name, QString* result) {
+int readBuildVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   result->clear();
   return readVariable(getter, name, result);
 }
@@ -116,35 +117,35 @@ int FuncExtractParentDir::execute(const std::vector<QString>& args, QString* res
 }
 
 int FuncGetBuildConfiguration::execute(const std::vector<QString>&, QString* result) {
-  return readBuildVariable(getter(), "internal.current.build.configuration", result);
+  return readBuildVariable(getter(), run_variables::kCurrentBuildConfiguration, result);
 }
 
 int FuncGetBuildPlatform::execute(const std::vector<QString>&, QString* result) {
-  return readBuildVariable(getter(), "internal.current.build.platform", result);
+  return readBuildVariable(getter(), run_variables::kCurrentBuildPlatform, result);
 }
 
 int FuncGetBuildTarget::execute(const std::vector<QString>&, QString* result) {
-  return readBuildVariable(getter(), "internal.current.build.target", result);
+  return readBuildVariable(getter(), run_variables::kCurrentBuildTarget, result);
 }
 
 int FuncGetComputerName::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  return readVariable(getter(), "this.computer.name", result);
+  return readVariable(getter(), run_variables::kComputerName, result);
 }
 
 int FuncGetDomainName::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  return readVariable(getter(), "this.domain.name", result);
+  return readVariable(getter(), run_variables::kDomainName, result);
 }
 
 int FuncGetUserName::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  return readVariable(getter(), "this.user.name", result);
+  return readVariable(getter(), run_variables::kUserName, result);
 }
 
 int FuncGetUserSid::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
-  return readVariable(getter(), "this.user.sid", result);
+  return readVariable(getter(), run_variables::kUserSid, result);
 }
 
 int FuncAddToList::execute(const std::vector<QString>& args, QString* result) {

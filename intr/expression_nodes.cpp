@@ -1,8 +1,8 @@
 #include "intr/expression_nodes.h"
 
+#include "core/text_helpers.h"
 #include "intr/function.h"
 #include "intr/result_codes.h"
-#include "intr/value_text.h"
 
 #include <algorithm>
 #include <cmath>

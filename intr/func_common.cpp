@@ -1,7 +1,7 @@
 #include "intr/func_common.h"
 
+#include "core/text_helpers.h"
 #include "core/variables_expander.h"
-#include "intr/value_text.h"
 
 namespace intr {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/case_blind_less.h"
+#include "core/latin1_literal.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
 #include "intr/interpreter.h"
@@ -25,7 +26,8 @@
 
 // Owns every component of a run and is the callback of each: it reads the command
 // line, the property files and the job, runs the root tasks and judges the run.
-// The base order fixes the vtable slots; keep it.
+// The base order fixes the vtable slots; keep it. The operations live in one file
+// per stage of the run, named after the stage: build_manager_<stage>.cpp.
 class BuildManager : public ITaskHolder,
                      public IXmlTaskParserFactory,
                      public IProjectsProvider,
@@ -39,65 +41,61 @@ class BuildManager : public ITaskHolder,
  public:
   enum FinishState : int { FinishNone = 0, FinishInterrupted = 1, FinishInterruptedWithError = 2 };
 
-  static constexpr int kAlreadyRunning = 10;
-  static constexpr int kJobNotFound = 20;
-  static constexpr int kInterrupted = 30;
+  static constexpr QLatin1String kLogTag = latin1("Mgr");
 
+  // Lifecycle and start (build_manager.cpp).
   BuildManager();
   ~BuildManager() override;
   BuildManager(const BuildManager&) = delete;
   BuildManager& operator=(const BuildManager&) = delete;
 
-  int init();
-  int start(int argc, char** argv);
+  [[nodiscard]] int init();
+  [[nodiscard]] int start(int argc, char** argv);
 
-  // The stages of start, in their order.
-  int parseCommandLine(int argc, char** argv);
-  int loadJob();
-  int performTasks();
-  int startRootTask(ITask* task);
-  // Sound, box and the final result of a run that got past the running check.
-  int finish(int result);
+  // Command line (build_manager_command_line.cpp).
+  [[nodiscard]] int parseCommandLine(int argc, char** argv);
 
-  int initGlobalVariables();
-  int loadPropertyFile(const QString& path);
+  // Built-in variables and property files (build_manager_properties.cpp).
+  [[nodiscard]] int initGlobalVariables();
+  [[nodiscard]] int loadPropertyFile(const QString& path);
   static QString getApplicationDirectory();
   static QString getDefaultPropertiesFilePath();
   static QString getBasePropertiesFilePath();
 
-  // ITaskHolder
-  int addTask(ITask* task) override;
-  int removeTask(ITask* task) override;
-  int addMacrodef(IMacrodef* macrodef) override;
-  int removeMacrodef(IMacrodef* macrodef) override;
+  // Log-control variables (build_manager_log_control.cpp).
+  bool onVariableSet(const QString& name, const QString& value, QString& replacement) override;
 
-  // IXmlTaskParserFactory
-  int createParser(const QString& elementName, XmlTaskParser** out) override;
+  // Job loading and the holder, parser-factory and macro callbacks (build_manager_job.cpp).
+  [[nodiscard]] int loadJob();
+  [[nodiscard]] int addTask(ITask* task) override;
+  [[nodiscard]] int removeTask(ITask* task) override;
+  [[nodiscard]] int addMacrodef(IMacrodef* macrodef) override;
+  [[nodiscard]] int removeMacrodef(IMacrodef* macrodef) override;
+  [[nodiscard]] int createParser(const QString& elementName, XmlTaskParser** out) override;
+  bool contains(const QString& name) override;
+  IMacrodef* find(const QString& name) override;
 
-  // IProjectsProvider
+  // The project table (build_manager_projects.cpp).
   bool exists(const QString& name) override;
   IProject* getProject(const QString& name) override;
   int count() override;
   IProject* getProjectAt(int index) override;
 
-  // IMacrodefProvider
-  bool contains(const QString& name) override;
-  IMacrodef* find(const QString& name) override;
+  // Project-task preparation (build_manager_project_tasks.cpp).
+  [[nodiscard]] int prepareProjectTask(const QString& projectName, ITask* task) override;
 
-  // IConditionHandler
-  int evaluateCondition(const QString& text, bool& result) override;
-  int calculate(const QString& text, QString& result) override;
+  // Conditions (build_manager_conditions.cpp).
+  [[nodiscard]] int evaluateCondition(const QString& text, bool& result) override;
+  [[nodiscard]] int calculate(const QString& text, QString& result) override;
 
-  // ITaskProjectPreprocessor
-  int prepareProjectTask(const QString& projectName, ITask* task) override;
+  // Root-task loop, notifications and the finish (build_manager_root_tasks.cpp).
+  [[nodiscard]] int performTasks();
+  [[nodiscard]] int startRootTask(ITask* task);
+  [[nodiscard]] int sendMessage(int code, const QString& text) override;
+  // Sound, box and the final result of a run that got past the running check.
+  [[nodiscard]] int finish(int result);
 
-  // INotifications
-  int sendMessage(int code, const QString& text) override;
-
-  // IVariablesSetTrigger
-  bool onVariableSet(const QString& name, const QString& value, QString& replacement) override;
-
-  // What the run has read, for the callers that look at it afterwards.
+  // What the run has read, for the callers that look at it afterwards (build_manager.cpp).
   VariablesMgr& globalVariables() { return globalVariables_; }
   VariablesMgr& projectVariables() { return projectVariables_; }
   std::vector<CmdTaskEntry> cmdTasks();
@@ -117,10 +115,8 @@ class BuildManager : public ITaskHolder,
   IVariablesGetter* projectsVariables() override { return &projectVariables_; }
 
  private:
-
-  int loadExtraPropertyFile();
+  [[nodiscard]] int loadExtraPropertyFile();
   void setRunning(bool running);
-  void setRunPath(QString BuildManager::*field, const QString& path);
 
   QMutex runningMutex_;
   qint16 running_ = 0;

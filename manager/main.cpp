@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
 
   auto app = std::make_unique<QCoreApplication>(argc, argv);
   auto manager = std::make_unique<BuildManager>();
-  manager->init();
+  (void)manager->init();  // logged
   const int result = manager->start(argc, argv);
   manager.reset();
   const int exitCode = exitCodeOf(result);

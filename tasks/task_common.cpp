@@ -14,6 +14,12 @@ QString expandedTrimmed(IVariablesExpander* expander, QString text) {
   return text.trimmed();
 }
 
+QString propertyText(IPropertiesGetter* properties, const QString& key) {
+  QString value;
+  if (!properties || properties->getString(key, value) != 0) return QString();
+  return value;
+}
+
 TaskCommon::TaskCommon(std::uint64_t id, const QString& name, ITask* parent)
     : parent_(parent), id_(id), name_(name) {}
 
@@ -155,11 +161,7 @@ QString TaskCommon::getParentTaskIds() const {
   return ids.join(QLatin1Char(','));
 }
 
-QString TaskCommon::propertyText(const QString& key) {
-  QString value;
-  if (properties_.getString(key, value) != 0) return QString();
-  return value;
-}
+QString TaskCommon::propertyText(const QString& key) { return ::propertyText(&properties_, key); }
 
 int TaskCommon::finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const {
   if (!resultVar.isEmpty()) setVariable(setter, resultVar, QString::number(code));

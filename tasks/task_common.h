@@ -111,3 +111,7 @@ class TaskCommon : public ITask {
 
 // Both the text expanded (a null expander leaves it) and trimmed.
 QString expandedTrimmed(IVariablesExpander* expander, QString text);
+
+// A property read as text; empty when there is no store, or the property is missing
+// or not text.
+QString propertyText(IPropertiesGetter* properties, const QString& key);

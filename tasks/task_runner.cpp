@@ -14,15 +14,7 @@
 
 namespace {
 
-QString propertyText(ITask* task, const QString& key) {
-  QString value;
-  IPropertiesGetter* props = task ? task->getProperties() : nullptr;
-  if (!props || props->getString(key, value) != 0) return QString();
-  return value;
-}
-
 const char* yesNo(bool value) { return value ? "yes" : "no"; }
-const char* trueFalse(bool value) { return value ? "true" : "false"; }
 
 // The project names of one project task, as the runner reports them.
 struct ProjectNames {
@@ -33,9 +25,9 @@ struct ProjectNames {
 
 ProjectNames projectNamesOf(ITask* task, IVariablesExpander* expander) {
   ProjectNames names;
-  names.original = propertyText(task, task_texts::kProjectName).trimmed();
+  names.original = propertyText(task->getProperties(), task_texts::kProjectName).trimmed();
   names.project = expandedTrimmed(expander, names.original);
-  names.current = propertyText(task, task_texts::kCurrentProjectName).trimmed();
+  names.current = propertyText(task->getProperties(), task_texts::kCurrentProjectName).trimmed();
   return names;
 }
 
@@ -94,9 +86,9 @@ Q_NEVER_INLINE void logTaskDetails(const QString& logTag, ITask* task, IVariable
     add(QStringLiteral("Project name: ") + quoted(names.project));
     add(QStringLiteral("Original project name: ") + quoted(names.original));
     add(QStringLiteral("Current project name: ") + quoted(names.current));
-    add(QStringLiteral("Attached to a project: ") + QLatin1String(trueFalse(task->isAttachedToProject())));
+    add(QStringLiteral("Attached to a project: ") + boolText(task->isAttachedToProject()));
     add(QStringLiteral("Is depends from other projects: ") +
-        QLatin1String(trueFalse(task->isDependsFromOtherProjects(expander, getter))));
+        boolText(task->isDependsFromOtherProjects(expander, getter)));
     add(QStringLiteral("Output directory: ") + quoted(getTaskOutput(task, expander)));
     add(QStringLiteral("Prefer output subdirectory: ") +
         quoted(getPreferOutSubDir(task, names.project, expander, getter)));
@@ -239,22 +231,22 @@ IProject* getProjectByName(IProjectsProvider* provider, const QString& name) {
 
 QString getTaskProjectName(ITask* task, IVariablesExpander* expander) {
   if (!task || !task->isProjectTask()) return QString();
-  return expandedTrimmed(expander, propertyText(task, task_texts::kProjectName));
+  return expandedTrimmed(expander, propertyText(task->getProperties(), task_texts::kProjectName));
 }
 
 QString getTaskCurrentProjectName(ITask* task) {
   if (!task || !task->isProjectTask()) return QString();
-  return propertyText(task, task_texts::kCurrentProjectName).trimmed();
+  return propertyText(task->getProperties(), task_texts::kCurrentProjectName).trimmed();
 }
 
 QString getTaskRawProjectName(ITask* task) {
   if (!task || !task->isProjectTask()) return QString();
-  return propertyText(task, task_texts::kProjectName).trimmed();
+  return propertyText(task->getProperties(), task_texts::kProjectName).trimmed();
 }
 
 QString getTaskOutput(ITask* task, IVariablesExpander* expander) {
   if (!task) return QString();
-  return expandedTrimmed(expander, propertyText(task, task_texts::kOutput));
+  return expandedTrimmed(expander, propertyText(task->getProperties(), task_texts::kOutput));
 }
 
 QString getPreferOutSubDir(ITask* task, const QString& projectName, IVariablesExpander* expander,

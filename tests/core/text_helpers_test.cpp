@@ -45,6 +45,8 @@ TEST(TextHelpersTest, BooleanWords) {
   }
   EXPECT_EQ("true", trueString());
   EXPECT_EQ("false", falseString());
+  EXPECT_EQ("true", boolText(true));
+  EXPECT_EQ("false", boolText(false));
 }
 
 TEST(TextHelpersTest, RunControlTestsDefaultToInterrupt) {
@@ -126,6 +128,26 @@ TEST(TextHelpersTest, Unquote) {
     const bool changed = c.doubleQuotes ? unquoteDoubleQuotes(text, c.trim) : unquoteSingleQuotes(text, c.trim);
     EXPECT_EQ(QString::fromLatin1(c.result), text) << c.text;
     EXPECT_EQ(c.changed, changed) << c.text;
+  }
+}
+
+TEST(TextHelpersTest, StripQuotesTakesBothKindsInAnyNesting) {
+  struct Case {
+    const char* text;
+    bool trim;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"\"'\"a\"'\"", false, "a"},
+      {" ' \" a \" ' ", true, "a"},
+      {" ' \" a \" ' ", false, " ' \" a \" ' "},
+      {"'\"a'\"", false, "'\"a'\""},
+      {"\"''\"", false, ""},
+  };
+  for (const Case& c : cases) {
+    QString text = QString::fromLatin1(c.text);
+    stripQuotes(text, c.trim);
+    EXPECT_EQ(QString::fromLatin1(c.result), text) << c.text;
   }
 }
 

@@ -1,0 +1,46 @@
+#include "manager/build_manager.h"
+
+#include "core/logger.h"
+#include "core/path_utils.h"
+#include "manager/command_line.h"
+#include "manager/result_codes.h"
+
+#include <QMutexLocker>
+
+using namespace manager_codes;
+
+int BuildManager::parseCommandLine(int argc, char** argv) {
+  {
+    QMutexLocker lock(&cmdTasksMutex_);
+    cmdTasks_.clear();
+  }
+  {
+    QMutexLocker lock(&rootTasksMutex_);
+    rootTasks_.clear();
+  }
+  if (!argv || argc < 1) return kOk;
+  VLOG_TRACE(kLogTag) << "[Command line parsing] Argc: " << argc;
+  for (int i = 0; i < argc; ++i)
+    VLOG_TRACE(kLogTag) << "[Command line parsing] Arg " << (i + 1) << ": "
+                        << QString::fromUtf8(argv[i] ? argv[i] : "");
+
+  CommandLine line = readCommandLine(argc, argv);
+  // Expanded against the global variables and taken against the program's directory;
+  // none needs to exist yet.
+  const auto absolute = [this](QString path) {
+    tasksExpander()->expand(path);
+    return makeAbsolutePath(getApplicationDirectory(), path);
+  };
+  if (line.jobFile) line.jobFile = absolute(*line.jobFile);
+  if (line.propertiesFile) line.propertiesFile = absolute(*line.propertiesFile);
+  if (line.manifestFile) line.manifestFile = absoluteDirPath(absolute(*line.manifestFile));
+  {
+    QMutexLocker lock(&settingsMutex_);
+    if (line.jobFile) jobFilePath_ = *line.jobFile;
+    if (line.propertiesFile) propertiesFilePath_ = *line.propertiesFile;
+    if (line.manifestFile) scanDirectory_ = *line.manifestFile;
+  }
+  QMutexLocker lock(&cmdTasksMutex_);
+  cmdTasks_ = std::move(line.groups);
+  return kOk;
+}
