@@ -1,8 +1,8 @@
 #include "build/version_file_text.h"
 
 #include "build/result_codes.h"
-#include "core/logger.h"
 #include "core/file_utils.h"
+#include "core/logger.h"
 #include "core/path_utils.h"
 #include "platform/whole_file.h"
 
