@@ -1,15 +1,39 @@
 #include "tasks/task_project.h"
 
+#include "project/iprojects_provider.h"
+#include "project/project_build.h"
 #include "task_test_support.h"
 #include "tasks/task_foreach.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace task_testing;
 using testing_support::ScopedLogCapture;
 
 namespace {
+
+class FakeProjects : public IProjectsProvider {
+ public:
+  ProjectBuild* add(const QString& name) {
+    auto& slot = projects[name.toLower()];
+    slot = std::make_unique<ProjectBuild>(static_cast<qint64>(projects.size()), name);
+    return slot.get();
+  }
+  bool exists(const QString& name) override { return getProject(name) != nullptr; }
+  IProject* getProject(const QString& name) override {
+    auto it = projects.find(name.toLower());
+    return it == projects.end() ? nullptr : it->second.get();
+  }
+  int count() override { return static_cast<int>(projects.size()); }
+  IProject* getProjectAt(int index) override {
+    if (index < 0 || index >= count()) return nullptr;
+    return std::next(projects.begin(), index)->second.get();
+  }
+  std::map<QString, std::unique_ptr<ProjectBuild>> projects;
+};
 
 RecordingProjectTask* addProjectTask(ITask* parent, std::uint64_t id, const QString& project, FakeProjects* projects) {
   auto* task = addNew<RecordingProjectTask>(parent, id, "Build", nullptr);

@@ -4,8 +4,6 @@
 
 #include "core/variables_expander_helper.h"
 #include "core/variables_mgr.h"
-#include "project/iprojects_provider.h"
-#include "project/project_build.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_common.h"
 #include "tasks/task_project.h"
@@ -14,8 +12,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <iterator>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -139,27 +135,6 @@ struct RunFixture {
   FakeConditionHandler handler{&journal};
   FakeNotifications notifications{&variables};
   FakePreprocessor preprocessor;
-};
-
-// A project table of build projects, names compared without regard to case.
-class FakeProjects : public IProjectsProvider {
- public:
-  ProjectBuild* add(const QString& name) {
-    auto& slot = projects[name.toLower()];
-    slot = std::make_unique<ProjectBuild>(static_cast<qint64>(projects.size()), name);
-    return slot.get();
-  }
-  bool exists(const QString& name) override { return getProject(name) != nullptr; }
-  IProject* getProject(const QString& name) override {
-    auto it = projects.find(name.toLower());
-    return it == projects.end() ? nullptr : it->second.get();
-  }
-  int count() override { return static_cast<int>(projects.size()); }
-  IProject* getProjectAt(int index) override {
-    if (index < 0 || index >= count()) return nullptr;
-    return std::next(projects.begin(), index)->second.get();
-  }
-  std::map<QString, std::unique_ptr<ProjectBuild>> projects;
 };
 
 // Adds a new task to a parent (which then owns it) and hands back the plain pointer.
