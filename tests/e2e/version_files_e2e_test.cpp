@@ -7,17 +7,8 @@
 
 namespace {
 
-QByteArray bytesOf(const VarkelRun& v, const QString& name) {
-  QFile f(v.path(name));
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const VarkelRun& v, const QString& name, const QByteArray& content) {
-  QDir().mkpath(QFileInfo(v.path(name)).absolutePath());
-  QFile f(v.path(name));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(content);
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 const QByteArray kNetBefore =
     "\xEF\xBB\xBFusing System.Reflection;\r\n"
@@ -31,8 +22,8 @@ const QByteArray kNetBefore =
 TEST(VersionFilesEndToEnd, WriteThenReadBack) {
   VarkelRun v;
   ASSERT_READY(v);
-  writeBytes(v, "version.h", "#define INTVER 1,0\n");
-  writeBytes(v, "src/AssemblyInfo.cs", kNetBefore);
+  writeFile(v.path("version.h"), "#define INTVER 1,0\n");
+  writeFile(v.path("src/AssemblyInfo.cs"), kNetBefore);
   v.writeJob("jobs/job.xml",
              "<vars><var name=\"v\" value=\"2.5.1.77\"/></vars>\n"
              "<tasks>\n"
@@ -50,11 +41,11 @@ TEST(VersionFilesEndToEnd, WriteThenReadBack) {
   ASSERT_TRUE(echoed.hasMatch()) << qPrintable(r.log);
   const QByteArray stamped = echoed.captured(1).toUtf8();
   EXPECT_EQ("#pragma once\n#define INTVER " + stamped + "\n#define STRVER \"" + stamped + "\\0\"\n",
-            bytesOf(v, "version.h"));
+            readFile(v.path("version.h")));
   QByteArray netAfter = kNetBefore;
   netAfter.replace("AssemblyVersion(\"1.0.0.0\")", "AssemblyVersion(\"2.5.1.77\")");
   netAfter.replace("AssemblyFileVersion(\"1.0.0.0\")", "AssemblyFileVersion(\"2.5.1.77\")");
-  EXPECT_EQ(netAfter, bytesOf(v, "src/AssemblyInfo.cs"));
+  EXPECT_EQ(netAfter, readFile(v.path("src/AssemblyInfo.cs")));
   EXPECT_TRUE(r.logHas("[VersionFileWrite] Version has been modified from '2.5.1.77' to '" + stamped +
                        "'. Task ID: 1\r\n"));
   EXPECT_FALSE(QFile::exists(v.path("jobs/version.h")));
@@ -95,7 +86,7 @@ TEST(VersionFilesEndToEnd, FileThatCannotBeReplacedStaysAsItWas) {
   v.write("limited.sh", "#!/bin/sh\ntrap '' XFSZ\nulimit -f 0\nexec \"$@\"\n", true);
   v.setLauncher(v.path("limited.sh"));
   const QByteArray before = "#define INTVER 1,0\n#define STRVER \"1,0\\0\"\n";
-  writeBytes(v, "version.h", before);
+  writeFile(v.path("version.h"), before);
   v.writeJob("job.xml", "<tasks><versionfilewrite file=\"version.h\" value=\"2.0\"/></tasks>");
   const QStringList entries = QDir(v.path("")).entryList(QDir::Files | QDir::Hidden);
 
@@ -105,7 +96,7 @@ TEST(VersionFilesEndToEnd, FileThatCannotBeReplacedStaysAsItWas) {
   EXPECT_TRUE(r.out.contains("[VersionFileWrite] [start] Failed to update version in the file 'version.h'. "
                              "Error: 20. Task ID: 1\r\n"))
       << qPrintable(r.out);
-  EXPECT_EQ(before, bytesOf(v, "version.h"));
+  EXPECT_EQ(before, readFile(v.path("version.h")));
   EXPECT_EQ(entries, QDir(v.path("")).entryList(QDir::Files | QDir::Hidden));
 }
 
