@@ -14,8 +14,8 @@ class TaskSetProjectVersion : public TaskProject {
 
   int getType() const override { return kType; }
   bool isDependsFromOtherProjects(IVariablesExpander*, IVariablesGetter*) override { return false; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
   // The version file that versionId names (the first one for an empty id), resolved

@@ -12,8 +12,8 @@ class TaskVersionFileWrite : public TaskCommon {
   ~TaskVersionFileWrite() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:

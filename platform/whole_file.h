@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result_codes.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,8 +9,7 @@
 // Paths are handed to the system as they are (callers pass "/" separators).
 namespace platform {
 
-// Not an errno value: the path names a directory, a device, a pipe or a socket.
-constexpr unsigned kErrorNotRegularFile = 0x10000;
+constexpr unsigned kErrorNotRegularFile = platform_codes::kNotRegularFile;
 
 // The bytes of the regular file at path, links followed. 0, kErrorNotRegularFile,
 // EFBIG when it holds more than maxSize bytes, or errno. Never waits on a pipe.

@@ -86,7 +86,7 @@ TEST_F(VersionFileTaskTest, ReadChoosesTheParserByTheSuffix) {
   };
   for (const auto& c : cases) {
     writeFile(path(c.file), c.content);
-    vars_.set("file", path(c.file));
+    EXPECT_EQ(0, vars_.set("file", path(c.file)));
     TaskVersionFileRead task(7, nullptr);
     EXPECT_EQ(0, run(task, {{"file", " ${file} "}, {"valuevar", "got"}})) << c.file;
     EXPECT_EQ(c.value, var("got")) << c.file;
@@ -94,7 +94,7 @@ TEST_F(VersionFileTaskTest, ReadChoosesTheParserByTheSuffix) {
   }
 
   // An empty variable name stores nothing, and the task still succeeds.
-  vars_.remove("got");
+  EXPECT_EQ(0, vars_.remove("got"));
   TaskVersionFileRead task(8, nullptr);
   EXPECT_EQ(0, run(task, {{"file", path("version.h")}, {"valuevar", "${none}"}}));
   EXPECT_EQ("<unset>", var("got"));
@@ -213,18 +213,18 @@ TEST_F(SetProjectVersionTest, WritesEachFileWithItsOwnSeparator) {
       {"net", "3,1", "maybe", "rules/net/AssemblyInfo.cs", net("3.1." + stamp_)},
   };
   for (const auto& c : cases) {
-    vars_.set("p", "app");
+    EXPECT_EQ(0, vars_.set("p", "app"));
     EXPECT_EQ(0, set({{"projectName", "${p}"}, {"versionId", c.versionId}, {"version", c.version},
                       {"autoStamp", c.autoStamp}}))
         << c.version;
     EXPECT_EQ(c.expected, readFile(path(c.file))) << c.version;
-    vars_.remove("p");
+    EXPECT_EQ(0, vars_.remove("p"));
   }
 }
 
 TEST_F(SetProjectVersionTest, VersionFromTheProjectsVariable) {
-  vars_.set("APP.release.VERSION", " ${major}.1 ");
-  vars_.set("major", "3");
+  EXPECT_EQ(0, vars_.set("APP.release.VERSION", " ${major}.1 "));
+  EXPECT_EQ(0, vars_.set("major", "3"));
   ASSERT_EQ(0, set({{"projectName", "app"}, {"versionId", "release"}}));
   EXPECT_EQ(header("3,1," + stamp_), readFile(path("rules/version.h")));
   const QString file = QDir::cleanPath(path("rules/version.h"));
@@ -239,7 +239,7 @@ TEST_F(SetProjectVersionTest, VersionFromTheProjectsVariable) {
             }),
             capture_.log().texts());
 
-  vars_.set("app.version", "9.9");
+  EXPECT_EQ(0, vars_.set("app.version", "9.9"));
   ASSERT_EQ(0, set({{"projectName", "app"}, {"autoStamp", "no"}}));
   EXPECT_EQ(header("9,9"), readFile(path("rules/version.h")));
 }

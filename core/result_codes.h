@@ -1,0 +1,20 @@
+#pragma once
+
+namespace core_codes {
+
+// Result codes of the core services.
+enum ResultCode : int {
+  kOk = 0,
+  kSystemCallFailed = 5,
+  kCannotOpen = 20,
+  kNotFound = 60,
+  kAlreadyRunning = 80,
+  kFailedToStart = 81,
+  kPropertyMissing = 200,
+  kUnsupported = 201,
+  kNoEquals = 204,
+  kReadOnly = 700,
+  kRefersToItself = 702,
+};
+
+}  // namespace core_codes

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace platform_codes {
+
+// The native error numbers that the platform layer gives besides errno.
+enum ResultCode : int {
+  kOk = 0,
+  kFileNotFound = 2,
+  kInvalidParameter = 87,
+  kEnvironmentVariableNotFound = 203,
+  // Above every errno value: a path that names a directory, a device, a pipe or a socket.
+  kNotRegularFile = 0x10000,
+};
+
+}  // namespace platform_codes
