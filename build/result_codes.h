@@ -2,11 +2,15 @@
 
 namespace build_codes {
 
-// Result codes of the project tasks and the version files.
+// Result codes of the 'build rules' walk and reader, the project tasks and the version files.
 enum ResultCode : int {
   kOk = 0,
+  kEmptyPath = 2,
   kNullArgument = 3,
   kCannotOpenFile = 20,
+  kPathNotFound = 21,
+  kAlreadyProcessed = 41,
+  kTargetsNestedTooDeeply = 42,
   kNoFile = 71,
   kFileNotFound = 72,
   kNoProjectName = 304,

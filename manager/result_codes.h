@@ -10,6 +10,8 @@ enum ResultCode : int {
   kJobNotFound = 20,
   // An interruption with an error whose tasks all returned 0.
   kInterrupted = 30,
+  kProjectDefinedTwice = 402,
+  kNoScanDirectory = 500,
 };
 
 }  // namespace manager_codes

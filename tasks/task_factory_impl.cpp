@@ -18,6 +18,7 @@
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
 #include "tasks/task_messagebox.h"
+#include "tasks/task_print_projects.h"
 #include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
@@ -42,6 +43,13 @@ struct TaskContext {
 template <typename T>
 ITask* createPlain(const TaskContext& c) {
   return new T(c.id, c.parent);
+}
+
+template <typename T>
+ITask* createProjectTask(const TaskContext& c) {
+  auto* task = new T(c.id, c.parent);
+  task->setProjectsProvider(c.projects);
+  return task;
 }
 
 ITask* createMacroCall(const TaskContext& c) {
@@ -76,6 +84,7 @@ const TaskKind kTaskKinds[] = {
     {TaskVersionFileWrite::kType, false, &createPlain<TaskVersionFileWrite>},
     {TaskEcho::kType, false, &createPlain<TaskEcho>},
     {TaskSound::kType, false, &createPlain<TaskSound>},
+    {TaskPrintProjects::kType, true, &createProjectTask<TaskPrintProjects>},
     {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},
     {TaskQuestion::kType, false, &createPlain<TaskQuestion>},
     {TaskSetvar::kType, false, &createPlain<TaskSetvar>},

@@ -45,7 +45,7 @@ const ElementKind kElements[] = {
     {"messagebox", &make<XmlTaskMessagebox>},
     {"mkdir", nullptr},
     {"move", nullptr},
-    {"printprojects", nullptr},
+    {"printprojects", &make<XmlTaskPrintProjects>},
     {"printtasks", nullptr},
     {"printvars", nullptr},
     {"question", &make<XmlTaskQuestion>},
@@ -56,6 +56,15 @@ const ElementKind kElements[] = {
     {"versionfilewrite", &make<XmlTaskVersionFileWrite>},
     {"writefile", nullptr},
 };
+
+// The parsers of project tasks also get the project table and the macro definitions.
+const char* const kProjectElements[] = {"build", "libs", "printprojects", "setprojectversion"};
+
+bool isProjectElement(const QString& elementName) {
+  for (const char* word : kProjectElements)
+    if (elementName.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -81,9 +90,11 @@ int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out
   parser->setVariablesGetter(variablesGetter_);
   parser->setVariablesSetter(variablesSetter_);
   parser->setNotifications(notifications_);
-  if (isMacroCall) {
+  if (isMacroCall || isProjectElement(elementName)) {
     parser->setProjectsProvider(projectsProvider_);
     parser->setMacrodefProvider(macrodefProvider_);
+  }
+  if (isMacroCall) {
     parser->setProjectPreprocessor(projectPreprocessor_);
   } else if (auto* loop = dynamic_cast<XmlTaskForeach*>(parser.get())) {
     loop->setProjectPreprocessor(projectPreprocessor_);

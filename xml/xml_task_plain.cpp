@@ -8,6 +8,7 @@
 #include "tasks/task_get_sys_var.h"
 #include "tasks/task_load_properties.h"
 #include "tasks/task_messagebox.h"
+#include "tasks/task_print_projects.h"
 #include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
@@ -33,6 +34,8 @@ const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
 const XmlAttributeKey kVersionFileReadAttributes[] = {{"file", "file"}, {"valuevar", "valuevar"}};
 const XmlAttributeKey kVersionFileWriteAttributes[] = {
     {"file", "file"}, {"value", "version"}, {"autostamp", "autoStamp"}};
+const XmlAttributeKey kPrintProjectsAttributes[] = {
+    {"showdependence", "showDependence"}, {"details", "details"}, {"file", "file"}};
 
 }  // namespace
 
@@ -65,3 +68,5 @@ XmlTaskVersionFileRead::XmlTaskVersionFileRead()
     : XmlTaskPlain("versionfileread", task_types::kVersionFileRead, kVersionFileReadAttributes) {}
 XmlTaskVersionFileWrite::XmlTaskVersionFileWrite()
     : XmlTaskPlain("versionfilewrite", task_types::kVersionFileWrite, kVersionFileWriteAttributes) {}
+XmlTaskPrintProjects::XmlTaskPrintProjects()
+    : XmlTaskPlain("printprojects", TaskPrintProjects::kType, kPrintProjectsAttributes) {}

@@ -104,3 +104,8 @@ class XmlTaskVersionFileWrite : public XmlTaskPlain {
  public:
   XmlTaskVersionFileWrite();
 };
+
+class XmlTaskPrintProjects : public XmlTaskPlain {
+ public:
+  XmlTaskPrintProjects();
+};
