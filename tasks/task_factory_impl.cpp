@@ -1,5 +1,6 @@
 #include "tasks/task_factory_impl.h"
 
+#include "build/task_set_project_version.h"
 #include "build/task_version_file_read.h"
 #include "build/task_version_file_write.h"
 #include "core/properties_mgr.h"
@@ -73,6 +74,7 @@ struct TaskKind {
 
 const TaskKind kTaskKinds[] = {
     {TaskMacrodef::kType, false, &createMacroCall},
+    {TaskSetProjectVersion::kType, true, &createProjectTask<TaskSetProjectVersion>},
     {TaskExit::kType, false, &createPlain<TaskExit>},
     {TaskForeach::kType, false, &createForeach},
     {TaskForeachBreak::kType, false, &createPlain<TaskForeachBreak>},

@@ -50,7 +50,7 @@ const ElementKind kElements[] = {
     {"printvars", nullptr},
     {"question", &make<XmlTaskQuestion>},
     {"rename", nullptr},
-    {"setprojectversion", nullptr},
+    {"setprojectversion", &make<XmlTaskSetProjectVersion>},
     {"sound", &make<XmlTaskSound>},
     {"versionfileread", &make<XmlTaskVersionFileRead>},
     {"versionfilewrite", &make<XmlTaskVersionFileWrite>},

@@ -31,6 +31,8 @@ const XmlAttributeKey kEchoAttributes[] = {{"message", "message"}, {"level", "le
 const XmlAttributeKey kSoundAttributes[] = {{"type", "type"}, {"file", "file"}};
 const XmlAttributeKey kMessageboxAttributes[] = {{"message", "message"}, {"icon", "icon"}};
 const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
+const XmlAttributeKey kSetProjectVersionAttributes[] = {
+    {"projectname", "projectName"}, {"versionid", "versionId"}, {"version", "version"}, {"autostamp", "autoStamp"}};
 const XmlAttributeKey kVersionFileReadAttributes[] = {{"file", "file"}, {"valuevar", "valuevar"}};
 const XmlAttributeKey kVersionFileWriteAttributes[] = {
     {"file", "file"}, {"value", "version"}, {"autostamp", "autoStamp"}};
@@ -70,3 +72,5 @@ XmlTaskVersionFileWrite::XmlTaskVersionFileWrite()
     : XmlTaskPlain("versionfilewrite", task_types::kVersionFileWrite, kVersionFileWriteAttributes) {}
 XmlTaskPrintProjects::XmlTaskPrintProjects()
     : XmlTaskPlain("printprojects", TaskPrintProjects::kType, kPrintProjectsAttributes) {}
+XmlTaskSetProjectVersion::XmlTaskSetProjectVersion()
+    : XmlTaskPlain("setprojectversion", task_types::kSetProjectVersion, kSetProjectVersionAttributes) {}

@@ -109,3 +109,8 @@ class XmlTaskPrintProjects : public XmlTaskPlain {
  public:
   XmlTaskPrintProjects();
 };
+
+class XmlTaskSetProjectVersion : public XmlTaskPlain {
+ public:
+  XmlTaskSetProjectVersion();
+};

@@ -3,14 +3,9 @@
 #include "build/task_version_file_write.h"
 #include "core/version_utils.h"
 #include "tasks/task_test_env.h"
-#include "project/iprojects_provider.h"
-#include "project/project_build.h"
+#include "project/fake_projects.h"
 
 #include <QDir>
-
-#include <iterator>
-#include <map>
-#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -18,29 +13,7 @@ namespace {
 
 using task_test_env::readFile;
 using task_test_env::writeFile;
-
-// A project table in name order ignoring case.
-class FakeProjects : public IProjectsProvider {
- public:
-  ProjectBuild* add(const QString& name) {
-    auto& slot = projects_[name.toLower()];
-    slot = std::make_unique<ProjectBuild>(static_cast<qint64>(projects_.size()), name);
-    return slot.get();
-  }
-  bool exists(const QString& name) override { return getProject(name) != nullptr; }
-  IProject* getProject(const QString& name) override {
-    auto it = projects_.find(name.toLower());
-    return it == projects_.end() ? nullptr : it->second.get();
-  }
-  int count() override { return static_cast<int>(projects_.size()); }
-  IProject* getProjectAt(int index) override {
-    if (index < 0 || index >= count()) return nullptr;
-    return std::next(projects_.begin(), index)->second.get();
-  }
-
- private:
-  std::map<QString, std::unique_ptr<ProjectBuild>> projects_;
-};
+using project_testing::FakeProjects;
 
 const QByteArray kHeader = "#define INTVER 1,0\n#define STRVER \"1,0\\0\"\n";
 const QByteArray kNet = "[assembly: AssemblyVersion(\"3.0\")]\n[assembly: AssemblyFileVersion(\"3.1\")]\n";

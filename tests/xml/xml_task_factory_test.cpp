@@ -5,7 +5,7 @@
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
-#include "tasks/task_print_projects.h"
+#include "tasks/task_project.h"
 #include "test_support.h"
 #include "xml/xml_task_foreach.h"
 #include "xml/xml_task_parser.h"
@@ -182,6 +182,10 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][icon=Warning][message= m ][resultvar=]"},
       {"question", "<question message='Go?' resultvar='answer'/>",
        "[comment=][condition=][depends=][failonerror=][message=Go?][resultvar=answer]"},
+      {"setprojectversion keys",
+       "<setprojectversion projectname='app' versionid='release' version=' 1.2 ' autostamp='no' name='x'/>",
+       "[autoStamp=no][comment=][condition=][depends=][failonerror=][projectName=app][resultvar=][version= 1.2 ]"
+       "[versionId=release]"},
       {"versionfileread", "<versionfileread file=' v.h ' valuevar='v' value='ignored'/>",
        "[comment=][condition=][depends=][failonerror=][file= v.h ][resultvar=][valuevar=v]"},
       {"versionfilewrite keys", "<versionfilewrite file='v.h' value='1.2' autostamp='yes' version='ignored'/>",
@@ -201,20 +205,24 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
 }
 
 TEST_F(XmlTaskFactoryTest, ProjectElementsGetTheProjectTable) {
-  std::unique_ptr<XmlTaskParser> parser = parserFor("PrintProjects");
-  ASSERT_TRUE(parser);
-  ASSERT_EQ(parse(*parser, "<printprojects/>"), 0);
-  ITask* task = nullptr;
-  EXPECT_EQ(parser->createTask(nullptr, &task), 3) << "a project task needs the project table";
-
   FakeProjects projects;
-  factory_.setProjectsProvider(&projects);
-  parser = parserFor("printprojects");
-  ASSERT_EQ(parse(*parser, "<printprojects/>"), 0);
-  std::shared_ptr<ITask> created = createTask(*parser);
-  ASSERT_TRUE(created);
-  EXPECT_EQ(created->getType(), 402);
-  EXPECT_EQ(static_cast<TaskPrintProjects*>(created.get())->getProjectsProvider(), &projects);
+  for (const auto& [word, type] : {std::pair<const char*, int>{"PrintProjects", 402}, {"SetProjectVersion", 4}}) {
+    SCOPED_TRACE(word);
+    factory_.setProjectsProvider(nullptr);
+    std::unique_ptr<XmlTaskParser> parser = parserFor(word);
+    ASSERT_TRUE(parser);
+    ASSERT_EQ(parse(*parser, QByteArray("<") + word + "/>"), 0);
+    ITask* task = nullptr;
+    EXPECT_EQ(parser->createTask(nullptr, &task), 3) << "a project task needs the project table";
+
+    factory_.setProjectsProvider(&projects);
+    parser = parserFor(word);
+    ASSERT_EQ(parse(*parser, QByteArray("<") + word + "/>"), 0);
+    std::shared_ptr<ITask> created = createTask(*parser);
+    ASSERT_TRUE(created);
+    EXPECT_EQ(created->getType(), type);
+    EXPECT_EQ(static_cast<TaskProject*>(created.get())->getProjectsProvider(), &projects);
+  }
 }
 
 TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {
