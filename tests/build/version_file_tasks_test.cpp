@@ -39,7 +39,7 @@ class VersionFileTaskTest : public task_test_env::TaskTest {
  protected:
   template <typename Task>
   int run(Task& task, std::initializer_list<std::pair<const char*, QString>> attributes) {
-    for (const auto& [key, value] : attributes) task.getPropertiesSetter()->setString(key, value);
+    for (const auto& [key, value] : attributes) EXPECT_EQ(0, task.getPropertiesSetter()->setString(key, value));
     task.setResultVar("rv");
     return start(task);
   }
@@ -112,7 +112,9 @@ TEST_F(VersionFileTaskTest, WriteStampsOnlyWhenAsked) {
   for (const auto& c : cases) {
     writeFile(path(c.file), c.content);
     TaskVersionFileWrite task(9, nullptr);
-    if (c.autoStamp) task.getPropertiesSetter()->setString("autoStamp", c.autoStamp);
+    if (c.autoStamp) {
+      EXPECT_EQ(0, task.getPropertiesSetter()->setString("autoStamp", c.autoStamp));
+    }
     EXPECT_EQ(0, run(task, {{"file", path(c.file)}, {"version", c.version}})) << c.version;
     EXPECT_EQ(c.expected, readFile(path(c.file))) << c.version;
   }

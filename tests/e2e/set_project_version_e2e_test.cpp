@@ -19,9 +19,9 @@ TEST(SetProjectVersionEndToEnd, ExampleStampsBothVersionFiles) {
 
   const RunResult r = v.run({"-pmanifest", v.path("varkel.xml"), "-job", v.path("job.xml")});
   ASSERT_EQ(r.exitCode, 0) << qPrintable(r.log);
-  const QRegularExpressionMatch echoed =
-      QRegularExpression("\\[Echo\\] Header version: (2,4,0,([0-9]{3,4}))\\. \\.NET version: 2\\.4\\.0\\.([0-9]{3,4})\\.\r\n")
-          .match(r.log);
+  const QRegularExpression line(
+      "\\[Echo\\] Header version: (2,4,0,([0-9]{3,4}))\\. \\.NET version: 2\\.4\\.0\\.([0-9]{3,4})\\.\r\n");
+  const QRegularExpressionMatch echoed = line.match(r.log);
   ASSERT_TRUE(echoed.hasMatch()) << qPrintable(r.log);
   const QByteArray header = echoed.captured(1).toUtf8();
   const QByteArray stamp = echoed.captured(2).toUtf8();
@@ -38,8 +38,8 @@ TEST(SetProjectVersionEndToEnd, ExampleStampsBothVersionFiles) {
   EXPECT_TRUE(r.logHas("[SetProjectVersion] Version from the list of variables: '2.4.0.17' was received. "
                        "Project: 'app'. Task ID: "))
       << qPrintable(r.log);
-  EXPECT_TRUE(r.logHas("[SetProjectVersion] Version was changed. File: '" + v.path("version.h") + "'. Version: '2.4.0." +
-                       stamp + "'. Project: 'app'. Task ID: "))
+  EXPECT_TRUE(r.logHas("[SetProjectVersion] Version was changed. File: '" + v.path("version.h") +
+                       "'. Version: '2.4.0." + stamp + "'. Project: 'app'. Task ID: "))
       << qPrintable(r.log);
 }
 
