@@ -1,5 +1,7 @@
 #include "platform/whole_file.h"
 
+#include "platform/unique_fd.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -17,26 +19,6 @@ namespace {
 constexpr int kMaxTempBaseName = 200;
 
 unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
-
-// Closes on every path; a failing close after writes counts as a failed write.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd);
-  }
-
- private:
-  int fd_;
-};
 
 unsigned writeAll(int fd, const QByteArray& data) {
   const char* p = data.constData();
@@ -64,7 +46,7 @@ QByteArray directoryOf(const QByteArray& path) {
 unsigned readRegularFile(const QString& path, qint64 maxSize, QByteArray& content) {
   content.clear();
   // Non-blocking, so that opening a pipe does not wait for a writer.
-  Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return lastError();
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return lastError();
@@ -100,7 +82,7 @@ unsigned replaceFile(const QString& path, const QByteArray& content) {
 
   const QByteArray name = target.mid(target.lastIndexOf('/') + 1).left(kMaxTempBaseName);
   QByteArray temp = directoryOf(target) + "/." + name + ".XXXXXX";
-  Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return lastError();
   unsigned rc = writeAll(fd.get(), content);
   if (rc == 0 && ::fchmod(fd.get(), exists ? (old.st_mode & 07777) : 0644) != 0) rc = lastError();
@@ -109,7 +91,7 @@ unsigned replaceFile(const QString& path, const QByteArray& content) {
     if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) errno = 0;
   }
   if (rc == 0 && ::fsync(fd.get()) != 0) rc = lastError();
-  if (rc == 0 && fd.release() != 0) rc = lastError();
+  if (rc == 0 && fd.close() != 0) rc = lastError();
   if (rc == 0 && ::rename(temp.constData(), target.constData()) != 0) rc = lastError();
   if (rc != 0) ::unlink(temp.constData());
   return rc;
