@@ -11,7 +11,6 @@ enum ResultCode : int {
   kPathNotFound = 21,
   kAlreadyProcessed = 41,
   kTargetsNestedTooDeeply = 42,
-  kNoFile = 71,
   kFileNotFound = 72,
   kNoProjectName = 304,
   kNoVersion = 335,

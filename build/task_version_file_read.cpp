@@ -28,7 +28,7 @@ int TaskVersionFileRead::start(IVariablesExpander* expander, IVariablesGetter*, 
 int TaskVersionFileRead::read(IVariablesExpander* expander, IVariablesSetter* setter) {
   const QString file = expandedTrimmed(expander, propertyText(kFile));
   const QString valueVar = expandedTrimmed(expander, propertyText(kValueVar));
-  int code = checkVersionFileNamed(getName(), file, getId());
+  int code = checkFileNamed(file);
   if (code != build_codes::kOk) return code;
 
   QString version;

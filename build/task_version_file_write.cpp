@@ -34,7 +34,7 @@ int TaskVersionFileWrite::write(IVariablesExpander* expander) {
   const QString autoStamp = expandedTrimmed(expander, propertyText(kAutoStamp));
   VLOG_INFO(getName()) << "Try to update version. \r\n    File: '" << file << "'.\r\n    Version: '" << version
                        << "'.\r\n    Auto stamp: '" << autoStamp << "'.\r\n    Task ID: " << getId();
-  int code = checkVersionFileNamed(getName(), file, getId());
+  int code = checkFileNamed(file);
   if (code != build_codes::kOk) return code;
 
   if (isTrue(autoStamp)) {

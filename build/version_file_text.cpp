@@ -1,7 +1,6 @@
 #include "build/version_file_text.h"
 
 #include "build/result_codes.h"
-#include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "platform/whole_file.h"
@@ -60,16 +59,4 @@ QString lineEndOf(const QString& text) {
 
 bool isNetVersionFile(const QString& path) {
   return QFileInfo(fileSystemPath(path)).suffix().contains(QLatin1String("cs"), Qt::CaseInsensitive);
-}
-
-int checkVersionFileNamed(const QString& tag, const QString& path, quint64 taskId) {
-  if (path.isEmpty()) {
-    VLOG_ERROR(tag) << "File not defined! Task ID: " << taskId;
-    return build_codes::kNoFile;
-  }
-  if (!fileExists(path)) {
-    VLOG_ERROR(tag) << "File '" << path << "' not found. Task ID: " << taskId;
-    return build_codes::kFileNotFound;
-  }
-  return build_codes::kOk;
 }

@@ -24,7 +24,3 @@ QString lineEndOf(const QString& text);
 
 // A suffix containing "cs" in any letter case names a .NET file; any other a header.
 bool isNetVersionFile(const QString& path);
-
-// The checks a version task makes before it touches the file: 71 for an empty path,
-// 72 when nothing is there, each logged under tag with the task id; else 0.
-[[nodiscard]] int checkVersionFileNamed(const QString& tag, const QString& path, quint64 taskId);
