@@ -1,6 +1,7 @@
 #include "core/file_utils.h"
 
 #include "core/path_utils.h"
+#include "platform/regular_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -148,4 +149,28 @@ int renameEntry(const QString& from, const QString& to) {
 
 int renameDirectoryReplacing(const QString& from, const QString& to) {
   return platform::renameDirectoryReplacing(fileSystemPath(from), fileSystemPath(to));
+}
+
+bool isRegularFile(const QString& path) {
+  return !path.isEmpty() && platform::isRegularFile(fileSystemPath(path));
+}
+
+ReadOpenResult openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode mode) {
+  if (path.isEmpty()) return ReadOpenResult::CannotOpen;
+  int fd = -1;
+  int error = 0;
+  switch (platform::openRegularFileForReading(fileSystemPath(path), &fd, &error)) {
+    case platform::ReadOpen::NotRegular: return ReadOpenResult::NotRegularFile;
+    case platform::ReadOpen::Failed: return ReadOpenResult::CannotOpen;
+    case platform::ReadOpen::Opened: break;
+  }
+  if (file.open(fd, mode | QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return ReadOpenResult::Opened;
+  platform::closeDescriptor(fd);
+  return ReadOpenResult::CannotOpen;
+}
+
+QString openFailureText(const QString& path, ReadOpenResult result) {
+  QString text = QStringLiteral("Failed to open file: '") + path + QLatin1Char('\'');
+  if (result == ReadOpenResult::NotRegularFile) text += QStringLiteral(". It is not a regular file.");
+  return text;
 }

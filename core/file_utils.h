@@ -3,6 +3,7 @@
 #include "core/path_utils.h"
 #include "platform/file_system.h"
 
+#include <QFile>
 #include <QString>
 
 #include <vector>
@@ -82,3 +83,15 @@ bool removeFileIn(WalkDirectory& dir, const QString& name);
 // Renames a directory over the directory at to: the old one is set aside first and
 // put back when the rename fails, then removed. 0 or errno.
 [[nodiscard]] int renameDirectoryReplacing(const QString& from, const QString& to);
+
+// Whether the path names a regular file once links are followed; never blocks.
+bool isRegularFile(const QString& path);
+
+enum class ReadOpenResult { Opened, NotRegularFile, CannotOpen };
+
+// Opens a file that a job names for reading. Only a regular file is opened (links are
+// followed); a FIFO or a device is refused at once instead of blocking the run.
+ReadOpenResult openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode mode);
+
+// "Failed to open file: '<path>'", and why when the file is not a regular one.
+QString openFailureText(const QString& path, ReadOpenResult result);

@@ -130,7 +130,8 @@ void LogClient::dispatch() {
 
 LogClient& LogClient::operator<<(const void* p) { return put(p); }
 LogClient& LogClient::operator<<(const char* s) { return put(s); }
-LogClient& LogClient::operator<<(const QByteArray& b) { return put(b); }
+// By length, so that a NUL byte does not cut the text.
+LogClient& LogClient::operator<<(const QByteArray& b) { return put(QString::fromUtf8(b.constData(), b.size())); }
 LogClient& LogClient::operator<<(QLatin1String s) { return put(s); }
 LogClient& LogClient::operator<<(double v) { return put(v); }
 LogClient& LogClient::operator<<(unsigned long long v) { return put(static_cast<qulonglong>(v)); }

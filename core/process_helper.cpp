@@ -197,7 +197,8 @@ void ProcessHelper::forwardOutput(QProcess::ProcessChannel channel) {
                                                 : process_->readAllStandardError();
   }
   if (bytes.isEmpty()) return;
-  const QString text = QString::fromUtf8(bytes);
+  // By length: Qt 5 decodes a QByteArray only up to its first NUL.
+  const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
   if (!text.isEmpty()) logger::makeRawLogClient(logger::LogManager::instance()) << text;
   {
     QMutexLocker lock(&outputMutex_);

@@ -1,47 +1,71 @@
 #include "core/properties_file.h"
 
+#include "core/file_utils.h"
 #include "core/logger.h"
+#include "core/path_utils.h"
 #include "core/result_codes.h"
+#include "core/text_limit.h"
 #include "core/variables_expander_helper.h"
 
 #include <QFile>
+#include <QTextStream>
 
 namespace {
 
-constexpr int kCannotOpen = core_codes::kCannotOpen;
-constexpr int kNoEquals = core_codes::kNoEquals;
-constexpr int kReadOnly = core_codes::kReadOnly;
+using core_codes::kCannotOpen;
+using core_codes::kNoEquals;
+using core_codes::kReadOnly;
+using core_codes::kTextTooLong;
 
 const char* const kTag = "PropertiesFile";
+
+ReadOpenResult openForReading(QFile& file, const QString& path, bool regularOnly) {
+  if (regularOnly) return openRegularFile(file, path, QIODevice::ReadOnly);
+  file.setFileName(fileSystemPath(path));
+  return file.open(QIODevice::ReadOnly) ? ReadOpenResult::Opened : ReadOpenResult::CannotOpen;
+}
 
 }  // namespace
 
 int PropertiesFile::load(const QString& path, IVariablesGetter* known, IVariablesSetter* target,
                          bool acceptNew, const QString& prefix) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'";
+  QFile file;
+  const ReadOpenResult opened = openForReading(file, path, regularFilesOnly_);
+  if (opened != ReadOpenResult::Opened) {
+    VLOG_ERROR(kTag) << openFailureText(path, opened);
     return kCannotOpen;
   }
-  (void)copyVariables(variables_, known, true);  // best-effort
+  (void)copyVariables(variables_, known, true);  // best effort: a read-only working entry keeps its value
   acceptNew_ = acceptNew;
   prefix_ = prefix.trimmed();
   if (!prefix_.isEmpty() && !prefix_.endsWith(QLatin1Char('.'))) prefix_ += QLatin1Char('.');
 
-  // Lines are read whole, however long: cutting them would split values and UTF-8 characters.
-  for (qint64 lineNumber = 1; !file.atEnd(); ++lineNumber) {
-    QByteArray bytes = file.readLine();
-    if (lineNumber == 1 && bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-    const QString line = QString::fromUtf8(bytes).trimmed();
+  auto fail = [&](qint64 lineNumber, const char* what, int code, const QString& line) {
+    VLOG_ERROR(kTag) << "Line " << lineNumber << " of file '" << path << "' " << what << " (result " << code
+                     << "): '" << line.left(200) << "'";
+    return code;
+  };
+
+  // Read to the end, never by size: the file may be a pipe. The stream decodes by
+  // length, so a NUL byte reaches the line instead of cutting it.
+  QTextStream in(&file);
+  in.setCodec("UTF-8");
+  in.setAutoDetectUnicode(false);
+  for (qint64 lineNumber = 1;; ++lineNumber) {
+    QString line = in.readLine(qint64(kMaxTextLength) + 1);
+    if (line.isNull()) break;
+    if (line.size() > kMaxTextLength) return fail(lineNumber, "is too long", kTextTooLong, line);
+    if (lineNumber == 1 && line.startsWith(QChar(0xFEFF))) line.remove(0, 1);
+    line = line.trimmed();
     if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+    if (line.contains(QChar(0))) return fail(lineNumber, "holds a NUL character", kNoEquals, line);
     const int result = parseLine(line, known, target);
     if (result == 0) continue;
-    const char* what = result == kNoEquals   ? "holds no '='"
-                       : result == kReadOnly ? "sets a read-only variable"
-                                             : "could not be stored";
-    VLOG_ERROR(kTag) << "Line " << lineNumber << " of file '" << path << "' " << what
-                     << " (result " << result << "): '" << line.left(200) << "'";
-    return result;
+    const char* what = result == kNoEquals ? "holds no '='"
+                       : result == kReadOnly      ? "sets a read-only variable"
+                       : result == kTextTooLong   ? "expands to a text that is too long"
+                                                  : "could not be stored";
+    return fail(lineNumber, what, result, line);
   }
   return 0;
 }
@@ -56,8 +80,12 @@ int PropertiesFile::parseLine(const QString& line, IVariablesGetter* known,
   if (line.isEmpty()) return 0;
   const int eq = line.indexOf(QLatin1Char('='));
   if (eq < 0) return kNoEquals;
-  QString name = expandDollarVariables(&variables_, line.left(eq).trimmed()).trimmed();
-  const QString value = expandDollarVariables(&variables_, line.mid(eq + 1));
+  QString name = line.left(eq).trimmed();
+  QString value = line.mid(eq + 1);
+  int code = expandDollarVariablesInPlace(&variables_, name);
+  if (code == 0) code = expandDollarVariablesInPlace(&variables_, value);
+  if (code != 0) return code;
+  name = name.trimmed();
   if (name.isEmpty()) return 0;
   if (!prefix_.isEmpty()) name.prepend(prefix_);
 

@@ -12,17 +12,25 @@ class PropertiesFile {
  public:
   PropertiesFile() { variables_.setRefuseSelfReference(true); }
 
-  // 0, or the code of the first failure: 20 the file cannot be opened, 204 a line
-  // without "=", 700 a read-only name, 702 a value that names its own entry. Entries stored before a failure stay stored.
-  // With acceptNew false an entry reaches target only when known holds its name.
+  // 0, or the code of the first failure: 20 the file cannot be opened (or, while
+  // regular files only are read, is not one), 204 a line without "=" or holding a NUL
+  // character, 700 a read-only name, 702 a value that names its own entry, 703 a line
+  // or an expanded text longer than kMaxTextLength. Entries stored before a failure
+  // stay stored. With acceptNew false an entry reaches target only when known holds
+  // its name. The file is read to its end whatever it is, so a pipe works as well.
   [[nodiscard]] int load(const QString& path, IVariablesGetter* known, IVariablesSetter* target, bool acceptNew,
                          const QString& prefix);
   [[nodiscard]] int loadNoPrefix(const QString& path, IVariablesGetter* known, IVariablesSetter* target,
                                  bool acceptNew);
   [[nodiscard]] int parseLine(const QString& line, IVariablesGetter* known, IVariablesSetter* target);
 
+  // On by default: a file that a job names must be a regular file, so that a FIFO or a
+  // device cannot block the run. The command line's own files may be pipes.
+  void setRegularFilesOnly(bool only) { regularFilesOnly_ = only; }
+
  private:
   VariablesMgr variables_;
   bool acceptNew_ = true;
   QString prefix_;
+  bool regularFilesOnly_ = true;
 };

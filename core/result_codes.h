@@ -12,9 +12,11 @@ enum ResultCode : int {
   kFailedToStart = 81,
   kPropertyMissing = 200,
   kUnsupported = 201,
-  kNoEquals = 204,
+  kNoEquals = 204,  // also a property line holding a NUL character
   kReadOnly = 700,
   kRefersToItself = 702,
+  // A text would outgrow kMaxTextLength: expansion, a stored value or a function result.
+  kTextTooLong = 703,
 };
 
 }  // namespace core_codes

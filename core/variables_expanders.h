@@ -4,14 +4,13 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 // Chains two expanders (non-owning, either may be null) and repeats them until a round
-// changes nothing. A text that keeps changing, such as a value that refers to itself
-// with text around it, is stopped after kMaxRounds rounds or once it outgrows
-// kMaxLength characters; the text of the last round is kept and a warning is logged.
+// changes nothing (see expandInRounds).
 class VariablesExpanders : public IVariablesExpander {
  public:
   static constexpr int kMaxRounds = 100;
-  static constexpr int kMaxLength = 1024 * 1024;
 
   VariablesExpanders(IVariablesExpander* first, IVariablesExpander* second)
       : first_(first), second_(second) {}
@@ -22,3 +21,10 @@ class VariablesExpanders : public IVariablesExpander {
   IVariablesExpander* first_;
   IVariablesExpander* second_;
 };
+
+// Runs the expanders (null ones are skipped) in order, in rounds, until a round changes
+// nothing; true when any round changed the text. A text that keeps changing without
+// growing, such as two values that name each other, is stopped after
+// VariablesExpanders::kMaxRounds rounds with a warning, keeping the text of the last
+// round. A text refused for its length (textLimitHits) stops the rounds at once.
+bool expandInRounds(QString& text, std::initializer_list<IVariablesExpander*> expanders);

@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "core/result_codes.h"
+#include "core/text_limit.h"
 
 #include <QMutexLocker>
 
@@ -118,6 +119,12 @@ int VariablesMgr::setLocked(const QString& name, const QString& value, const Var
   QString replacement;
   const bool replaced = trigger_ && trigger_->onVariableSet(name, value, replacement);
   const QString& stored = replaced ? replacement : value;
+  if (!fitsTextLimit(stored.size())) {
+    countTextLimitHit();
+    VLOG_ERROR("Variables") << "Text too long: the value of the variable '" << name << "' has " << stored.size()
+                            << " characters, more than " << kMaxTextLength << ".";
+    return core_codes::kTextTooLong;
+  }
   if (refuseSelfReference_ && stored.contains(QLatin1String("${")) && refersToItself(name, stored)) {
     VLOG_ERROR("Variables") << "Variable refers to itself and can never be expanded. Name: '" << name
                             << "'. Value: '" << stored.left(200) << "'";

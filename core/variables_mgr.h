@@ -17,6 +17,7 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   // In a store read through "${}", a value that holds "${name}" of its own name beside
   // other text grows in every round of expansion and can never be resolved.
   static constexpr int kRefersToItself = core_codes::kRefersToItself;
+  // set refuses a value longer than kMaxTextLength with core_codes::kTextTooLong.
 
   VariablesMgr() = default;
   VariablesMgr(const VariablesMgr&) = delete;

@@ -3,8 +3,10 @@
 #include "core/file_utils.h"
 #include "core/os_info.h"
 #include "core/path_utils.h"
+#include "core/result_codes.h"
 #include "core/run_variables.h"
 #include "core/text_helpers.h"
+#include "core/text_limit.h"
 #include "core/variables.h"
 #include "intr/result_codes.h"
 
@@ -26,6 +28,16 @@ namespace {
 [[nodiscard]] int readBuildVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   result->clear();
   return readVariable(getter, name, result);
+}
+
+// The length of text once every occurrence of from is replaced by to, as replace
+// counts them: without overlaps, from left to right.
+qint64 replacedLength(const QString& text, const QString& from, const QString& to) {
+  qint64 occurrences = 0;
+  for (int at = text.indexOf(from, 0, Qt::CaseSensitive); at >= 0;
+       at = text.indexOf(from, at + from.size(), Qt::CaseSensitive))
+    ++occurrences;
+  return text.size() + occurrences * (qint64(to.size()) - from.size());
 }
 
 // Splits at ",", drops empty parts, trims, keeps the non-empty ones.
@@ -98,7 +110,11 @@ int FuncReplaceAll::execute(const std::vector<QString>& args, QString* result) {
   QString text = argument(args[0]);
   const QString from = argument(args[1]);
   const QString to = argument(args[2]);
-  if (!text.isEmpty() && !from.isEmpty()) text.replace(from, to, Qt::CaseSensitive);
+  if (!text.isEmpty() && !from.isEmpty()) {
+    // Checked before the text is built: nested calls multiply it at every level.
+    if (to.size() > from.size() && !fitsTextLimit(replacedLength(text, from, to))) return core_codes::kTextTooLong;
+    text.replace(from, to, Qt::CaseSensitive);
+  }
   *result = text;
   return kOk;
 }
@@ -183,6 +199,7 @@ int FuncAddToList::execute(const std::vector<QString>& args, QString* result) {
     *result = list;
     return kOk;
   }
+  if (!fitsTextLimit(qint64(list.size()) + 1 + item.size())) return core_codes::kTextTooLong;
   if (!list.isEmpty() && !list.endsWith(QLatin1Char(',')) && !item.startsWith(QLatin1Char(',')))
     list += QLatin1Char(',');
   *result = list + item;

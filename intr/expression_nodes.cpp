@@ -1,11 +1,15 @@
 #include "intr/expression_nodes.h"
 
+#include "core/logger.h"
+#include "core/result_codes.h"
 #include "core/text_helpers.h"
+#include "core/text_limit.h"
 #include "intr/function.h"
 #include "intr/result_codes.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace intr {
 namespace {
@@ -118,7 +122,15 @@ int TaskFunction::execute(QString* result) {
   }
   IFunction* function = functions_->function(name_);
   if (!function) return kNoImplementation;
-  return function->execute(args, result);
+  QString value = *result;  // some functions leave the result as it was
+  const int code = function->execute(args, &value);
+  if (code == core_codes::kTextTooLong || (code == kOk && !fitsTextLimit(value.size()))) {
+    VLOG_ERROR("Interpreter") << "Text too long: the function '" << name_ << "' would give more than "
+                              << kMaxTextLength << " characters.";
+    return core_codes::kTextTooLong;
+  }
+  if (code == kOk) *result = std::move(value);
+  return code;
 }
 
 QString TaskBinOperation::describe() const {

@@ -27,6 +27,8 @@ BuildManager::BuildManager() {
   projectParser_.setVariablesGetter(&projectVariables_);
   projectParser_.setVariablesSetter(&projectVariables_);
 
+  // The command line's job file may be a pipe; the files it includes may not.
+  jobParser_.setRegularFilesOnly(false);
   jobParser_.setVariablesGetter(&globalVariables_);
   jobParser_.setVariablesSetter(&globalVariables_);
   jobParser_.setProjectsProvider(this);

@@ -2,6 +2,8 @@
 
 #include "core/logger.h"
 #include "core/path_utils.h"
+#include "core/result_codes.h"
+#include "core/text_limit.h"
 #include "manager/command_line.h"
 #include "manager/result_codes.h"
 
@@ -25,6 +27,7 @@ int BuildManager::parseCommandLine(int argc, char** argv) {
                         << QString::fromUtf8(argv[i] ? argv[i] : "");
 
   CommandLine line = readCommandLine(argc, argv);
+  const TextLimitWatch texts;
   // Expanded against the global variables and taken against the program's directory;
   // none needs to exist yet.
   const auto absolute = [this](QString path) {
@@ -34,6 +37,7 @@ int BuildManager::parseCommandLine(int argc, char** argv) {
   if (line.jobFile) line.jobFile = absolute(*line.jobFile);
   if (line.propertiesFile) line.propertiesFile = absolute(*line.propertiesFile);
   if (line.manifestFile) line.manifestFile = absoluteDirPath(absolute(*line.manifestFile));
+  if (texts.hit()) return core_codes::kTextTooLong;  // the reference is logged where it grew too long
   {
     QMutexLocker lock(&settingsMutex_);
     if (line.jobFile) jobFilePath_ = *line.jobFile;

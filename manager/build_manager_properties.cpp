@@ -5,8 +5,10 @@
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/properties_file.h"
+#include "core/result_codes.h"
 #include "core/run_variables.h"
 #include "core/text_helpers.h"
+#include "core/variables_expander.h"
 #include "manager/result_codes.h"
 
 #include <QCoreApplication>
@@ -125,6 +127,7 @@ int BuildManager::initGlobalVariables() {
 
 int BuildManager::loadPropertyFile(const QString& path) {
   PropertiesFile file;
+  file.setRegularFilesOnly(false);  // the driver's own files, which may be pipes
   const int code = file.load(path, &globalVariables_, &globalVariables_, true, QString());
   if (code != kOk) {
     VLOG_ERROR(kLogTag) << "[PropertyFile] Failed to load property file: '" << path << "'. Res: " << code;
@@ -138,7 +141,7 @@ int BuildManager::loadPropertyFile(const QString& path) {
 int BuildManager::loadExtraPropertyFile() {
   QString path = propertiesFilePath();
   if (path.isEmpty()) return kOk;
-  projectsExpander()->expand(path);
+  if (expandVariablesChecked(projectsExpander(), path) != kOk) return core_codes::kTextTooLong;
   stripQuotes(path, true);
   path = makeAbsolutePath(getApplicationDirectory(), path);
   if (!fileExists(path)) {

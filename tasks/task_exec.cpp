@@ -47,6 +47,7 @@ int TaskExec::start(IVariablesExpander* expander, IVariablesGetter*, IVariablesS
 }
 
 int TaskExec::execute(IVariablesExpander* expander, IVariablesSetter* setter) {
+  const TextLimitWatch texts;
   const QString exe = unquoted(expandedTrimmed(expander, propertyText(kExe)));
   const QString dir = unquoted(expandedTrimmed(expander, propertyText(kDir)));
   const QString waitText = expandedTrimmed(expander, propertyText(kWaitTime));
@@ -62,6 +63,11 @@ int TaskExec::execute(IVariablesExpander* expander, IVariablesSetter* setter) {
   for (QString& arg : rawArgs) {
     expandVariables(expander, arg);
     args << arg;
+  }
+
+  if (texts.hit()) {
+    VLOG_ERROR(getName()) << "The command is not run: one of its texts is too long. Task ID: " << getId();
+    return core_codes::kTextTooLong;
   }
 
   setVariable(setter, exitCodeVar, QStringLiteral("0"));

@@ -83,9 +83,13 @@ int TaskFindInFile::run(IVariablesExpander* expander, IVariablesSetter* setter) 
     VLOG_WARNING(kName) << "File '" << file << "' not found! Task ID: " << getId();
     return task_codes::kOk;
   }
-  QFile input(fileSystemPath(file));
-  if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    VLOG_ERROR(kName) << "Failed to open the file '" << file << "'! Task ID: " << getId();
+  // Only a regular file: a FIFO would block the run in open() for ever.
+  QFile input;
+  const ReadOpenResult opened = openRegularFile(input, file, QIODevice::ReadOnly | QIODevice::Text);
+  if (opened != ReadOpenResult::Opened) {
+    VLOG_ERROR(kName) << "Failed to open the file '" << file << "'! "
+                      << (opened == ReadOpenResult::NotRegularFile ? "It is not a regular file. " : "")
+                      << "Task ID: " << getId();
     return task_codes::kCannotOpenFile;
   }
   QByteArray bytes;

@@ -1,9 +1,9 @@
 #include "tasks/task_foreach.h"
 
 #include "core/logger.h"
+#include "core/scoped_variables_expander.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander_helper.h"
-#include "core/variables_expanders.h"
 #include "core/variables_mgr.h"
 #include "tasks/result_codes.h"
 #include "tasks/task_runner.h"
@@ -77,8 +77,7 @@ int TaskForeach::start(IVariablesExpander* expander, IVariablesGetter* getter, I
     if (part.isEmpty()) continue;
     VariablesMgr item;
     (void)item.set(itemName, part);  // cannot-fail
-    VariablesExpanderHelper itemExpander(VariablesExpanderHelper::KindHash, &item);
-    VariablesExpanders passExpander(&itemExpander, expander);
+    ScopedVariablesExpander passExpander(VariablesExpanderHelper::KindHash, &item, expander);
     code = processChildTasks(&passExpander, getter, setter, handler, notifications);
     if (code != 0 && isInterruptTasksOnError(getter)) break;
     if (takeFlag(breakMutex_, break_, false)) {

@@ -1,9 +1,9 @@
 #include "tasks/task_macrodef.h"
 
 #include "core/logger.h"
+#include "core/scoped_variables_expander.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander_helper.h"
-#include "core/variables_expanders.h"
 #include "core/variables_mgr.h"
 #include "tasks/macrodef.h"
 #include "tasks/result_codes.h"
@@ -48,11 +48,17 @@ int TaskMacrodef::start(IVariablesExpander* expander, IVariablesGetter* getter, 
     QString name;
     if (macrodef_->getAttribute(i, name) != 0) continue;
     QString value = propertyText(macroPropertyName(name));
-    expandVariables(expander, value);
-    (void)parameters.set(name, value);  // cannot-fail
+    int code = expandVariablesChecked(expander, value);
+    if (code == 0) code = parameters.set(name, value);
+    if (code != 0) {
+      VLOG_ERROR(tag) << "Failed to set the macro parameter '" << name << "'. Error: " << code
+                      << ". Macro: '" << macrodef_->getName() << "'. Task ID: " << getId();
+      return finishStart(code, setter, getResultVarExpanded(expander), isFailOnError(expander));
+    }
   }
-  VariablesExpanderHelper parameterExpander(VariablesExpanderHelper::KindAt, &parameters);
-  VariablesExpanders callExpander(&parameterExpander, expander);
+  // One scope over the caller's: the parameters of every enclosing call are looked up
+  // with this call's, so a text costs the same at any depth of calls.
+  ScopedVariablesExpander callExpander(VariablesExpanderHelper::KindAt, &parameters, expander);
 
   const QString resultVar = getResultVarExpanded(&callExpander);
   const bool failOnError = isFailOnError(&callExpander);

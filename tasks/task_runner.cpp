@@ -3,6 +3,8 @@
 #include "core/config_keys.h"
 #include "core/logger.h"
 #include "core/properties_mgr.h"
+#include "core/result_codes.h"
+#include "core/text_limit.h"
 #include "core/text_helpers.h"
 #include "core/variables.h"
 #include "core/variables_expander.h"
@@ -138,6 +140,16 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
     ~NestingGuard() { --nesting; }
   } guard;
 
+  // A text refused for its length was left unexpanded: the task must not pass for done.
+  // The scope hides the children's refusals, for which the children answer themselves.
+  const TextLimitScope ownTexts;
+  const auto failTooLong = [&] {
+    VLOG_ERROR(logTag) << "A text of the task would be longer than " << kMaxTextLength
+                       << " characters. Error: " << core_codes::kTextTooLong << ". Task name: '" << task->getName()
+                       << "'. Task ID: " << task->getId();
+    return core_codes::kTextTooLong;
+  };
+
   if (task->isProjectTask() && task->isAttachedToProject()) {
     const int code = prepareProjectTask(logTag, task, projectNamesOf(task, expander), preprocessor);
     if (code != 0) return code;
@@ -151,10 +163,12 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
     bool result = true;
     const int code = task->checkCondition(expander, handler, result);
     if (code != 0) return code;
+    if (ownTexts.hit()) return failTooLong();
     if (!result) return 0;
   }
 
   int lastCode = task->preStart(expander, getter, setter, handler, notifications);
+  if (lastCode == 0 && ownTexts.hit()) return failTooLong();
   if (lastCode != 0) {
     VLOG_ERROR(logTag) << "Failed to 'preStart' task. Error: " << lastCode << ". Task ID: " << task->getId();
     if (isInterruptTasksOnError(getter)) return lastCode;
@@ -192,7 +206,8 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
                        << task->getName() << "'. Task ID: " << task->getId() << ". ";
     if (stopOnError) return lastCode;
   }
-  return task->start(expander, getter, setter, handler, notifications);
+  const int code = task->start(expander, getter, setter, handler, notifications);
+  return code == 0 && ownTexts.hit() ? failTooLong() : code;
 }
 
 bool hasProjectTask(ITask* task, const QString& projectName) {

@@ -21,7 +21,11 @@ int TaskSetvar::start(IVariablesExpander* expander, IVariablesGetter*, IVariable
 int TaskSetvar::setValue(IVariablesExpander* expander, IVariablesSetter* setter, IConditionHandler* handler) {
   const QString name = expandedTrimmed(expander, propertyText(task_texts::kVarName));
   QString value = propertyText(task_texts::kVarValue);
-  expandVariables(expander, value);
+  if (expandVariablesChecked(expander, value) != 0) {
+    VLOG_ERROR(getName()) << "Failed to update variable: its value is too long. Name: '" << name
+                          << "'. Task ID: " << getId();
+    return core_codes::kTextTooLong;
+  }
   const bool asExpression = isTrue(expandedTrimmed(expander, propertyText(task_texts::kAsExpression)));
   if (!setter) return 0;
 

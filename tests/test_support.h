@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -64,6 +65,20 @@ inline void writeFile(const QString& path, const QByteArray& content, bool execu
 inline QByteArray readFile(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A named pipe, made by the real tool.
+inline bool makeFifo(const QString& path) { return QProcess::execute("mkfifo", {path}) == 0; }
+
+// Writes text into a named pipe from a child process, which blocks until a reader opens it.
+inline void startFifoWriter(QProcess& writer, const QString& fifo, const QByteArray& text) {
+  writer.start("sh", {"-c", "printf '%s' \"$1\" > \"$2\"", "sh", QString::fromUtf8(text), fifo});
+  writer.waitForStarted();
+}
+
+// Where the sources keep the fixtures of hostile input.
+inline QString hostileFixture(const char* name) {
+  return QStringLiteral(VARKEL_TEST_DATA_DIR "/hostile/") + QLatin1String(name);
 }
 
 struct CapturedLog {

@@ -68,9 +68,16 @@ void XmlParser::stop() {
 int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
                          const QString& variablesPrefix, const QString& objectPrefix) {
   if (isActive()) return kAlreadyActive;
-  QFile file(fileSystemPath(fileName));
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    VLOG_ERROR(kTag) << "Failed to open file: '" << fileName << "'";
+  QFile file;
+  ReadOpenResult opened = ReadOpenResult::CannotOpen;
+  if (regularFilesOnly_) {
+    opened = openRegularFile(file, fileName, QIODevice::ReadOnly | QIODevice::Text);
+  } else {
+    file.setFileName(fileSystemPath(fileName));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) opened = ReadOpenResult::Opened;
+  }
+  if (opened != ReadOpenResult::Opened) {
+    VLOG_ERROR(kTag) << openFailureText(fileName, opened);
     return kCannotOpen;
   }
   {
@@ -81,6 +88,7 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
 
   (void)localVariables_.clear();  // always-zero
   if (variablesGetter_) (void)copyVariables(localVariables_, variablesGetter_, true);  // best-effort
+  attributeTooLong_ = false;
 
   {
     QMutexLocker lock(&activeMutex_);
@@ -96,9 +104,12 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
   if (code == 0) code = readContent();
   // A reader fault ends the document early; running what was read would report a
   // broken job as a success.
-  if (code == 0 && isActive() && reader_.hasError() &&
-      !(reader_.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
-        holdsOnlyWhiteSpace(file))) {
+  // A pipe cannot be read twice: there only a document with no character at all is empty.
+  const auto isEmptyDocument = [&] {
+    return reader_.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
+           (file.isSequential() ? reader_.characterOffset() == 0 : holdsOnlyWhiteSpace(file));
+  };
+  if (code == 0 && isActive() && reader_.hasError() && !isEmptyDocument()) {
     VLOG_ERROR(kTag) << "XML error in file '" << fileName_ << "'. Line: " << reader_.lineNumber()
                      << ". Column: " << reader_.columnNumber()
                      << ". Error: " << reader_.errorString();
@@ -126,10 +137,21 @@ int XmlParser::readContent() {
       code = readIncludesElement();
     } else {
       code = parseElement();
+      if (code == 0 && attributeTooLong_) code = failTooLong();
     }
     if (code != 0) return code;
   }
+  if (!isActive() || isStopRequested()) return 0;
+  // Only white space, comments and processing instructions may follow the root; the
+  // reader reports anything else, which then fails the file as not well-formed.
+  while (!reader_.atEnd()) reader_.readNext();
   return 0;
+}
+
+int XmlParser::failTooLong() {
+  VLOG_ERROR(kTag) << "Text too long in an attribute. This XML file: '" << fileName_
+                   << "'. Line: " << reader_.lineNumber();
+  return kTextTooLong;
 }
 
 int XmlParser::readVarsElement() {
@@ -170,6 +192,7 @@ int XmlParser::readVar() {
   readAttribute(QStringLiteral("name"), name);
   readAttribute(QStringLiteral("value"), value);
   readAttribute(QStringLiteral("replace"), replaceText);
+  if (attributeTooLong_) return failTooLong();
   name = name.trimmed();
   if (name.isEmpty()) {
     VLOG_ERROR(kTag) << "Empty variable name. This XML file: '" << fileName_
@@ -180,24 +203,27 @@ int XmlParser::readVar() {
   name.prepend(variablesPrefix_);
   const VariableFlags flags{false, VariableFlags::kCategoryJob};
 
-  // A read-only name keeps its value, as it always has; a value that names itself would
-  // never expand to an end and fails the file.
-  auto refusedAsSelfReference = [&](int code) {
-    if (code != VariablesMgr::kRefersToItself) return false;
-    VLOG_ERROR(kTag) << "Variable refers to itself: '" << name << "'. This XML file: '" << fileName_
+  // A read-only name keeps its value, as it always has; a value that names itself (it
+  // would never expand to an end) or that is too long fails the file.
+  auto refused = [&](int code) {
+    const char* what = code == VariablesMgr::kRefersToItself ? "Variable refers to itself"
+                       : code == kTextTooLong               ? "Variable value too long"
+                                                            : nullptr;
+    if (!what) return false;
+    VLOG_ERROR(kTag) << what << ": '" << name << "'. This XML file: '" << fileName_
                      << "'. Line: " << reader_.lineNumber();
     return true;
   };
   if (replace || !localVariables_.exists(name)) {
     const int code = localVariables_.set(name, value, flags);
-    if (refusedAsSelfReference(code)) return code;
+    if (refused(code)) return code;
   }
   if (!variablesGetter_ || !variablesSetter_) return 0;
   if (!replace && variablesGetter_->exists(name)) return 0;
   VLOG_INFO(kTag) << "Try to add variable with name: '" << name << "', value: '" << value
                   << "'. This XML file: '" << fileName_ << "'. Line: " << reader_.lineNumber();
   const int code = variablesSetter_->set(name, value, flags);
-  if (refusedAsSelfReference(code)) return code;
+  if (refused(code)) return code;
   return 0;
 }
 
@@ -212,6 +238,7 @@ int XmlParser::readPropertiesFile() {
   readAttribute(QStringLiteral("file"), file);
   readAttribute(QStringLiteral("replace"), replaceText);
   readAttribute(QStringLiteral("varprefix"), prefix);
+  if (attributeTooLong_) return failTooLong();
   file = absoluteAgainstFile(file.trimmed());
   const qint64 line = reader_.lineNumber();
   VLOG_INFO(kTag) << "Try to load properties file: '" << file << "'. This XML file: '"
@@ -238,6 +265,7 @@ int XmlParser::readInclude() {
   readAttribute(QStringLiteral("replace"), replaceText);
   readAttribute(QStringLiteral("varprefix"), variablesPrefix);
   readAttribute(QStringLiteral("objprefix"), objectPrefix);
+  if (attributeTooLong_) return failTooLong();
   file = absoluteAgainstFile(file.trimmed());
   VLOG_INFO(kTag) << "Try to include other XML file: '" << file << "'. This XML file: '"
                   << fileName_ << "'. Line: " << reader_.lineNumber();
@@ -268,7 +296,9 @@ bool XmlParser::readAttribute(const QString& name, QString& out) {
   if (!isActive()) return false;
   const QXmlStreamAttributes attributes = reader_.attributes();
   if (!attributes.hasAttribute(name)) return false;
-  out = expandDollarVariables(&localVariables_, attributes.value(name).toString());
+  QString value = attributes.value(name).toString();
+  if (expandDollarVariablesInPlace(&localVariables_, value) != 0) attributeTooLong_ = true;
+  out = value;
   return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/properties_file.h"
+#include "core/result_codes.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
 #include "xml/result_codes.h"
@@ -29,13 +30,16 @@ class XmlParser {
   static constexpr int kNotWellFormed = xml_codes::kNotWellFormed;
   static constexpr int kPropertiesFileMissing = xml_codes::kPropertiesFileMissing;
   static constexpr int kEmptyVariableName = xml_codes::kEmptyVariableName;
+  // Also from the hooks' attributes: a value that expands beyond kMaxTextLength.
+  static constexpr int kTextTooLong = core_codes::kTextTooLong;
 
   XmlParser();
   virtual ~XmlParser();
   XmlParser(const XmlParser&) = delete;
   XmlParser& operator=(const XmlParser&) = delete;
 
-  // 0, or the first failure. On success the parser stays active until stop().
+  // 0, or the first failure. On success the parser stays active until stop(). The file
+  // is read to its end, never by its size.
   [[nodiscard]] int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
                               const QString& objectPrefix);
   void stop();
@@ -47,6 +51,10 @@ class XmlParser {
   void skipCurrentElement();
   bool readAttribute(const QString& name, QString& out);
   bool isEnabled();
+
+  // On by default: a file that a job names must be a regular file, so that a FIFO or a
+  // device cannot block the run. The command line's job file may be a pipe.
+  void setRegularFilesOnly(bool only) { regularFilesOnly_ = only; }
 
   void setIncludeCallback(IXmlParserCallback* callback) { includeCallback_ = callback; }
   void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }
@@ -84,6 +92,7 @@ class XmlParser {
 
  private:
   [[nodiscard]] int readContent();
+  [[nodiscard]] int failTooLong();
   [[nodiscard]] int readVarsElement();
   [[nodiscard]] int readLoadPropertiesElement();
   [[nodiscard]] int readIncludesElement();
@@ -111,4 +120,7 @@ class XmlParser {
   VariablesMgr localVariables_;
   PropertiesFile propertiesFile_;
   IXmlParserCallback* includeCallback_ = nullptr;
+  bool regularFilesOnly_ = true;
+  // Set by readAttribute when an expanded value would outgrow kMaxTextLength.
+  bool attributeTooLong_ = false;
 };

@@ -101,6 +101,39 @@ TEST_F(FileUtilsTest, RemoveFile) {
   EXPECT_FALSE(QFileInfo(at("dangling")).isSymLink());
 }
 
+// What a job names for reading must be a regular file; anything else is refused at
+// once, without waiting on a FIFO that nobody writes.
+TEST_F(FileUtilsTest, OnlyRegularFilesOpenForReading) {
+  ASSERT_TRUE(testing_support::makeFifo(at("fifo")));
+  ASSERT_TRUE(QFile::link(at("file.txt"), at("link-to-file")));
+  ASSERT_TRUE(QFile::link(at("fifo"), at("link-to-fifo")));
+  const struct {
+    const char* name;
+    QString path;
+    ReadOpenResult result;
+  } cases[] = {
+      {"regular file", at("file.txt"), ReadOpenResult::Opened},
+      {"link to a regular file", at("link-to-file"), ReadOpenResult::Opened},
+      {"with backslashes", QString(at("file.txt")).replace('/', '\\'), ReadOpenResult::Opened},
+      {"FIFO", at("fifo"), ReadOpenResult::NotRegularFile},
+      {"link to a FIFO", at("link-to-fifo"), ReadOpenResult::NotRegularFile},
+      {"directory", at("dir"), ReadOpenResult::NotRegularFile},
+      {"device", "/dev/null", ReadOpenResult::NotRegularFile},
+      {"missing", at("absent"), ReadOpenResult::CannotOpen},
+      {"empty path", "", ReadOpenResult::CannotOpen},
+  };
+  for (const auto& c : cases) {
+    QFile file;
+    EXPECT_EQ(c.result, openRegularFile(file, c.path, QIODevice::ReadOnly)) << c.name;
+    EXPECT_EQ(c.result == ReadOpenResult::Opened, isRegularFile(c.path)) << c.name;
+    if (c.result == ReadOpenResult::Opened) {
+      EXPECT_EQ(QByteArray("x"), file.readAll()) << c.name;
+    }
+  }
+  EXPECT_EQ("Failed to open file: 'f'. It is not a regular file.",
+            openFailureText("f", ReadOpenResult::NotRegularFile));
+  EXPECT_EQ("Failed to open file: 'f'", openFailureText("f", ReadOpenResult::CannotOpen));
+}
 
 // Copies go through a file without a name where the system allows it, else through a
 // named temporary file: every copy test runs both ways.

@@ -84,6 +84,13 @@ TEST(LogManagerTest, RawStatementReachesRawWriteUnchanged) {
   EXPECT_TRUE(capture.log().entries.empty());
 }
 
+TEST(LogManagerTest, BytesAreDecodedByTheirLengthSoANulDoesNotCutThem) {
+  ScopedLogCapture capture;
+  logger::logInfo(capture.manager(), "T") << QByteArray("a\0b", 3);
+  ASSERT_EQ(1u, capture.log().entries.size());
+  EXPECT_EQ(QString::fromUtf8("a\0b", 3), capture.log().entries[0].text);
+}
+
 // Records what it receives, tagged with its own number, into a list shared by all.
 class OrderAppender : public logger::ILogAppender {
  public:

@@ -219,6 +219,20 @@ TEST(ProcessHelperTest, CaughtOutputGoesToTheLogRawAndToTheFile) {
   EXPECT_TRUE(capture.log().entries.empty());
 }
 
+// Qt 5 decodes a QByteArray only up to its first NUL; the output is decoded by length.
+TEST(ProcessHelperTest, OutputHoldingANulByteIsLoggedWhole) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  ScopedLogCapture capture(logger::LogOff);
+  ProcessHelper helper;
+  Options o;
+  o.catchOutput = true;
+  o.outputFile = tmp.filePath("out.txt");
+  EXPECT_EQ(0, runShell(helper, "printf 'before\\000after\\n'", o).code);
+  EXPECT_EQ(QByteArray("before\0after\n", 13), readFile(o.outputFile));
+  EXPECT_EQ(QString::fromUtf8("before\0after\n", 13), capture.log().raw.join(QString()));
+}
+
 TEST(ProcessHelperTest, OutputFileIsReplacedOrRemovedByWhatTheChildWrites) {
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());

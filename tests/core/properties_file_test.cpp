@@ -1,9 +1,12 @@
 #include "core/properties_file.h"
+#include "core/result_codes.h"
+#include "core/text_limit.h"
 #include "core/variables_mgr.h"
 #include "test_support.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,7 +14,10 @@
 #include <utility>
 #include <vector>
 
+using testing_support::hostileFixture;
+using testing_support::makeFifo;
 using testing_support::ScopedLogCapture;
+using testing_support::startFifoWriter;
 
 namespace {
 
@@ -155,6 +161,66 @@ TEST_F(PropertiesFileTest, LongLineIsReadWhole) {
   EXPECT_EQ(20000, stored.size());
   EXPECT_EQ(value, stored);
   EXPECT_EQ(2, target.count());
+}
+
+// ---- hostile input: every load ends, with the failing line named -----------------
+
+TEST_F(PropertiesFileTest, HostileLinesFailTheLoadWithTheirLineNumber) {
+  struct Case {
+    const char* name;
+    QString path;
+    int result;
+    Entries stored;
+    QString logged;  // the error line of the load
+  };
+  const QByteArray tooLong = "big=" + QByteArray(kMaxTextLength, 'v') + "\n";
+  const Case cases[] = {
+      {"NUL byte inside a value", write(QByteArray("a=1\nb=1\0" "2\nc=3\n", 14), "nul.properties"), core_codes::kNoEquals,
+       {{"a", "1"}}, "Line 2 of file 'PATH' holds a NUL character (result 204): 'b=1"},
+      {"line beyond the text limit", write("a=1\n" + tooLong, "long.properties"), core_codes::kTextTooLong, {{"a", "1"}},
+       "Line 2 of file 'PATH' is too long (result 703): 'big=vvv"},
+      {"references that multiply", hostileFixture("expansion_bomb.properties"), core_codes::kTextTooLong,
+       {{"l0", "xxxxxxxxxx"}},
+       "Line 8 of file 'PATH' expands to a text that is too long (result 703): 'l7=${l6}${l6}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedLogCapture capture;
+    VariablesMgr target;
+    PropertiesFile file;
+    EXPECT_EQ(c.result, file.loadNoPrefix(c.path, nullptr, &target, true));
+    ASSERT_GE(target.count(), static_cast<int>(c.stored.size()));
+    QString value;
+    for (const auto& entry : c.stored) {
+      EXPECT_EQ(0, target.get(entry.first, value));
+      EXPECT_EQ(entry.second, value);
+    }
+    EXPECT_TRUE(capture.log().texts().filter(QString(c.logged).replace("PATH", c.path)).size() == 1)
+        << capture.log().texts().join('\n').left(2000).toStdString();
+  }
+}
+
+TEST_F(PropertiesFileTest, OnlyARegularFileIsOpenedUnlessPipesAreAllowed) {
+  const QString fifo = dir_.filePath("fifo.properties");
+  ASSERT_TRUE(makeFifo(fifo));
+  {
+    // Nobody writes: a blocking open would wait for ever.
+    ScopedLogCapture capture;
+    VariablesMgr target;
+    PropertiesFile file;
+    EXPECT_EQ(core_codes::kCannotOpen, file.loadNoPrefix(fifo, nullptr, &target, true));
+    EXPECT_EQ(QStringList{"Failed to open file: '" + fifo + "'. It is not a regular file."}, capture.log().texts());
+    EXPECT_EQ(core_codes::kCannotOpen, file.loadNoPrefix(dir_.path(), nullptr, &target, true));
+  }
+  // A pipe is read to its end, which its size does not tell.
+  QProcess writer;
+  startFifoWriter(writer, fifo, "a=1\nb=${a}2\n");
+  VariablesMgr target;
+  PropertiesFile file;
+  file.setRegularFilesOnly(false);
+  EXPECT_EQ(0, file.loadNoPrefix(fifo, nullptr, &target, true));
+  EXPECT_TRUE(writer.waitForFinished());
+  EXPECT_EQ(show({{"a", "1"}, {"b", "12"}}), show(entries(target)));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "core/variables_mgr.h"
 #include "test_support.h"
 
-
 #include <gtest/gtest.h>
 
 using testing_support::ScopedLogCapture;
@@ -106,38 +105,23 @@ TEST(VariablesExpansionTest, ChainRunsBothExpandersUntilNothingChanges) {
   EXPECT_EQ("/opt/tool/bin", text);
 }
 
-TEST(VariablesExpansionTest, SelfReferenceEndsPromptlyWithOneWarning) {
-  struct Case {
-    const char* name;
-    const char* value;
-    QString expected;  // empty: only the length bound is checked
-  };
-  const Case cases[] = {
-      // The store refuses a value that names itself; a cycle through a second name gets past it.
-      {"grows by a letter", "x${b}", QString(VariablesExpanders::kMaxRounds / 2, 'x') + "${a}"},
-      {"doubles", "${b}${b}", QString()},
-  };
-  for (const Case& c : cases) {
-    ScopedLogCapture capture;
-    VariablesMgr store;
-    ASSERT_EQ(0, store.set("a", c.value));
-    ASSERT_EQ(0, store.set("b", "${a}"));
-    VariablesExpanderHelper helper(VariablesExpanderHelper::KindDollar, &store);
-    VariablesExpanders chain(&helper, nullptr);
-    QString text = "${a}";
-    EXPECT_TRUE(expandVariables(&chain, text)) << c.name;
-    if (!c.expected.isEmpty()) {
-      EXPECT_EQ(c.expected, text) << c.name;
-    } else {
-      EXPECT_GT(text.size(), VariablesExpanders::kMaxLength) << c.name;
-      EXPECT_LE(text.size(), 2 * VariablesExpanders::kMaxLength + 8) << c.name;
-    }
-    const auto& entries = capture.log().entries;
-    ASSERT_EQ(1u, entries.size()) << c.name;
-    EXPECT_EQ(logger::LogWarning, entries[0].level);
-    EXPECT_EQ("VariablesExpanders", entries[0].tag);
-    EXPECT_TRUE(entries[0].text.endsWith(": '" + text.left(200) + "'")) << entries[0].text.toStdString();
-  }
+// A cycle through two names that keeps changing without growing is cut after a bound
+// on the rounds; the store refuses a value that names itself, not such a cycle.
+TEST(VariablesExpansionTest, CycleThatKeepsChangingStopsWithOneWarning) {
+  ScopedLogCapture capture;
+  VariablesMgr store;
+  ASSERT_EQ(0, store.set("a", "x${b}"));
+  ASSERT_EQ(0, store.set("b", "${a}"));
+  VariablesExpanderHelper helper(VariablesExpanderHelper::KindDollar, &store);
+  VariablesExpanders chain(&helper, nullptr);
+  QString text = "${a}";
+  EXPECT_TRUE(expandVariables(&chain, text));
+  EXPECT_EQ(QString(VariablesExpanders::kMaxRounds / 2, 'x') + "${a}", text);
+  const auto& entries = capture.log().entries;
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ(logger::LogWarning, entries[0].level);
+  EXPECT_EQ("VariablesExpanders", entries[0].tag);
+  EXPECT_TRUE(entries[0].text.endsWith(": '" + text.left(200) + "'")) << entries[0].text.toStdString();
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ class VarkelRun {
   }
   QString read(const QString& name) const {
     QFile f(path(name));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("<missing>");
+    return f.open(QIODevice::ReadOnly) ? decoded(f.readAll()) : QStringLiteral("<missing>");
   }
 
   // A job file: the root element around the given elements.
@@ -77,8 +77,8 @@ class VarkelRun {
     }
     r.crashed = p.exitStatus() != QProcess::NormalExit;
     r.exitCode = r.crashed ? -1 : p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
+    r.out = decoded(p.readAllStandardOutput());
+    r.err = decoded(p.readAllStandardError());
     r.log = read("logs/build_system.log");
     if (r.log == QLatin1String("<missing>")) r.log.clear();
     return r;
@@ -89,6 +89,9 @@ class VarkelRun {
   }
 
  private:
+  // By length: Qt 5 decodes a QByteArray only up to its first NUL.
+  static QString decoded(const QByteArray& bytes) { return QString::fromUtf8(bytes.constData(), bytes.size()); }
+
   QTemporaryDir dir_;
   QString program_;
   QString launcher_;

@@ -1,6 +1,7 @@
 #include "intr/builtin_functions.h"
 
 #include "core/variables_mgr.h"
+#include "test_support.h"
 #include "intr/interpreter.h"
 #include "intr_fakes.h"
 #include "test_support.h"
@@ -159,6 +160,50 @@ TEST(BuiltinFunctionsDirect, WithoutGetter) {
   EXPECT_EQ(result, QString());
   ASSERT_EQ(interpreter.evaluate(QStringLiteral("ExistsProperty(x)"), &result), 0);
   EXPECT_EQ(result, QStringLiteral("false"));
+}
+
+// Nested calls multiply a text at every level: the call whose result would outgrow
+// the limit fails, naming the function, before it builds the text.
+TEST(BuiltinFunctionsDirect, ResultsBeyondTheTextLimitFail) {
+  // ReplaceAll('x', 'x', 16 x) nested six deep would give 16^6 = 16777216 characters.
+  auto nested = [](int levels, int width) {
+    QString text = QStringLiteral("'x'");
+    for (int i = 0; i < levels; ++i)
+      text = QStringLiteral("ReplaceAll(%1, 'x', '%2')").arg(text, QString(width, 'x'));
+    return text;
+  };
+  const QString half = QStringLiteral("ReplaceAll('%1', 'x', '%2')").arg(QString(1024, 'x'), QString(8192, 'x'));
+  struct Case {
+    const char* name;
+    QString text;
+    const char* function;  // null: the text fits
+  };
+  const Case cases[] = {
+      {"ReplaceAll up to the limit", nested(6, 16), nullptr},
+      {"ReplaceAll beyond it", nested(7, 16), "ReplaceAll"},
+      {"ReplaceAll of the hostile job", nested(6, 100), "ReplaceAll"},
+      {"AddToList beyond it", QStringLiteral("AddToList(%1, %1)").arg(half), "AddToList"},
+      {"AddToListUnique of one item twice", QStringLiteral("AddToListUnique(%1, %1)").arg(half), nullptr},
+      {"AddToListUnique beyond it",
+       QStringLiteral("AddToListUnique(%1, %2)").arg(half, QString(half).replace('x', 'y')), "AddToListUnique"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::ScopedLogCapture capture(logger::LogError);
+    intr::Interpreter interpreter;
+    interpreter.init(nullptr, nullptr, nullptr);
+    QString result = QStringLiteral("untouched");
+    const int code = interpreter.evaluate(c.text, &result);
+    if (!c.function) {
+      EXPECT_EQ(code, 0);
+      EXPECT_GE(result.size(), 8 * 1024 * 1024);
+      continue;
+    }
+    EXPECT_EQ(code, 703);
+    EXPECT_EQ(result, QStringLiteral("untouched"));
+    EXPECT_EQ(capture.log().texts(), QStringList{QStringLiteral("Text too long: the function '") + c.function +
+                                                 "' would give more than 16777216 characters."});
+  }
 }
 
 }  // namespace

@@ -124,6 +124,17 @@ TEST_F(TaskExecTest, PassesArgumentsAsAListWithoutAShell) {
   EXPECT_EQ("[expanded]\n[ two words ]\n[$HOME;echo x]\n[\"q\"]\n['*']\n", readFile(out));
 }
 
+// An argument left unexpanded because it would outgrow the text limit is never run.
+TEST_F(TaskExecTest, ArgumentBeyondTheTextLimitIsNotRun) {
+  const QString marker = path("ran");
+  set("exe", script("touch.sh", "touch '" + marker.toLocal8Bit() + "'"));
+  EXPECT_EQ(0, vars_.set("big", QString(8 * 1024 * 1024 + 1, 'x')));
+  setArgs({"${big}${big}"});
+  EXPECT_EQ(703, start(task_));
+  EXPECT_FALSE(QFileInfo::exists(marker));
+  EXPECT_TRUE(capture_.log().contains("The command is not run: one of its texts is too long. Task ID: 1"));
+}
+
 TEST_F(TaskExecTest, StripsNestedQuotesFromProgramDirectoryAndOutput) {
   const QString workDir = path("work dir");
   ASSERT_TRUE(QDir().mkpath(workDir));

@@ -182,4 +182,23 @@ TEST(TaskMacrodefTest, LoopInARecursiveMacroKeepsItsOwnBreak) {
   EXPECT_EQ(QStringList({"start:xa", "start:xxa", "start:xb", "start:xxa"}), f.journal.filter(QRegExp("^start:")));
 }
 
+// A parameter that doubles at every call: the call whose value would outgrow the limit
+// fails, naming the parameter, instead of the run running out of memory.
+TEST(TaskMacrodefTest, ParameterThatDoublesFailsAtTheTextLimit) {
+  ScopedLogCapture capture(logger::LogError);
+  RunFixture f;
+  MacrodefImpl macrodef("twice");
+  EXPECT_EQ(0, macrodef.addAttribute("q"));
+  auto* self = new TaskMacrodef(10, "twice", nullptr);
+  self->setMacrodef(&macrodef);
+  EXPECT_EQ(0, self->getPropertiesSetter()->setString(macroPropertyName("q"), "@{q}@{q}"));
+  EXPECT_EQ(0, macrodef.addTask(self));
+  auto call = makeCall(1, &macrodef, {{"q", QString(1 << 16, 'x')}});
+  EXPECT_EQ(703, f.run(call.get()));
+  EXPECT_TRUE(capture.log().contains(
+      "Text too long: expanding the macro parameter 'q' would make it longer than 16777216 characters."));
+  EXPECT_TRUE(capture.log().contains("Failed to set the macro parameter 'q'. Error: 703. Macro: 'twice'. Task ID: 10"));
+  EXPECT_FALSE(capture.log().containsPart("nested too deeply")) << "the limit ends it, not the depth";
+}
+
 }  // namespace

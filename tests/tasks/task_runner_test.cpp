@@ -1,5 +1,6 @@
 #include "tasks/task_runner.h"
 
+#include "core/text_limit.h"
 #include "task_test_support.h"
 #include "tasks/task_exit.h"
 #include "test_support.h"
@@ -317,6 +318,43 @@ TEST(TaskRunnerTest, DetailsBlockOfAProjectTask) {
                             "    Is container: no\r\n"
                             "    Number of child tasks: 1\r\n"))
       << text.toStdString();
+}
+
+// A text refused for its length is left unexpanded: a task that used one must not pass
+// for done, and a container answers for its own texts, not again for its children's.
+TEST(TaskRunnerTest, TaskWhoseTextWouldOutgrowTheLimitFails) {
+  struct Case {
+    const char* name;
+    const char* condition;
+    const char* label;
+    QStringList ran;
+  };
+  const Case cases[] = {
+      {"in the condition, before the task runs", "${big}${big}", "B", {}},
+      {"in a text of preStart, before start", "", "${big}${big}", {"preStart:${big}${big}"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedLogCapture capture(logger::LogError);
+    RunFixture f;
+    EXPECT_EQ(0, f.variables.set("big", QString(kMaxTextLength / 2 + 1, 'x')));
+    EXPECT_EQ(0, f.variables.set("interrupt.tasks.on.error", "false"));
+    RecordingTask parent(1, "Parent", &f.journal);
+    auto* child = new RecordingTask(2, "B", &f.journal);
+    child->setCondition(c.condition);
+    child->setLabel(c.label);
+    EXPECT_EQ(0, parent.addChild(child));
+    EXPECT_EQ(703, f.run(child));
+    EXPECT_EQ(c.ran, f.journal.filter(QRegExp("^(preStart|start):")));
+    EXPECT_TRUE(capture.log().contains(
+        "A text of the task would be longer than 16777216 characters. Error: 703. Task name: 'B'. Task ID: 2"));
+
+    // The child fails again under its parent, which goes on and ends well: its own
+    // texts were fine.
+    f.journal.clear();
+    EXPECT_EQ(0, f.run(&parent));
+    EXPECT_TRUE(f.journal.contains("start:Parent"));
+  }
 }
 
 }  // namespace

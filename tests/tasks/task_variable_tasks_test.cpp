@@ -1,6 +1,7 @@
 #include "tasks/task_load_properties.h"
 #include "tasks/task_setvar.h"
 
+#include "core/text_limit.h"
 #include "task_test_support.h"
 #include "test_support.h"
 
@@ -58,6 +59,17 @@ TEST(TaskSetvarTest, ExpressionGoesThroughTheConditionHandler) {
   // Without a handler the text is stored as it is.
   EXPECT_EQ(0, task->start(&f.expander, &f.variables, &f.variables, nullptr, nullptr));
   EXPECT_EQ("2+1", f.var("sum"));
+}
+
+TEST(TaskSetvarTest, ValueBeyondTheTextLimitIsNotStored) {
+  ScopedLogCapture capture(logger::LogError);
+  RunFixture f;
+  EXPECT_EQ(0, f.variables.set("big", QString(kMaxTextLength / 2 + 1, 'x')));
+  EXPECT_EQ(0, f.variables.set("v", "old"));
+  auto task = makeSetvar("v", "${big}${big}");
+  EXPECT_EQ(703, f.run(task.get()));
+  EXPECT_EQ("old", f.var("v"));
+  EXPECT_TRUE(capture.log().contains("Failed to update variable: its value is too long. Name: 'v'. Task ID: 4"));
 }
 
 TEST(TaskSetvarTest, ReadOnlyVariableIsRefused) {

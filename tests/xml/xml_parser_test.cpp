@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -12,7 +13,10 @@
 #include <string>
 #include <vector>
 
+using testing_support::hostileFixture;
+using testing_support::makeFifo;
 using testing_support::ScopedLogCapture;
+using testing_support::startFifoWriter;
 
 namespace {
 
@@ -99,6 +103,8 @@ TEST_F(XmlParserTest, RootDecidesWhetherAnythingIsRead) {
       {"empty file", "", {}},
       {"white space only", "  \n\t\r\n ", {}},
       {"shared elements stay with the base", "<project><vars/><LoadProperties/><includes/></project>", {}},
+      {"comments, instructions and white space after the root",
+       "<project><tasks/></project>\n<!-- end -->\n<?done yes?>\n\n", {"tasks"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -128,6 +134,10 @@ TEST_F(XmlParserTest, MalformedDocumentFailsWithPositionAndKeepsWhatWasRead) {
       {"mismatched end tag", "<project>\n<vars><var name=\"a\" value=\"1\"/></vars>\n<tasks></task>\n</project>",
        3, 14, "Opening and ending tag mismatch."},
       {"text that is not XML", "hello", 1, 1, "Start tag expected."},
+      {"element after the root", "<project>\n<vars><var name=\"a\" value=\"1\"/></vars>\n</project>\n<echo/>\n",
+       4, 7, "Extra content at end of document."},
+      {"text after the root", "<project>\n<vars><var name=\"a\" value=\"1\"/></vars>\n</project> junk", 3, 12,
+       "Extra content at end of document."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -335,6 +345,66 @@ TEST_F(XmlParserTest, ReadingOperations) {
                             true, QString(), QString()),
             0);
   EXPECT_EQ(probe.enabled, (std::vector<bool>{true, true, false, false, true, true}));
+}
+
+// ---- hostile input ------------------------------------------------------------------
+
+// A FIFO that nobody writes would block the run for ever in open().
+TEST_F(XmlParserTest, FilesThatAreNotRegularAreRefusedAtOnce) {
+  const QString fifo = dir_.filePath("fifo");
+  ASSERT_TRUE(makeFifo(fifo));
+  ScopedLogCapture capture;
+  EXPECT_EQ(parser_.parseFile(fifo, true, QString(), QString()), 501);
+  EXPECT_TRUE(capture.log().contains("Failed to open file: '" + fifo + "'. It is not a regular file."));
+  EXPECT_EQ(parser_.parseFile(dir_.path(), true, QString(), QString()), 501);
+
+  capture.clear();
+  EXPECT_EQ(parse("<project><loadproperties><file file='fifo'/></loadproperties></project>"), 20);
+  EXPECT_TRUE(capture.log().contains("Failed to open file: '" + fifo + "'. It is not a regular file."));
+  EXPECT_TRUE(capture.log().containsPart("Failed to read properties file ('" + fifo + "'). Error: 20."));
+}
+
+// The command line may hand the job over through a pipe, read to its end.
+TEST_F(XmlParserTest, JobFromAPipeWhenPipesAreAllowed) {
+  const QString fifo = dir_.filePath("fifo");
+  ASSERT_TRUE(makeFifo(fifo));
+  struct Case {
+    const char* name;
+    QByteArray content;
+    int code;
+    const char* piped;
+  };
+  const Case cases[] = {
+      {"a job", "<project><vars><var name='piped' value='yes'/></vars><tasks/></project>\n", 0, "yes"},
+      {"nothing at all", "", 0, "<missing>"},
+      {"an element after the root", "<project/><tasks/>", 502, "<missing>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedLogCapture capture(logger::LogOff);
+    EXPECT_EQ(0, globals_.clear());
+    QProcess writer;
+    startFifoWriter(writer, fifo, c.content);
+    RecordingParser parser;
+    parser.setVariablesGetter(&globals_);
+    parser.setVariablesSetter(&globals_);
+    parser.setRegularFilesOnly(false);
+    EXPECT_EQ(parser.parseFile(fifo, true, QString(), QString()), c.code);
+    EXPECT_TRUE(writer.waitForFinished());
+    EXPECT_EQ(global("piped"), c.piped);
+  }
+}
+
+TEST_F(XmlParserTest, AttributeThatExpandsBeyondTheLimitFailsTheFile) {
+  ScopedLogCapture capture;
+  const QString path = hostileFixture("expansion_bomb_vars.xml");
+  EXPECT_EQ(parser_.parseFile(path, true, QString(), QString()), 703);
+  EXPECT_TRUE(capture.log().contains(
+      "Text too long: expanding the variable 'l6' would make it longer than 16777216 characters."));
+  EXPECT_TRUE(capture.log().contains("Text too long in an attribute. This XML file: '" + path + "'. Line: 11"));
+  EXPECT_EQ(global("l6").size(), 10000000) << "what was read before stays";
+  EXPECT_EQ(global("l7"), "<missing>");
+  EXPECT_FALSE(parser_.ended);
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+enum class ReadOpen { Opened, NotRegular, Failed };
+
+// Opens a file for reading without ever blocking: a FIFO or a device is refused
+// (NotRegular) instead of waited on; links are followed. On Opened, *fd is a blocking
+// descriptor that the caller owns; on Failed, *error is errno.
+ReadOpen openRegularFileForReading(const QString& path, int* fd, int* error);
+
+void closeDescriptor(int fd);
+
+// Whether path names a regular file once links are followed; never blocks.
+bool isRegularFile(const QString& path);
+
+}  // namespace platform
