@@ -8,8 +8,6 @@ enum ResultCode : int {
   kFileNotFound = 2,
   kInvalidParameter = 87,
   kEnvironmentVariableNotFound = 203,
-  // Above every errno value: a path that names a directory, a device, a pipe or a socket.
-  kNotRegularFile = 0x10000,
 };
 
 }  // namespace platform_codes

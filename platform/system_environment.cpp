@@ -1,11 +1,14 @@
 #include "platform/system_environment.h"
 
+#include "platform/unique_fd.h"
 #include "platform/whole_file.h"
 
 #include <QByteArray>
 #include <QList>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -35,6 +38,25 @@ const RootName kRootNames[] = {
     {"HKEY_CURRENT_CONFIG", RegistryRootKey::CurrentConfig},
     {"HKCC", RegistryRootKey::CurrentConfig},
 };
+
+[[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
+
+[[nodiscard]] unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
+  UniqueFd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return lastError();
+  content.clear();
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof(buffer));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return lastError();
+    }
+    if (n == 0) return 0;
+    if (content.size() + n > kMaxFileSize) return EFBIG;
+    content.append(buffer, static_cast<int>(n));
+  }
+}
 
 // The name of a line "NAME=value", blanks around the name ignored; empty for a
 // comment, an empty line or a line without "=".
@@ -106,7 +128,7 @@ unsigned readRegistryString(const QString& valueName, QString& value) {
   value.clear();
   if (valueName.isEmpty()) return 0;
   QByteArray content;
-  const unsigned rc = readRegularFile(systemEnvironmentFilePath(), kMaxFileSize, content);
+  const unsigned rc = readWholeFile(systemEnvironmentFilePath().toLocal8Bit(), content);
   if (rc != 0) return rc;
   const QList<QByteArray> lines = content.split('\n');
   const int at = lastLineOf(lines, valueName.toUtf8());
@@ -129,10 +151,10 @@ unsigned writeRegistryString(const QString& path, const QString& valueName, int 
   const QByteArray nativeValue = value.toUtf8();
   if (!isWritableName(name) || !isWritableValue(nativeValue)) return EINVAL;
 
-  // A file that is not there yet starts empty.
+  // A file that is not there yet starts empty; a link stays a link (replaceFile).
   const QString file = systemEnvironmentFilePath();
   QByteArray content;
-  const unsigned rc = readRegularFile(file, kMaxFileSize, content);
+  const unsigned rc = readWholeFile(file.toLocal8Bit(), content);
   if (rc != 0 && rc != ENOENT) return rc;
   QList<QByteArray> lines = content.split('\n');
   const int at = lastLineOf(lines, name);

@@ -18,9 +18,9 @@ namespace {
 // A temporary name must stay within the file system's limit on one name.
 constexpr int kMaxTempBaseName = 200;
 
-unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
+[[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
 
-unsigned writeAll(int fd, const QByteArray& data) {
+[[nodiscard]] unsigned writeAll(int fd, const QByteArray& data) {
   const char* p = data.constData();
   qint64 left = data.size();
   while (left > 0) {
@@ -42,30 +42,6 @@ QByteArray directoryOf(const QByteArray& path) {
 }
 
 }  // namespace
-
-unsigned readRegularFile(const QString& path, qint64 maxSize, QByteArray& content) {
-  content.clear();
-  // Non-blocking, so that opening a pipe does not wait for a writer.
-  UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) return lastError();
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return lastError();
-  if (!S_ISREG(info.st_mode)) return kErrorNotRegularFile;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof(buffer));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return lastError();
-    }
-    if (n == 0) return 0;
-    if (content.size() + n > maxSize) {
-      content.clear();
-      return EFBIG;
-    }
-    content.append(buffer, static_cast<int>(n));
-  }
-}
 
 unsigned replaceFile(const QString& path, const QByteArray& content) {
   QByteArray target = QFile::encodeName(path);
@@ -97,9 +73,6 @@ unsigned replaceFile(const QString& path, const QByteArray& content) {
   return rc;
 }
 
-QString fileErrorText(unsigned code) {
-  if (code == kErrorNotRegularFile) return QStringLiteral("not a regular file");
-  return QString::fromLocal8Bit(std::strerror(static_cast<int>(code)));
-}
+QString fileErrorText(unsigned code) { return QString::fromLocal8Bit(std::strerror(static_cast<int>(code))); }
 
 }  // namespace platform

@@ -165,13 +165,11 @@ TEST_F(VersionFileTest, FilesThatCannotBeReadOrReplacedGive20AndStayAsTheyWere) 
   EXPECT_EQ(20, NetVersionFileParser().writeVersion(missing, "1"));
   EXPECT_EQ(QStringList({
                 "Failed to open file: '" + missing + "'",
-                "Cannot read '" + missing + "': No such file or directory.",
-                "Failed to open file: '" + dir_.path() + "'",
-                "Cannot read '" + dir_.path() + "': not a regular file.",
+                "Failed to open file: '" + dir_.path() + "'. It is not a regular file.",
                 "Failed to open file: '/proc/version'",
             }),
-            capture.log().texts().mid(0, 5));
-  const QString reason = capture.log().texts().value(5);
+            capture.log().texts().mid(0, 3));
+  const QString reason = capture.log().texts().value(3);
   EXPECT_TRUE(reason.startsWith("Cannot replace '/proc/version': ")) << qPrintable(reason);
   EXPECT_EQ("HVersionFileParser", capture.log().entries.front().tag);
   EXPECT_EQ("NetVersionFileParser", capture.log().entries.back().tag);

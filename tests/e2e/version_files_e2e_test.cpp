@@ -70,7 +70,7 @@ TEST(VersionFilesEndToEnd, FailuresEndTheRunWithTheirCode) {
       {"missing", "<versionfilewrite file=\"missing.h\" value=\"1\"/>", 72,
        "[VersionFileWrite] File 'missing.h' not found. Task ID: 1\r\n"},
       {"not a regular file", "<versionfileread file=\"adir\" valuevar=\"v\"/>", 20,
-       "[HVersionFileParser] Cannot read 'adir': not a regular file.\r\n"},
+       "[HVersionFileParser] Failed to open file: 'adir'. It is not a regular file.\r\n"},
       {"no version", "<setprojectversion projectname=\"app\" versionid=\"release\"/>", 335,
        "[SetProjectVersion] Version not defined! Task ID: 1\r\n"},
       {"no version files", "<setprojectversion projectname=\"bare\" version=\"1\"/>", 339,
