@@ -1,31 +1,78 @@
 #!/usr/bin/env python3
-"""Whole-process timings of varkel: a job of one echo task against /bin/true (median of
-30 runs each, interleaved), a job of 10 000 echo tasks in a foreach at log level warning,
-and a scan of 1 000 'build rules' files at log level warning against the same job without
-a scan (interleaved).
+"""Whole-process timings of varkel. Every comparison runs its sides interleaved in one run,
+so that the ratios hold on a busy machine where absolute times do not.
 
-    bench/varkel_run_bench.py [path/to/varkel]      (default: out/release/varkel)
+- start-up: a job of one echo task, against bench/minimal_qt (a Qt 5 program that reads
+  the same small XML file with QXmlStreamReader and writes one line) and /bin/true;
+- a foreach of 10 000 passes of setvar at the default log level (trace: every step is
+  logged to the console and the log file) against the same job at log level warning;
+- the same loop at 100 000 passes: the cost per pass fitted as c * N (as Google Benchmark
+  fits oN) with the RMS of the fit;
+- a job of 100 000 separate echo tasks at log level warning against an empty job: time,
+  and peak resident memory (through GNU time), per task;
+- a job of 10 000 echo tasks in a foreach at log level warning;
+- a scan of 1 011 'build rules' files (1 000 projects) at log level warning, against the
+  same job without a scan.
+
+With --baseline, another build of varkel (an older commit) runs every job in the same
+rounds, for a before-and-after in one run. The console output goes to /dev/null.
+
+    bench/varkel_run_bench.py [path/to/varkel] [--baseline path/to/other/varkel]
+        (default: out/release/varkel; minimal_qt is taken from the same directory)
 """
+import argparse
+import math
 import os
 import shutil
 import statistics
 import subprocess
-import sys
 import tempfile
 import time
 
-RUNS = 30
+START_RUNS = 30
+GNU_TIME = "/usr/bin/time"
 
 
-def timed(argv, cwd):
+def run(argv, cwd):
+    """Wall time in ms of one run of a program."""
     start = time.perf_counter()
     code = subprocess.run(argv, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
-    return (time.perf_counter() - start) * 1000.0, code
+    assert code == 0, (argv, code)
+    return (time.perf_counter() - start) * 1000.0
+
+
+def peak_kb(argv, cwd):
+    """Peak resident memory in KB of one run, as GNU time reports it. (A child's own
+    maxrss would count the pages of this Python process that it was forked from.)"""
+    report = os.path.join(cwd, "time.out")
+    code = subprocess.run([GNU_TIME, "-f", "%M", "-o", report] + argv, cwd=cwd, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode
+    assert code == 0, (argv, code)
+    with open(report, encoding="utf-8") as f:
+        return int(f.read().split()[-1])
+
+
+def interleaved(rounds, commands, cwd, measure=run):
+    """Runs each command once per round, in turn; the medians, per command."""
+    results = [[] for _ in commands]
+    for _ in range(rounds):
+        for i, argv in enumerate(commands):
+            results[i].append(measure(argv, cwd))
+    return [statistics.median(r) for r in results]
 
 
 def write(path, text):
     with open(path, "w", encoding="utf-8") as f:
         f.write(text)
+
+
+def job(tasks, warning=False):
+    level = '<vars><var name="log.level" value="warning" replace="yes"/></vars>' if warning else ""
+    return "<project>%s<tasks>\n%s</tasks></project>\n" % (level, tasks)
+
+
+def foreach(passes, task):
+    return '<foreach in="%s">%s</foreach>\n' % (",".join(str(i) for i in range(passes)), task)
 
 
 def write_rules_tree(root, groups=10, per_group=100):
@@ -51,60 +98,85 @@ def write_rules_tree(root, groups=10, per_group=100):
     return total
 
 
-def scan_bench(program, tmp, runs=15):
-    root = os.path.join(tmp, "rules")
-    total = write_rules_tree(root)
-    write(os.path.join(tmp, "scan.xml"),
-          '<project><vars><var name="log.level" value="warning" replace="yes"/></vars><tasks>'
-          '<exit error="yes" message="projects missing" condition="not IsBuildProject(\'p%d\')"/>'
-          '</tasks></project>\n' % (total - 1))
-    write(os.path.join(tmp, "noscan.xml"),
-          '<project><vars><var name="log.level" value="warning" replace="yes"/></vars><tasks/></project>\n')
-    scanned, bare = [], []
-    for _ in range(runs):
-        ms, code = timed([program, "-pmanifest", os.path.join(root, "varkel.xml"), "-job", "scan.xml"], tmp)
-        assert code == 0, code
-        scanned.append(ms)
-        ms, code = timed([program, "-job", "noscan.xml"], tmp)
-        assert code == 0, code
-        bare.append(ms)
-    print("scan of %d 'build rules' files (%d projects, log.level warning): median %.1f ms (min %.1f, max %.1f)"
-          % (total + 11, total, statistics.median(scanned), min(scanned), max(scanned)))
-    print("same run without a scan:        median %.1f ms" % statistics.median(bare))
+def fit_on(points):
+    """Least-squares c of t = c * N and the RMS of the residuals relative to the mean time,
+    as Google Benchmark reports an oN fit."""
+    coef = sum(n * t for n, t in points) / sum(n * n for n, _ in points)
+    rms = math.sqrt(sum((t - coef * n) ** 2 for n, t in points) / len(points))
+    return coef, rms / statistics.mean(t for _, t in points)
 
 
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    binary = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "out", "release", "varkel")
+    parser = argparse.ArgumentParser()
+    parser.add_argument("varkel", nargs="?", default=os.path.join(root, "out", "release", "varkel"))
+    parser.add_argument("--baseline")
+    args = parser.parse_args()
+    minimal = os.path.join(os.path.dirname(os.path.abspath(args.varkel)), "minimal_qt")
+    builds = [("varkel", args.varkel)] + ([("baseline", args.baseline)] if args.baseline else [])
+
     with tempfile.TemporaryDirectory() as tmp:
-        program = os.path.join(tmp, "varkel")
-        shutil.copy2(binary, program)
-        write(os.path.join(tmp, "one.xml"), '<project><tasks><echo message="hello"/></tasks></project>\n')
-        items = ",".join(str(i) for i in range(10000))
-        write(os.path.join(tmp, "many.xml"),
-              '<project><vars><var name="log.level" value="warning" replace="yes"/></vars><tasks>'
-              '<foreach in="%s"><echo message="#{item}"/></foreach></tasks></project>\n' % items)
+        programs = []
+        for name, binary in builds:
+            # A directory of its own per build: the log lives beside the program.
+            os.mkdir(os.path.join(tmp, name))
+            programs.append((name, shutil.copy2(binary, os.path.join(tmp, name, "varkel"))))
+        setvar = '<setvar name="last" value="#{item}"/>'
+        write(os.path.join(tmp, "one.xml"), job('<echo message="hello"/>\n'))
+        write(os.path.join(tmp, "loop10k.xml"), job(foreach(10000, setvar)))
+        write(os.path.join(tmp, "loop10k_warning.xml"), job(foreach(10000, setvar), warning=True))
+        write(os.path.join(tmp, "loop100k.xml"), job(foreach(100000, setvar)))
+        write(os.path.join(tmp, "echo100k.xml"),
+              job("".join('<echo message="hello %d"/>\n' % i for i in range(100000)), warning=True))
+        write(os.path.join(tmp, "empty.xml"), job("", warning=True))
+        write(os.path.join(tmp, "many.xml"), job(foreach(10000, '<echo message="#{item}"/>'), warning=True))
 
-        one, true = [], []
-        for _ in range(RUNS):
-            ms, code = timed([program, "-job", "one.xml"], tmp)
-            assert code == 0, code
-            one.append(ms)
-            true.append(timed(["/bin/true"], tmp)[0])
-        print("one echo task:  median %.2f ms (min %.2f, max %.2f) over %d runs" %
-              (statistics.median(one), min(one), max(one), RUNS))
-        print("/bin/true:      median %.2f ms (min %.2f, max %.2f) over %d runs" %
-              (statistics.median(true), min(true), max(true), RUNS))
+        def each(job_file):
+            # Absolute: a relative job path is taken against the program's directory.
+            return [[program, "-job", os.path.join(tmp, job_file)] for _, program in programs]
 
-        many = []
-        for _ in range(5):
-            ms, code = timed([program, "-job", "many.xml"], tmp)
-            assert code == 0, code
-            many.append(ms)
-        print("10000 echo tasks (foreach, log.level warning): median %.1f ms over %d runs" %
-              (statistics.median(many), len(many)))
+        times = interleaved(START_RUNS, each("one.xml") + [[minimal, "one.xml"], ["/bin/true"]], tmp)
+        qt, true = times[-2:]
+        print("start-up, median of %d runs; minimal Qt XML program %.2f ms, /bin/true %.2f ms" %
+              (START_RUNS, qt, true))
+        for (name, _), ms in zip(programs, times):
+            print("  %-8s one echo task: %.2f ms, %.2f times the minimal Qt program" % (name, ms, ms / qt))
 
-        scan_bench(program, tmp)
+        trace = interleaved(5, each("loop10k.xml") + each("loop10k_warning.xml"), tmp)
+        trace100k = interleaved(3, each("loop100k.xml"), tmp)
+        print("foreach of setvar, whole process, median of 5 runs (100 000 passes: 3 runs):")
+        n = len(programs)
+        for i, (name, _) in enumerate(programs):
+            coef, rms = fit_on([(10000, trace[i]), (100000, trace100k[i])])
+            print("  %-8s 10 000 passes: %.2f us per pass at the default level, %.2f at warning, ratio %.1f;"
+                  " 100 000 passes: %.2f us per pass; fit %.2f us per pass, RMS %.0f %%" %
+                  (name, trace[i] / 10.0, trace[n + i] / 10.0, trace[i] / trace[n + i], trace100k[i] / 100.0,
+                   coef * 1000.0, rms * 100.0))
+
+        echo = interleaved(3, each("echo100k.xml") + each("empty.xml"), tmp)
+        echo_kb = interleaved(3, each("echo100k.xml") + each("empty.xml"), tmp, measure=peak_kb)
+        print("100 000 separate echo tasks, level warning, beyond an empty job, median of 3 runs:")
+        for i, (name, _) in enumerate(programs):
+            print("  %-8s %.2f us and %.2f KB per task (peak RSS %.1f MB, empty job %.1f MB)" %
+                  (name, (echo[i] - echo[n + i]) / 100.0, (echo_kb[i] - echo_kb[n + i]) / 100000.0,
+                   echo_kb[i] / 1024.0, echo_kb[n + i] / 1024.0))
+
+        many = interleaved(5, each("many.xml"), tmp)
+        print("10 000 echo tasks (foreach), level warning, median of 5 runs:")
+        for (name, _), ms in zip(programs, many):
+            print("  %-8s %.1f ms" % (name, ms))
+
+        rules = os.path.join(tmp, "rules")
+        total = write_rules_tree(rules)
+        write(os.path.join(tmp, "scan.xml"),
+              job('<exit error="yes" message="projects missing" condition="not IsBuildProject(\'p%d\')"/>'
+                  % (total - 1), warning=True))
+        scans = [[program, "-pmanifest", os.path.join(rules, "varkel.xml"), "-job", os.path.join(tmp, "scan.xml")]
+                 for _, program in programs]
+        scan = interleaved(15, scans + each("empty.xml"), tmp)
+        print("scan of %d 'build rules' files (%d projects), level warning, median of 15 runs:" % (total + 11, total))
+        for i, (name, _) in enumerate(programs):
+            print("  %-8s %.1f ms (the same run without a scan: %.1f ms)" % (name, scan[i], scan[n + i]))
 
 
 if __name__ == "__main__":

@@ -88,12 +88,13 @@ int BuildRulesEnum::enumerateFiles(std::uint32_t taskId, const QString& path, IV
   // Cleaned, so that every visit of one rules file derives the same target texts.
   const QString absolute = QDir::cleanPath(info.absoluteFilePath());
   VLOG_TRACE(kTag) << "[Enumerate files] Try process the path: '" << absolute << "'. Task: " << taskId;
-  if (info.isFile()) return isRulesFile(absolute) ? processRule(taskId, absolute, expander, callback) : 0;
   if (info.isDir()) {
     const QString rulesFile = rulesFileIn(absolute);
     return rulesFile.isEmpty() ? 0 : processRule(taskId, rulesFile, expander, callback);
   }
-  return build_codes::kOk;
+  // Anything else named like a rules file goes to the reader, which refuses a pipe or
+  // a device at once instead of blocking on it.
+  return isRulesFile(absolute) ? processRule(taskId, absolute, expander, callback) : 0;
 }
 
 QString BuildRulesEnum::rulesFileIn(const QString& directory) const {

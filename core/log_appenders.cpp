@@ -1,10 +1,8 @@
 #include "core/log_appenders.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QMutexLocker>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -12,84 +10,80 @@ namespace logger {
 
 namespace {
 
-const QLatin1String kLineEnd("\r\n");
+constexpr int kLineEndSize = 2;  // "\r\n"
+constexpr int kBufferReserve = 512;
 
-void appendPadded(QString& out, qint64 value, int width) {
-  const QString digits = QString::number(value);
-  for (int i = digits.size(); i < width; ++i) out += QLatin1Char('0');
-  out += digits;
+const char* const kLevelNames[] = {"OFFFF", "FATAL", "ERROR", "WARNG", "INFRM", "DEBUG", "TRACE"};
+
+const char* levelName(int level) { return level < 0 || level > 6 ? "XXXXX" : kLevelNames[level]; }
+
+// "[time] [LEVEL] [pid] [tid] [tag] text" in UTF-8, appended to the buffer.
+void appendLogLine(QByteArray& out, const LogEntry& entry, bool withDate, LoggerClock& clock) {
+  const LoggerClock::Text time = clock.text(entry.time);
+  char header[128];  // the time (under 48), five letters and two ids of at most 20 digits
+  char* p = header;
+  auto put = [&p](const char* s) {
+    while (*s) *p++ = *s++;
+  };
+  *p++ = '[';
+  for (const char* t = withDate ? time.chars : time.time(); t != time.chars + time.size; ++t) *p++ = *t;
+  put("] [");
+  put(levelName(entry.level));
+  put("] [");
+  p = writePadded(p, entry.processId, 4);
+  put("] [");
+  p = writePadded(p, entry.threadId, 4);
+  put("] [");
+  out.append(header, static_cast<int>(p - header));
+  out.append(entry.tag.toUtf8());
+  out.append("] ", 2);
+  out.append(entry.text.toUtf8());
 }
 
-void appendPadded(QString& out, quint64 value, int width) {
-  const QString digits = QString::number(value);
-  for (int i = digits.size(); i < width; ++i) out += QLatin1Char('0');
-  out += digits;
+LoggerClock& clockOrShared(LoggerClock* clock) { return clock ? *clock : LoggerClock::shared(); }
+
+// Keeps its capacity, so the buffer is allocated once.
+void emptyBuffer(QByteArray& buffer) {
+  if (buffer.capacity() < kBufferReserve) buffer.reserve(kBufferReserve);
+  buffer.resize(0);
 }
 
 }  // namespace
 
-QString logLevelName(int level) {
-  static const char* const kNames[] = {"OFFFF", "FATAL", "ERROR", "WARNG", "INFRM", "DEBUG", "TRACE"};
-  if (level < 0 || level > 6) return QStringLiteral("XXXXX");
-  return QLatin1String(kNames[level]);
+QString logLevelName(int level) { return QLatin1String(levelName(level)); }
+
+QByteArray formatLogLine(const LogEntry& entry, bool withDate, LoggerClock* clock) {
+  QByteArray line;
+  appendLogLine(line, entry, withDate, clockOrShared(clock));
+  return line;
 }
 
-QString formatLogLine(const LogEntry& entry, bool withDate) {
-  const QDateTime local = QDateTime::fromMSecsSinceEpoch(entry.time, Qt::LocalTime);
-  const QDate d = local.date();
-  const QTime t = local.time();
-  QString line;
-  line.reserve(64 + entry.tag.size() + entry.text.size());
-  line += QLatin1Char('[');
-  if (withDate) {
-    appendPadded(line, qint64(d.year()), 4);
-    line += QLatin1Char('/');
-    appendPadded(line, qint64(d.month()), 2);
-    line += QLatin1Char('/');
-    appendPadded(line, qint64(d.day()), 2);
-    line += QLatin1Char(' ');
-  }
-  appendPadded(line, qint64(t.hour()), 2);
-  line += QLatin1Char(':');
-  appendPadded(line, qint64(t.minute()), 2);
-  line += QLatin1Char(':');
-  appendPadded(line, qint64(t.second()), 2);
-  line += QLatin1Char(':');
-  appendPadded(line, qint64(t.msec()), 3);
-  line += QLatin1String("] [");
-  line += logLevelName(entry.level);
-  line += QLatin1String("] [");
-  appendPadded(line, entry.processId, 4);
-  line += QLatin1String("] [");
-  appendPadded(line, entry.threadId, 4);
-  line += QLatin1String("] [");
-  line += entry.tag;
-  line += QLatin1String("] ");
-  line += entry.text;
-  return line;
+LogAppenderConsole::LogAppenderConsole(LoggerClock* clock) : clock_(&clockOrShared(clock)) {}
+
+void LogAppenderConsole::writeBuffer() {
+  // Unbuffered: each write goes straight to the descriptor, so the line is out before a
+  // child process that shares the console writes its own.
+  if (!out_.isOpen() && !out_.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
+  (void)out_.write(buffer_);  // best-effort: a console that is gone takes no log
 }
 
 void LogAppenderConsole::writeRaw(const QString& text) {
   QMutexLocker lock(&mutex_);
-  const QByteArray bytes = text.toUtf8();
-  std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-  std::fflush(stdout);
+  emptyBuffer(buffer_);
+  buffer_.append(text.toUtf8());
+  writeBuffer();
 }
 
 void LogAppenderConsole::write(const LogEntry& entry) {
   QMutexLocker lock(&mutex_);
-  buffer_ = formatLogLine(entry, false);
-  buffer_ += kLineEnd;
-  const QByteArray bytes = buffer_.toUtf8();
-  // One line at a time, so that the log interleaves rightly with child processes
-  // that write to the same console.
-  std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-  std::fflush(stdout);
-  buffer_.clear();
+  emptyBuffer(buffer_);
+  appendLogLine(buffer_, entry, false, *clock_);
+  buffer_.append("\r\n", kLineEndSize);
+  writeBuffer();
 }
 
-LogAppenderFile::LogAppenderFile(qint64 sizeLimit, const QString& path)
-    : sizeLimit_(sizeLimit), path_(path) {}
+LogAppenderFile::LogAppenderFile(qint64 sizeLimit, const QString& path, LoggerClock* clock)
+    : sizeLimit_(sizeLimit), path_(path), clock_(&clockOrShared(clock)) {}
 
 LogAppenderFile::~LogAppenderFile() {
   if (file_.isOpen()) file_.close();
@@ -108,38 +102,39 @@ bool LogAppenderFile::ensureOpen() {
   const QString path = path_.isEmpty() ? getLogFilePath() : path_;
   if (path.isEmpty()) return false;
   file_.setFileName(path);
-  return file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return false;
+  size_ = file_.size();
+  return true;
 }
 
 void LogAppenderFile::truncateWhenFull() {
-  if (file_.size() > sizeLimit_) {
-    file_.resize(0);
-    file_.seek(0);
-  }
+  if (size_ <= sizeLimit_) return;
+  if (file_.resize(0)) size_ = 0;
+  (void)file_.seek(0);  // best-effort: the next line goes to the start either way
 }
 
-void LogAppenderFile::writeText(const QString& text) {
-  // UTF-8 like the console: a locale without one would turn text into '?'.
-  QTextStream out(&file_);
-  out.setCodec("UTF-8");
-  out << text;
+void LogAppenderFile::writeBuffer() {
+  const qint64 written = file_.write(buffer_);
+  if (written > 0) size_ += written;
 }
 
 void LogAppenderFile::write(const LogEntry& entry) {
   QMutexLocker lock(&mutex_);
   if (!ensureOpen()) return;
   truncateWhenFull();
-  buffer_ = formatLogLine(entry, true);
-  buffer_ += kLineEnd;
-  writeText(buffer_);
-  buffer_.clear();
+  emptyBuffer(buffer_);
+  appendLogLine(buffer_, entry, true, *clock_);
+  buffer_.append("\r\n", kLineEndSize);
+  writeBuffer();
 }
 
 void LogAppenderFile::writeRaw(const QString& text) {
   QMutexLocker lock(&mutex_);
   if (!ensureOpen()) return;
   truncateWhenFull();
-  writeText(text);
+  emptyBuffer(buffer_);
+  buffer_.append(text.toUtf8());
+  writeBuffer();
 }
 
 }  // namespace logger

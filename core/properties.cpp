@@ -230,23 +230,18 @@ int PropertyPtr::setPtr(void* value) {
 // --- StringList
 
 int PropertyStringList::getString(QString& value) {
-  QString joined;
-  for (std::size_t i = 0; i < value_.size(); ++i) {
-    if (i) joined += QLatin1String("\r\n");
-    joined += value_[i];
-  }
-  value = joined;
+  value = value_.join(QLatin1String("\r\n"));
   return 0;
 }
 int PropertyStringList::getStringList(std::vector<QString>& value) {
-  value = value_;
+  value.assign(value_.begin(), value_.end());
   return 0;
 }
 int PropertyStringList::setString(const QString& value) {
-  value_.assign(1, value);
+  value_ = QStringList{value};
   return 0;
 }
 int PropertyStringList::setStringList(const std::vector<QString>& value) {
-  value_ = value;
+  value_ = QStringList(value.begin(), value.end());
   return 0;
 }

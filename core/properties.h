@@ -3,6 +3,7 @@
 #include "core/result_codes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -161,12 +162,13 @@ class PropertyPtr : public PropertyBase {
 class PropertyStringList : public PropertyBase {
  public:
   explicit PropertyStringList(const std::vector<QString>& value = {})
-      : PropertyBase(TypeStringList), value_(value) {}
+      : PropertyBase(TypeStringList), value_(value.begin(), value.end()) {}
   [[nodiscard]] int getString(QString& value) override;
   [[nodiscard]] int getStringList(std::vector<QString>& value) override;
   [[nodiscard]] int setString(const QString& value) override;
   [[nodiscard]] int setStringList(const std::vector<QString>& value) override;
 
  private:
-  std::vector<QString> value_;
+  // A QStringList rather than a vector: one word, so a store holds any property in place.
+  QStringList value_;
 };

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 QString expandedTrimmed(IVariablesExpander* expander, QString text) {
+  if (text.isEmpty()) return text;  // no reference to expand: most common attributes are empty
   expandVariables(expander, text);
   return text.trimmed();
 }
@@ -22,8 +23,26 @@ QString propertyText(IPropertiesGetter* properties, const QString& key) {
   return value;
 }
 
+namespace {
+
+// The names of the task classes, each built once: a job of many tasks keeps one copy.
+QString sharedTaskName(QLatin1String name) {
+  static QMutex mutex;
+  static std::vector<QString> names;  // one per task class that has been built
+  QMutexLocker lock(&mutex);
+  for (const QString& known : names)
+    if (known == name) return known;
+  names.emplace_back(name);
+  return names.back();
+}
+
+}  // namespace
+
 TaskCommon::TaskCommon(std::uint64_t id, const QString& name, ITask* parent)
     : parent_(parent), id_(id), name_(name) {}
+
+TaskCommon::TaskCommon(std::uint64_t id, QLatin1String name, ITask* parent)
+    : TaskCommon(id, sharedTaskName(name), parent) {}
 
 TaskCommon::~TaskCommon() {
   std::vector<std::shared_ptr<ITask>> children;
@@ -115,22 +134,25 @@ int TaskCommon::checkCondition(IVariablesExpander* expander, IConditionHandler* 
   const QString text = expandedTrimmed(expander, raw);
   result = true;
   const int code = handler->evaluateCondition(text, result);
-  const QString tail = QLatin1String("    Condition template: '") + raw + QLatin1String("'. \n    Condition: '") +
-                       text + QLatin1String("'. \n    Task ID: ");
+  // Built only for a line that is written: most tasks have no condition and log nothing here.
+  auto tail = [&]() -> QString {
+    return QLatin1String("    Condition template: '") + raw + QLatin1String("'. \n    Condition: '") + text +
+           QLatin1String("'. \n    Task ID: ");
+  };
   if (code != 0) {
     VLOG_ERROR(name_) << "Checking conditions. \n    Failed to calculate the condition. \n    Error: " << code
-                      << ". \n" << tail << id_;
+                      << ". \n" << tail() << id_;
     return code;
   }
   if (!result) {
     VLOG_INFO(name_) << "Checking conditions. \n    Condition was calculated successfully. Condition is false. \n"
                         "    This task will not be executed! \n"
-                     << tail << id_;
+                     << tail() << id_;
     return 0;
   }
   if (raw.isEmpty() || text.isEmpty()) return 0;
   VLOG_INFO(name_) << "Checking conditions. \n    Condition was calculated successfully. Condition is true. \n"
-                   << tail << id_;
+                   << tail() << id_;
   return 0;
 }
 
@@ -164,6 +186,12 @@ QString TaskCommon::getParentTaskIds() const {
 }
 
 QString TaskCommon::propertyText(const QString& key) { return ::propertyText(&properties_, key); }
+
+QString TaskCommon::propertyText(QLatin1String key) {
+  QString value;
+  if (properties_.getString(key, value) != 0) return QString();
+  return value;
+}
 
 int TaskCommon::finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const {
   if (!resultVar.isEmpty()) setVariable(setter, resultVar, QString::number(code));

@@ -14,6 +14,8 @@
 class TaskCommon : public ITask {
  public:
   TaskCommon(std::uint64_t id, const QString& name, ITask* parent);
+  // A task class's fixed name: built once and shared by every task of the class.
+  TaskCommon(std::uint64_t id, QLatin1String name, ITask* parent);
   ~TaskCommon() override;
   TaskCommon(const TaskCommon&) = delete;
   TaskCommon& operator=(const TaskCommon&) = delete;
@@ -80,6 +82,7 @@ class TaskCommon : public ITask {
   void markInterrupted();
   // A property read as text; empty when missing or not text.
   QString propertyText(const QString& key);
+  QString propertyText(QLatin1String key);  // the same, without building a QString of the key
   // The common end of start(): the code into the result variable, returned only
   // when fail-on-error holds.
   [[nodiscard]] int finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const;

@@ -146,7 +146,7 @@ int TaskFactoryImpl::createTask(ITask* parent, unsigned int typeId, const QStrin
 void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask* task) {
   if (!attributes || !task) return;
   struct Common {
-    QLatin1String key;
+    QString key;  // built once: a lookup by a QLatin1String would build it for every task
     void (ITask::*set)(const QString&);
   };
   static const Common kCommon[] = {
@@ -154,6 +154,7 @@ void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask
       {task_texts::kDepends, &ITask::setDepends},     {task_texts::kFailOnError, &ITask::setFailOnError},
       {task_texts::kResultVar, &ITask::setResultVar},
   };
+  static const QString kProjectName = task_texts::kProjectName;
   for (const Common& c : kCommon) {
     QString value;
     if (attributes->getString(c.key, value) == 0) (task->*c.set)(value.trimmed());
@@ -161,8 +162,8 @@ void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask
   IPropertiesSetter* props = task->getPropertiesSetter();
   (void)props->copyFrom(attributes, true);  // best-effort
   QString projectName;
-  if (attributes->getString(task_texts::kProjectName, projectName) == 0) {
-    (void)props->remove(task_texts::kProjectName);                  // best-effort
-    (void)props->setString(task_texts::kProjectName, projectName);  // best-effort
+  if (attributes->getString(kProjectName, projectName) == 0) {
+    (void)props->remove(kProjectName);                  // best-effort
+    (void)props->setString(kProjectName, projectName);  // best-effort
   }
 }

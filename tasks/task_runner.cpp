@@ -71,51 +71,65 @@ ProjectNames projectNamesOf(ITask* task, IVariablesExpander* expander) {
 
 Q_NEVER_INLINE void logTaskDetails(const QString& logTag, ITask* task, IVariablesExpander* expander,
                                    IVariablesGetter* getter) {
-  const QLatin1String line("\r\n    ");
-  QString text = QStringLiteral("Try to start task:");
-  auto add = [&](const QString& s) { text += line + s; };
-  auto quoted = [](const QString& s) { return QLatin1Char('\'') + s + QLatin1Char('\''); };
+  // Built in one buffer, without a temporary per piece: at the default level every task
+  // writes this block.
+  QString text;
+  text.reserve(1024);
+  text += QLatin1String("Try to start task:");
+  auto line = [&](const char* label) -> QString& {
+    text += QLatin1String("\r\n    ");
+    text += QLatin1String(label);
+    return text;
+  };
+  auto quoted = [&](const char* label, const QString& value) {
+    line(label) += QLatin1Char('\'');
+    text += value;
+    text += QLatin1Char('\'');
+  };
+  auto digit = [](bool value) { return QLatin1Char(value ? '1' : '0'); };
 
   const bool projectTask = task->isProjectTask();
-  add(QStringLiteral("ID: ") + QString::number(task->getId()));
-  add(QStringLiteral("Name: ") + quoted(task->getName()));
-  add(QStringLiteral("Comment: ") + quoted(expandedTrimmed(expander, task->getComment())));
-  add(QStringLiteral("Condition: ") + quoted(expandedTrimmed(expander, task->getCondition())));
-  add(QStringLiteral("Result variable: ") + quoted(expandedTrimmed(expander, task->getResultVar())));
-  add(QStringLiteral("Fail on error: ") + expandedTrimmed(expander, task->getFailOnError()));
-  add(QStringLiteral("Is project task: ") + QLatin1String(yesNo(projectTask)));
+  line("ID: ") += QString::number(task->getId());
+  quoted("Name: ", task->getName());
+  quoted("Comment: ", expandedTrimmed(expander, task->getComment()));
+  quoted("Condition: ", expandedTrimmed(expander, task->getCondition()));
+  quoted("Result variable: ", expandedTrimmed(expander, task->getResultVar()));
+  line("Fail on error: ") += expandedTrimmed(expander, task->getFailOnError());
+  line("Is project task: ") += QLatin1String(yesNo(projectTask));
   if (projectTask) {
     const ProjectNames names = projectNamesOf(task, expander);
-    add(QStringLiteral("Project name: ") + quoted(names.project));
-    add(QStringLiteral("Original project name: ") + quoted(names.original));
-    add(QStringLiteral("Current project name: ") + quoted(names.current));
-    add(QStringLiteral("Attached to a project: ") + boolText(task->isAttachedToProject()));
-    add(QStringLiteral("Is depends from other projects: ") +
-        boolText(task->isDependsFromOtherProjects(expander, getter)));
-    add(QStringLiteral("Output directory: ") + quoted(getTaskOutput(task, expander)));
-    add(QStringLiteral("Prefer output subdirectory: ") +
-        quoted(getPreferOutSubDir(task, names.project, expander, getter)));
-    add(QStringLiteral("Is set prefer output subdirectory recursively: ") +
-        QString::number(isPreferOutSubDirRecursively(task, names.project, expander, getter) ? 1 : 0));
-    add(QStringLiteral("Is prepared: ") + QString::number(task->isPrepared() ? 1 : 0));
+    quoted("Project name: ", names.project);
+    quoted("Original project name: ", names.original);
+    quoted("Current project name: ", names.current);
+    line("Attached to a project: ") += boolText(task->isAttachedToProject());
+    line("Is depends from other projects: ") += boolText(task->isDependsFromOtherProjects(expander, getter));
+    quoted("Output directory: ", getTaskOutput(task, expander));
+    quoted("Prefer output subdirectory: ", getPreferOutSubDir(task, names.project, expander, getter));
+    line("Is set prefer output subdirectory recursively: ")
+        += digit(isPreferOutSubDirRecursively(task, names.project, expander, getter));
+    line("Is prepared: ") += digit(task->isPrepared());
   }
-  add(QStringLiteral("Is container: ") + QLatin1String(yesNo(task->isContainer())));
-  if (const int n = task->getChildCount()) add(QStringLiteral("Number of child tasks: ") + QString::number(n));
+  line("Is container: ") += QLatin1String(yesNo(task->isContainer()));
+  if (const int n = task->getChildCount()) line("Number of child tasks: ") += QString::number(n);
   if (IPropertiesGetter* props = task->getProperties(); props && props->count() > 0) {
-    add(QStringLiteral("Properties: "));
+    line("Properties: ");
     for (int i = 0; i < props->count(); ++i) {
       QString name;
       QString value;
       std::uint32_t type = 0;
       if (props->getPropertyByIndex(i, name, type) != 0 || props->getString(name, value) != 0) continue;
-      text += QLatin1String("\r\n        ") + name + QLatin1Char('=') + quoted(value);
+      text += QLatin1String("\r\n        ");
+      text += name;
+      text += QLatin1String("='");
+      text += value;
+      text += QLatin1Char('\'');
     }
   }
   if (ITask* parent = task->getParent()) {
-    add(QStringLiteral("Parent task name: ") + quoted(parent->getName()));
-    add(QStringLiteral("Parent task ID: ") + QString::number(parent->getId()));
+    quoted("Parent task name: ", parent->getName());
+    line("Parent task ID: ") += QString::number(parent->getId());
   }
-  add(QStringLiteral("File: ") + quoted(task->getFile()));
+  quoted("File: ", task->getFile());
   text += QLatin1String("\r\n");
   VLOG_INFO(logTag) << text;
 }

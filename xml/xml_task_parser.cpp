@@ -7,13 +7,18 @@
 #include "xml/xml_task_parser_factory.h"
 
 void XmlTaskParser::parseCommonAttributes(QXmlStreamReader& reader) {
-  for (QLatin1String name : {task_texts::kComment, task_texts::kCondition, task_texts::kDepends,
-                             task_texts::kFailOnError, task_texts::kResultVar}) {
-    readAttributeIntoProperty(reader, name, name);
-  }
+  // Keys built once: every task keeps them, and shares them this way.
+  static const QString kKeys[] = {task_texts::kComment, task_texts::kCondition, task_texts::kDepends,
+                                  task_texts::kFailOnError, task_texts::kResultVar};
+  for (const QString& key : kKeys) readAttributeIntoProperty(reader, key, key);
 }
 
 void XmlTaskParser::readAttributeIntoProperty(QXmlStreamReader& reader, const QString& attribute,
+                                              const QString& key) {
+  (void)properties_.setString(key, reader.attributes().value(attribute).toString());  // cannot-fail
+}
+
+void XmlTaskParser::readAttributeIntoProperty(QXmlStreamReader& reader, QLatin1String attribute,
                                               const QString& key) {
   (void)properties_.setString(key, reader.attributes().value(attribute).toString());  // cannot-fail
 }

@@ -61,6 +61,7 @@ class XmlTaskParser {
   void parseCommonAttributes(QXmlStreamReader& reader);
   // The value as written, the empty text when absent; the key is always set.
   void readAttributeIntoProperty(QXmlStreamReader& reader, const QString& attribute, const QString& key);
+  void readAttributeIntoProperty(QXmlStreamReader& reader, QLatin1String attribute, const QString& key);
 
  private:
   ITaskFactory* taskFactory_ = nullptr;

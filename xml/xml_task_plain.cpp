@@ -44,8 +44,7 @@ const XmlAttributeKey kPrintProjectsAttributes[] = {
 int XmlTaskPlain::parse(QXmlStreamReader& reader) {
   parseCommonAttributes(reader);
   for (std::size_t i = 0; i < count_; ++i) {
-    readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute),
-                              QLatin1String(attributes_[i].key));
+    readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute), attributes_[i].key);
   }
   reader.skipCurrentElement();
   return 0;

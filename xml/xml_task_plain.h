@@ -7,7 +7,7 @@
 // One attribute of an element and the property key it is stored under.
 struct XmlAttributeKey {
   const char* attribute;
-  const char* key;
+  QString key;  // built once, so that the stores of all tasks share the text
 };
 
 // The parsers of elements that hold attributes only: the common ones, then the row's

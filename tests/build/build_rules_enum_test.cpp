@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <functional>
 
 using build_testing::RulesTree;
@@ -180,6 +182,15 @@ TEST_F(BuildRulesEnumTest, AnUnreadableRulesFileFailsWithTheReaderCode) {
   const QString broken = tree_.write("lib/varkel.xml", "<project><scan><targets>");
   EXPECT_EQ(walk(tree_.path()), 502);
   EXPECT_TRUE(log_.log().contains("[Process rule] Failed to parse file: '" + broken + "'. Error: 502"));
+}
+
+TEST_F(BuildRulesEnumTest, ATargetThatIsAPipeFailsAtOnce) {
+  tree_.rules("", {"lib/varkel.xml"});
+  const QString fifo = tree_.path() + "/lib/varkel.xml";
+  ASSERT_TRUE(QDir().mkpath(tree_.path() + "/lib"));
+  ASSERT_TRUE(testing_support::makeFifo(fifo));
+  EXPECT_EQ(walk(tree_.path()), 501);
+  EXPECT_TRUE(log_.log().containsPart("It is not a regular file.")) << qPrintable(log_.log().texts().join("\n"));
 }
 
 TEST_F(BuildRulesEnumTest, StartPathMustNotBeEmpty) {

@@ -1,5 +1,7 @@
 #include "core/log_appenders.h"
 #include "core/logger.h"
+#include "core/logger_clock.h"
+#include "platform/process_ids.h"
 #include "test_support.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using testing_support::ScopedLogCapture;
 
@@ -74,6 +78,25 @@ TEST(LogManagerTest, StatementCarriesFieldsAndFlushStartsASecondEntry) {
   EXPECT_NE(0u, entries[0].processId);
   EXPECT_NE(0u, entries[0].threadId);
   EXPECT_LE(qAbs(QDateTime::currentMSecsSinceEpoch() - entries[0].time), 5000);
+}
+
+TEST(LogManagerTest, EachThreadsStatementsCarryItsOwnThreadId) {
+  ScopedLogCapture capture;
+  logger::logInfo(capture.manager(), "T") << "main";
+  std::uint64_t otherId = 0;
+  std::thread other([&] {
+    otherId = platform::currentThreadId();
+    logger::logInfo(capture.manager(), "T") << "other";
+  });
+  other.join();
+  logger::logInfo(capture.manager(), "T") << "main again";
+  const auto& entries = capture.log().entries;
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ(platform::currentThreadId(), entries[0].threadId);
+  EXPECT_EQ(otherId, entries[1].threadId);
+  EXPECT_NE(entries[0].threadId, entries[1].threadId);
+  EXPECT_EQ(entries[0].threadId, entries[2].threadId);
+  EXPECT_EQ(entries[0].processId, entries[1].processId);
 }
 
 TEST(LogManagerTest, RawStatementReachesRawWriteUnchanged) {
@@ -168,6 +191,71 @@ TEST(LogLineTest, LevelNames) {
   EXPECT_EQ("XXXXX", logger::logLevelName(7));
 }
 
+qint64 utcMsecs(int y, int mo, int d, int h, int mi, int s, int ms) {
+  return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC).toMSecsSinceEpoch();
+}
+
+// The clock with its offset to UTC from a seam: one hour east, two from a switch onwards.
+TEST(LoggerClockTest, DatesAndTimesEitherSideOfMidnightAndOfAnOffsetChange) {
+  const qint64 summerFrom = utcMsecs(2024, 3, 31, 1, 0, 0, 0);
+  logger::LoggerClock clock([&](qint64 msecs) { return msecs < summerFrom ? 3600 : 7200; });
+  const struct {
+    qint64 utc;
+    const char* local;
+  } cases[] = {
+      {utcMsecs(2023, 12, 31, 22, 59, 59, 999), "2023/12/31 23:59:59:999"},
+      {utcMsecs(2023, 12, 31, 23, 0, 0, 0), "2024/01/01 00:00:00:000"},
+      {utcMsecs(2024, 2, 28, 23, 0, 0, 5), "2024/02/29 00:00:00:005"},
+      {utcMsecs(2024, 2, 29, 22, 59, 59, 999), "2024/02/29 23:59:59:999"},
+      {utcMsecs(2024, 2, 29, 23, 0, 0, 0), "2024/03/01 00:00:00:000"},
+      {summerFrom - 1, "2024/03/31 01:59:59:999"},
+      {summerFrom, "2024/03/31 03:00:00:000"},
+      {summerFrom - 1, "2024/03/31 01:59:59:999"},  // and back: the offset is that of the time
+      {utcMsecs(1999, 12, 31, 23, 0, 0, 0), "2000/01/01 00:00:00:000"},
+  };
+  for (const auto& c : cases) {
+    const logger::LoggerClock::Text t = clock.text(c.utc);
+    EXPECT_EQ(QByteArray(c.local), QByteArray(t.chars, t.size));
+    EXPECT_EQ(QByteArray(c.local).mid(11), QByteArray(t.time(), t.timeSize()));
+  }
+}
+
+TEST(LoggerClockTest, AsksForTheOffsetAtMostOncePerSecondOfLogTime) {
+  int asked = 0;
+  int offset = 0;
+  logger::LoggerClock clock([&](qint64) {
+    ++asked;
+    return offset;
+  });
+  const qint64 second = utcMsecs(2024, 6, 1, 12, 0, 0, 0);
+  for (int ms = 0; ms < 1000; ++ms) (void)clock.text(second + ms);
+  EXPECT_EQ(1, asked);
+  offset = 3600;  // the zone changes: seen from the next second on
+  EXPECT_EQ(QByteArray("12:00:00:999"), QByteArray(clock.text(second + 999).time(), 12));
+  EXPECT_EQ(QByteArray("13:00:01:000"), QByteArray(clock.text(second + 1000).time(), 12));
+  EXPECT_EQ(2, asked);
+}
+
+// The local zone of the system, set through TZ for this test: Central European time.
+TEST(LoggerClockTest, FollowsTheSystemTimeZoneAcrossItsSwitchToSummerTime) {
+  const QByteArray oldTz = qgetenv("TZ");
+  const bool hadTz = qEnvironmentVariableIsSet("TZ");
+  qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+  logger::LoggerClock clock;
+  const qint64 summerFrom = utcMsecs(2024, 3, 31, 1, 0, 0, 0);
+  const QByteArray before = QByteArray(clock.text(summerFrom - 1).chars, 23);
+  const QByteArray after = QByteArray(clock.text(summerFrom).chars, 23);
+  const QByteArray winter = QByteArray(clock.text(utcMsecs(2024, 1, 15, 23, 30, 0, 0)).chars, 23);
+  if (hadTz) {
+    qputenv("TZ", oldTz);
+  } else {
+    qunsetenv("TZ");
+  }
+  EXPECT_EQ("2024/03/31 01:59:59:999", before);
+  EXPECT_EQ("2024/03/31 03:00:00:000", after);
+  EXPECT_EQ("2024/01/16 00:30:00:000", winter);
+}
+
 QByteArray readAll(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return QByteArray();
@@ -223,6 +311,32 @@ TEST(LogAppenderConsoleTest, RawTextThenLineOnStandardOutput) {
   console.writeRaw("raw");
   console.write(entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 3, "T", "text"));
   EXPECT_EQ("raw[03:04:05:006] [WARNG] [0001] [0002] [T] text\r\n", testing::internal::GetCapturedStdout());
+}
+
+// One statement, through the manager to both appenders, with a clock whose offset source
+// answers differently each time it is asked: both lines must still show one time.
+TEST(LogAppendersTest, BothAppendersOfAStatementWriteTheSameTime) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("build_system.log");
+  int asked = 0;
+  logger::LoggerClock clock([&](qint64) { return 3600 * ++asked; });
+  {
+    ScopedLogCapture capture;
+    capture.manager()->addAppender(
+        new logger::LogAppenderFile(logger::LogAppenderFile::kDefaultSizeLimit, path, &clock));
+    capture.manager()->addAppender(new logger::LogAppenderConsole(&clock));
+    testing::internal::CaptureStdout();
+    logger::logWarning(capture.manager(), "T") << "one";
+    const QByteArray console = QByteArray::fromStdString(testing::internal::GetCapturedStdout());
+    const QByteArray file = readAll(path);
+    ASSERT_TRUE(console.startsWith('[') && console.endsWith("] [T] one\r\n")) << console.constData();
+    ASSERT_TRUE(file.startsWith('[') && file.endsWith("] [T] one\r\n")) << file.constData();
+    // "[yyyy/MM/dd " comes before the time in the file only.
+    EXPECT_EQ(console, "[" + file.mid(12));
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(capture.log().entries.at(0).time, Qt::UTC).addSecs(3600);
+    EXPECT_EQ(local.toString("[yyyy/MM/dd hh:mm:ss:zzz]").toLatin1(), file.left(25));
+  }
+  EXPECT_EQ(1, asked);
 }
 
 }  // namespace

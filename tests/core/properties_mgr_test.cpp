@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -140,6 +143,113 @@ TYPED_TEST(PropertiesStoreTest, CopyFromKeepsOrConvertsExistingEntries) {
     EXPECT_EQ(std::vector<QString>{"z"}, d);
   }
   EXPECT_EQ(0, this->store.copyFrom(nullptr, true));
+}
+
+// A store of another kind: copyFrom can read it through the getter interface only.
+class ForeignStore : public IPropertiesGetter {
+ public:
+  explicit ForeignStore(IPropertiesGetter& inner) : inner_(inner) {}
+  int getString(const QString& n, QString& v) override { return inner_.getString(n, v); }
+  int getDouble(const QString& n, double& v) override { return inner_.getDouble(n, v); }
+  int getULongLong(const QString& n, std::uint64_t& v) override { return inner_.getULongLong(n, v); }
+  int getULong(const QString& n, std::uint32_t& v) override { return inner_.getULong(n, v); }
+  int getBool(const QString& n, bool& v) override { return inner_.getBool(n, v); }
+  int getInt(const QString& n, int& v) override { return inner_.getInt(n, v); }
+  int getPtr(const QString& n, void*& v) override { return inner_.getPtr(n, v); }
+  int getStringList(const QString& n, std::vector<QString>& v) override { return inner_.getStringList(n, v); }
+  bool contains(const QString& n) override { return inner_.contains(n); }
+  int count() override { return inner_.count(); }
+  int getPropertyByIndex(int i, QString& n, std::uint32_t& t) override { return inner_.getPropertyByIndex(i, n, t); }
+
+ private:
+  IPropertiesGetter& inner_;
+};
+
+void fillEveryType(IPropertiesSetter& s, void* pointer) {
+  EXPECT_EQ(0, s.setString("s", "text"));
+  EXPECT_EQ(0, s.setInt("n", -1));
+  EXPECT_EQ(0, s.setBool("b", true));
+  EXPECT_EQ(0, s.setPtr("p", pointer));
+  EXPECT_EQ(0, s.setStringList("l", {"x", "y"}));
+  EXPECT_EQ(0, s.setDouble("d", 2.5));
+  EXPECT_EQ(0, s.setULong("u", 7));
+  EXPECT_EQ(0, s.setULongLong("q", 8));
+}
+
+// What a new task does with its element's attributes: every entry arrives with its own
+// type and value, whatever kind of store it comes from, and is the new store's own.
+TYPED_TEST(PropertiesStoreTest, CopyIntoANewStoreTakesEveryEntryAsItsOwn) {
+  PropertiesMgrUnsafe plain;
+  fillEveryType(plain, &plain);
+  PropertiesMgr locked;
+  fillEveryType(locked, &plain);
+  PropertiesMgrUnsafe sharing(plain);  // its properties are shared with plain
+  ForeignStore foreign(plain);
+  const struct {
+    const char* name;
+    IPropertiesGetter* source;
+  } sources[] = {{"plain", &plain}, {"locked", &locked}, {"copied", &sharing}, {"foreign", &foreign}};
+  for (const auto& c : sources) {
+    TypeParam target;
+    EXPECT_EQ(0, target.copyFrom(c.source, false)) << c.name;
+    ASSERT_EQ(8, target.count()) << c.name;
+    for (int i = 0; i < 8; ++i) {
+      QString name, sourceName;
+      std::uint32_t type = 0, sourceType = 0;
+      ASSERT_EQ(0, target.getPropertyByIndex(i, name, type));
+      ASSERT_EQ(0, c.source->getPropertyByIndex(i, sourceName, sourceType));
+      EXPECT_EQ(sourceName, name) << c.name;
+      EXPECT_EQ(sourceType, type) << c.name << " " << qPrintable(name);
+      QString text, sourceText;
+      EXPECT_EQ(0, target.getString(name, text));
+      EXPECT_EQ(0, c.source->getString(name, sourceText));
+      EXPECT_EQ(sourceText, text) << c.name << " " << qPrintable(name);
+    }
+    EXPECT_EQ(0, target.setString("s", "changed"));
+    EXPECT_EQ(0, target.setInt("n", 5));
+    QString text;
+    int n = 0;
+    EXPECT_EQ(0, c.source->getString("s", text));
+    EXPECT_EQ(0, c.source->getInt("n", n));
+    EXPECT_EQ("text", text) << c.name;
+    EXPECT_EQ(-1, n) << c.name;
+  }
+}
+
+// Beyond a handful of names a store finds them by halves: order and lookups must still
+// follow QString's own order, letter case and all.
+TYPED_TEST(PropertiesStoreTest, ManyNamesKeepQStringOrder) {
+  auto& s = this->store;
+  QStringList names;
+  for (const char* stem : {"alpha", "Alpha", "beta", "b", "z9", "Z", "_x", "0", "projectName", "project"})
+    for (const char* tail : {"", "1", ".x", "\xc3\xa9"})
+      names << QString::fromUtf8(stem) + QString::fromUtf8(tail);
+  names << QString::fromUtf8("\xce\xa9mega") << QString::fromUtf8("\xf0\x9f\x98\x80");
+  // Added out of order (5 shares no factor with the 42 names).
+  for (int i = 0; i < names.size(); ++i)
+    EXPECT_EQ(0, s.setInt(names[(i * 5) % names.size()], (i * 5) % names.size()));
+  ASSERT_EQ(names.size(), s.count());
+
+  QStringList sorted = names;
+  std::sort(sorted.begin(), sorted.end());
+  for (int i = 0; i < sorted.size(); ++i) {
+    QString name;
+    std::uint32_t type = 0;
+    ASSERT_EQ(0, s.getPropertyByIndex(i, name, type));
+    EXPECT_EQ(sorted[i], name);
+    int value = -1;
+    EXPECT_EQ(0, s.getInt(sorted[i], value));
+    EXPECT_EQ(names.indexOf(sorted[i]), value);
+    const QByteArray latin1 = sorted[i].toLatin1();
+    if (QString::fromLatin1(latin1) != sorted[i]) continue;
+    QString text;  // the same entry by a fixed Latin-1 key, as the tasks read theirs
+    EXPECT_EQ(0, s.getString(QLatin1String(latin1.constData(), latin1.size()), text)) << latin1.constData();
+    EXPECT_EQ(QString::number(value), text);
+  }
+  int value = 0;
+  EXPECT_EQ(200, s.getInt("alph", value));
+  EXPECT_EQ(200, s.getInt("ALPHA", value));
+  EXPECT_FALSE(s.contains("projectNam"));
 }
 
 TYPED_TEST(PropertiesStoreTest, CopyFromItselfChangesNothing) {

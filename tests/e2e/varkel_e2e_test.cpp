@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
@@ -27,6 +28,37 @@ TEST(VarkelEndToEnd, OneRunFromJobToExitCode) {
   EXPECT_TRUE(r.logHas("[Mgr] Finish. Show message: 1. Play sound: 1. Result: 0\r\n"));
   EXPECT_TRUE(r.out.contains("[Echo] hello world")) << "the console shows the log as well";
   EXPECT_TRUE(r.err.isEmpty()) << qPrintable(r.err);
+}
+
+// A child that writes to the same console, and reads the log file, while the run goes on:
+// each statement is on the console and in the file before the next step, nothing held back.
+TEST(VarkelEndToEnd, LogLinesAreOutBeforeAChildWritesToTheSameConsole) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.write("child.sh", "#!/bin/sh\necho child-begins\ngrep -F '[Echo] before-child' logs/build_system.log\n", true);
+  v.writeJob("job.xml", v.inDir("<tasks>\n"
+                                "  <echo message='before-child'/>\n"
+                                "  <exec exe='DIR/child.sh' show='no'/>\n"
+                                "  <echo message='after-child'/>\n"
+                                "</tasks>"));
+  const RunResult r = v.runJob();
+  ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
+  const QStringList lines = r.out.split('\n');
+  auto first = [&](const QString& part, int from = 0) {
+    for (int i = from; i < lines.size(); ++i)
+      if (lines[i].contains(part)) return i;
+    return -1;
+  };
+  const int before = first("[Echo] before-child\r");
+  const int child = first("child-begins");
+  const int fromFile = first("[Echo] before-child\r", child + 1);
+  const int after = first("[Echo] after-child\r");
+  EXPECT_LE(0, before) << qPrintable(r.out);
+  EXPECT_LT(before, child) << qPrintable(r.out);
+  EXPECT_EQ(child + 1, fromFile) << "the child found the line in the file: " << qPrintable(r.out);
+  EXPECT_TRUE(lines.value(fromFile).contains(QRegularExpression("^\\[\\d{4}/\\d\\d/\\d\\d ")))
+      << "a dated line, from the file";
+  EXPECT_LT(fromFile, after) << qPrintable(r.out);
 }
 
 TEST(VarkelEndToEnd, DefaultPropertyFileTurnsStopOnErrorOff) {
