@@ -2,13 +2,21 @@
 
 namespace build_codes {
 
-// Result codes of the 'build rules' walk and reader.
+// Result codes of the 'build rules' walk and reader, the project tasks and the version files.
 enum ResultCode : int {
   kOk = 0,
   kEmptyPath = 2,
+  kNullArgument = 3,
+  kCannotOpenFile = 20,
   kPathNotFound = 21,
   kAlreadyProcessed = 41,
   kTargetsNestedTooDeeply = 42,
+  kFileNotFound = 72,
+  kNoProjectName = 304,
+  kNoVersion = 335,
+  kNoVersionFiles = 339,
+  kVersionFileUnreadable = 340,
+  kUnknownProject = 400,
 };
 
 }  // namespace build_codes
