@@ -2,26 +2,32 @@
 
 namespace build_codes {
 
-// Result codes of the 'build rules' walk and reader, and of the project tasks.
+// Result codes of the 'build rules' walk and reader, the project tasks and the version files.
 enum ResultCode : int {
   kOk = 0,
   kEmptyPath = 2,
+  kNullArgument = 3,
   // A build task asked to start before it had a builder.
   kNoBuilder = 4,
+  kCannotOpenFile = 20,
   kPathNotFound = 21,
   kAlreadyProcessed = 41,
   kTargetsNestedTooDeeply = 42,
-  // No output directory, or no project name, for a copy of project files.
+  kFileNotFound = 72,
+  kNoProjectName = 304,
+  // No output directory for a project's outputs.
   kNotDefined = 304,
   kNoProjectFile = 305,
-  kNoProjectName = 314,
+  kNoVersion = 335,
+  kNoVersionFiles = 339,
+  kVersionFileUnreadable = 340,
   kUnsupportedBuildType = 360,
   kQmakeNotFound = 370,
   kNoMakeCommand = 371,
   kNoOutputBuildDir = 372,
   kQmakeFailed = 373,
   kMakeFailed = 374,
-  kProjectNotFound = 400,
+  kUnknownProject = 400,
 };
 
 }  // namespace build_codes

@@ -1,15 +1,13 @@
 #include "platform/system_environment.h"
 
 #include "platform/unique_fd.h"
+#include "platform/whole_file.h"
 
 #include <QByteArray>
 #include <QList>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -60,21 +58,6 @@ const RootName kRootNames[] = {
   }
 }
 
-[[nodiscard]] unsigned writeAll(int fd, const QByteArray& data) {
-  const char* p = data.constData();
-  qint64 left = data.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return lastError();
-    }
-    p += n;
-    left -= n;
-  }
-  return 0;
-}
-
 // The name of a line "NAME=value", blanks around the name ignored; empty for a
 // comment, an empty line or a line without "=".
 QByteArray lineName(const QByteArray& line) {
@@ -115,29 +98,6 @@ QByteArray formatLine(const QByteArray& name, const QByteArray& value) {
   for (char c : value)
     if (c == ' ' || c == '\t' || c == '#' || c == '"' || c == '\'') quote = true;
   return name + '=' + (quote ? '"' + value + '"' : value);
-}
-
-QByteArray directoryOf(const QByteArray& path) {
-  const int slash = path.lastIndexOf('/');
-  if (slash < 0) return QByteArrayLiteral(".");
-  return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
-
-[[nodiscard]] unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
-  QByteArray temp = directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1) + ".XXXXXX";
-  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return lastError();
-  unsigned rc = writeAll(fd.get(), content);
-  if (rc == 0 && ::fchmod(fd.get(), old ? (old->st_mode & 07777) : 0644) != 0) rc = lastError();
-  if (rc == 0 && old) {
-    // Keeps the owner when we may; an ordinary user writes a file of their own.
-    if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) errno = 0;
-  }
-  if (rc == 0 && ::fsync(fd.get()) != 0) rc = lastError();
-  if (rc == 0 && fd.close() != 0) rc = lastError();
-  if (rc == 0 && ::rename(temp.constData(), target.constData()) != 0) rc = lastError();
-  if (rc != 0) ::unlink(temp.constData());
-  return rc;
 }
 
 }  // namespace
@@ -191,24 +151,11 @@ unsigned writeRegistryString(const QString& path, const QString& valueName, int 
   const QByteArray nativeValue = value.toUtf8();
   if (!isWritableName(name) || !isWritableValue(nativeValue)) return EINVAL;
 
-  // A link stays a link: the file it points at is the one replaced.
-  QByteArray target = systemEnvironmentFilePath().toLocal8Bit();
-  struct stat old {};
-  bool exists = false;
-  if (char* resolved = ::realpath(target.constData(), nullptr)) {
-    target = resolved;
-    std::free(resolved);
-    if (::stat(target.constData(), &old) != 0) return lastError();
-    exists = true;
-  } else if (errno != ENOENT) {
-    return lastError();
-  }
-
+  // A file that is not there yet starts empty; a link stays a link (replaceFile).
+  const QString file = systemEnvironmentFilePath();
   QByteArray content;
-  if (exists) {
-    const unsigned rc = readWholeFile(target, content);
-    if (rc != 0) return rc;
-  }
+  const unsigned rc = readWholeFile(file.toLocal8Bit(), content);
+  if (rc != 0 && rc != ENOENT) return rc;
   QList<QByteArray> lines = content.split('\n');
   const int at = lastLineOf(lines, name);
   if (at >= 0) {
@@ -219,7 +166,7 @@ unsigned writeRegistryString(const QString& path, const QString& valueName, int 
     if (lines.last().isEmpty()) lines.removeLast();
     lines << formatLine(name, nativeValue) << QByteArray();
   }
-  return replaceFile(target, lines.join('\n'), exists ? &old : nullptr);
+  return replaceFile(file, lines.join('\n'));
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "tasks/task_common.h"
 
+#include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/text_helpers.h"
 #include "core/variables.h"
@@ -195,4 +196,16 @@ QString TaskCommon::propertyText(QLatin1String key) {
 int TaskCommon::finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const {
   if (!resultVar.isEmpty()) setVariable(setter, resultVar, QString::number(code));
   return failOnError ? code : 0;
+}
+
+int TaskCommon::checkFileNamed(const QString& file) const {
+  if (file.isEmpty()) {
+    VLOG_ERROR(name_) << "File not defined! Task ID: " << id_;
+    return task_codes::kNotDefined;
+  }
+  if (!fileExists(file)) {
+    VLOG_ERROR(name_) << "File '" << file << "' not found. Task ID: " << id_;
+    return task_codes::kFileNotFound;
+  }
+  return task_codes::kOk;
 }

@@ -86,6 +86,9 @@ class TaskCommon : public ITask {
   // The common end of start(): the code into the result variable, returned only
   // when fail-on-error holds.
   [[nodiscard]] int finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const;
+  // The first checks of a task that works on a named file: 71 for an empty name, 72
+  // when nothing is there, each logged with the task's name and id; else 0.
+  [[nodiscard]] int checkFileNamed(const QString& file) const;
 
  private:
   mutable QMutex interruptedMutex_;

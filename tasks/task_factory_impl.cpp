@@ -1,5 +1,8 @@
 #include "tasks/task_factory_impl.h"
 
+#include "build/task_set_project_version.h"
+#include "build/task_version_file_read.h"
+#include "build/task_version_file_write.h"
 #include "core/properties_mgr.h"
 #include "intr/item_id_provider.h"
 #include "tasks/result_codes.h"
@@ -81,6 +84,7 @@ struct TaskKind {
 
 const TaskKind kTaskKinds[] = {
     {TaskMacrodef::kType, false, &createMacroCall},
+    {TaskSetProjectVersion::kType, true, &createProjectTask<TaskSetProjectVersion>},
     {TaskExit::kType, false, &createPlain<TaskExit>},
     {TaskForeach::kType, false, &createForeach},
     {TaskForeachBreak::kType, false, &createPlain<TaskForeachBreak>},
@@ -88,6 +92,8 @@ const TaskKind kTaskKinds[] = {
     {TaskExec::kType, false, &createPlain<TaskExec>},
     {TaskSystem::kType, false, &createPlain<TaskSystem>},
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
+    {TaskVersionFileRead::kType, false, &createPlain<TaskVersionFileRead>},
+    {TaskVersionFileWrite::kType, false, &createPlain<TaskVersionFileWrite>},
     {TaskMkdir::kType, false, &createPlain<TaskMkdir>},
     {TaskSetCurrDir::kType, false, &createPlain<TaskSetCurrDir>},
     {TaskRename::kType, false, &createPlain<TaskRename>},

@@ -1,6 +1,5 @@
 #include "tasks/task_load_properties.h"
 
-#include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/properties_file.h"
 #include "core/text_helpers.h"
@@ -23,16 +22,10 @@ int TaskLoadProperties::load(IVariablesExpander* expander, IVariablesGetter* get
   const QString file = expandedTrimmed(expander, propertyText(task_texts::kFile));
   const QString replace = expandedTrimmed(expander, propertyText(task_texts::kReplace));
   const QString prefix = expandedTrimmed(expander, propertyText(task_texts::kVarPrefix));
-  if (file.isEmpty()) {
-    VLOG_ERROR(getName()) << "File not defined! Task ID: " << getId();
-    return task_codes::kNotDefined;
-  }
-  if (!fileExists(file)) {
-    VLOG_ERROR(getName()) << "File '" << file << "' not found. Task ID: " << getId();
-    return task_codes::kFileNotFound;
-  }
+  int code = checkFileNamed(file);
+  if (code != task_codes::kOk) return code;
   PropertiesFile properties;
-  const int code = properties.load(file, getter, setter, isTrue(replace), prefix);
+  code = properties.load(file, getter, setter, isTrue(replace), prefix);
   if (code != 0)
     VLOG_ERROR(getName()) << "Failed to read properties file ('" << file << "'). Error: " << code
                           << ". Task ID: " << getId();

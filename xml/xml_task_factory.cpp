@@ -54,10 +54,10 @@ const ElementKind kElements[] = {
     {"printvars", &make<XmlTaskPrintVars>},
     {"question", &make<XmlTaskQuestion>},
     {"rename", &make<XmlTaskRename>},
-    {"setprojectversion", nullptr},
+    {"setprojectversion", &make<XmlTaskSetProjectVersion>},
     {"sound", &make<XmlTaskSound>},
-    {"versionfileread", nullptr},
-    {"versionfilewrite", nullptr},
+    {"versionfileread", &make<XmlTaskVersionFileRead>},
+    {"versionfilewrite", &make<XmlTaskVersionFileWrite>},
     {"writefile", &make<XmlTaskWriteFile>},
 };
 

@@ -14,6 +14,7 @@
 #include "tasks/task_setvar.h"
 #include "tasks/task_sound.h"
 #include "tasks/task_system.h"
+#include "tasks/task_types.h"
 
 namespace {
 
@@ -30,6 +31,11 @@ const XmlAttributeKey kEchoAttributes[] = {{"message", "message"}, {"level", "le
 const XmlAttributeKey kSoundAttributes[] = {{"type", "type"}, {"file", "file"}};
 const XmlAttributeKey kMessageboxAttributes[] = {{"message", "message"}, {"icon", "icon"}};
 const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
+const XmlAttributeKey kSetProjectVersionAttributes[] = {
+    {"projectname", "projectName"}, {"versionid", "versionId"}, {"version", "version"}, {"autostamp", "autoStamp"}};
+const XmlAttributeKey kVersionFileReadAttributes[] = {{"file", "file"}, {"valuevar", "valuevar"}};
+const XmlAttributeKey kVersionFileWriteAttributes[] = {
+    {"file", "file"}, {"value", "version"}, {"autostamp", "autoStamp"}};
 const XmlAttributeKey kPrintProjectsAttributes[] = {
     {"showdependence", "showDependence"}, {"details", "details"}, {"file", "file"}};
 
@@ -59,5 +65,11 @@ XmlTaskEcho::XmlTaskEcho() : XmlTaskPlain("echo", TaskEcho::kType, kEchoAttribut
 XmlTaskSound::XmlTaskSound() : XmlTaskPlain("sound", TaskSound::kType, kSoundAttributes) {}
 XmlTaskMessagebox::XmlTaskMessagebox() : XmlTaskPlain("messagebox", TaskMessagebox::kType, kMessageboxAttributes) {}
 XmlTaskQuestion::XmlTaskQuestion() : XmlTaskPlain("question", TaskQuestion::kType, kQuestionAttributes) {}
+XmlTaskVersionFileRead::XmlTaskVersionFileRead()
+    : XmlTaskPlain("versionfileread", task_types::kVersionFileRead, kVersionFileReadAttributes) {}
+XmlTaskVersionFileWrite::XmlTaskVersionFileWrite()
+    : XmlTaskPlain("versionfilewrite", task_types::kVersionFileWrite, kVersionFileWriteAttributes) {}
 XmlTaskPrintProjects::XmlTaskPrintProjects()
     : XmlTaskPlain("printprojects", TaskPrintProjects::kType, kPrintProjectsAttributes) {}
+XmlTaskSetProjectVersion::XmlTaskSetProjectVersion()
+    : XmlTaskPlain("setprojectversion", task_types::kSetProjectVersion, kSetProjectVersionAttributes) {}

@@ -95,7 +95,22 @@ class XmlTaskQuestion : public XmlTaskPlain {
   XmlTaskQuestion();
 };
 
+class XmlTaskVersionFileRead : public XmlTaskPlain {
+ public:
+  XmlTaskVersionFileRead();
+};
+
+class XmlTaskVersionFileWrite : public XmlTaskPlain {
+ public:
+  XmlTaskVersionFileWrite();
+};
+
 class XmlTaskPrintProjects : public XmlTaskPlain {
  public:
   XmlTaskPrintProjects();
+};
+
+class XmlTaskSetProjectVersion : public XmlTaskPlain {
+ public:
+  XmlTaskSetProjectVersion();
 };

@@ -56,13 +56,19 @@ class VarkelRun {
   }
 
   void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
+  // Starts the program through an executable that gets the program's path and the
+  // arguments (to run it under limits that a test sets).
+  void setLauncher(const QString& launcher) { launcher_ = launcher; }
 
   RunResult run(const QStringList& arguments) {
     RunResult r;
     QProcess p;
     p.setProcessEnvironment(env_);
     p.setWorkingDirectory(dir_.path());
-    p.start(program_, arguments);
+    if (launcher_.isEmpty())
+      p.start(program_, arguments);
+    else
+      p.start(launcher_, QStringList{program_} + arguments);
     p.closeWriteChannel();
     if (!p.waitForFinished(kRunTimeoutMs)) {
       p.kill();
@@ -88,6 +94,7 @@ class VarkelRun {
 
   QTemporaryDir dir_;
   QString program_;
+  QString launcher_;
   bool ok_ = false;
   QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
 };

@@ -46,7 +46,8 @@ struct FactoryFixture {
 TEST(TaskFactoryTest, CreatesEveryKnownTypeWithAFreshId) {
   const std::pair<unsigned, const char*> rows[] = {
       {3, "CopyAll"}, {50, "Exit"}, {70, "Foreach"}, {71, "ForeachBreak"}, {72, "ForeachContinue"},
-      {100, "Exec"}, {101, "System"}, {150, "LoadProperties"}, {400, "Echo"}, {401, "Sound"},
+      {100, "Exec"}, {101, "System"}, {150, "LoadProperties"}, {250, "VersionFileRead"},
+      {251, "VersionFileWrite"}, {400, "Echo"}, {401, "Sound"},
       {500, "Messagebox"}, {501, "Question"}, {601, "SetVar"}, {602, "ExpandSysVar"}, {603, "GetSysVar"},
       {604, "SetSysVar"}, {201, "Mkdir"}, {205, "SetCurrDir"}, {206, "Rename"}, {305, "CopyFiles"},
       {306, "Move"}, {307, "Delete"}, {308, "WriteFile"}, {309, "FindInFile"}, {403, "PrintTasks"},
@@ -71,7 +72,7 @@ TEST(TaskFactoryTest, FailuresCreateNothingAndDrawNoId) {
   ITask* out = nullptr;
   EXPECT_EQ(308, f.factory.createTask(nullptr, 3, "copyAll", &f.attributes, nullptr, nullptr, nullptr, &out));
   EXPECT_EQ(3, f.factory.createTask(nullptr, 601, "setvar", nullptr, nullptr, nullptr, nullptr, &out));
-  EXPECT_EQ(3, f.create(402, task)) << "a project task without the project table";
+  for (unsigned typeId : {4u, 402u}) EXPECT_EQ(3, f.create(typeId, task)) << "a project task without the table";
   EXPECT_EQ(nullptr, out);
   EXPECT_EQ(0, f.ids.currentId());
 

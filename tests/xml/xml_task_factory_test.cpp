@@ -6,6 +6,7 @@
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
 #include "tasks/task_print_projects.h"
+#include "tasks/task_project.h"
 #include "tasks/task_with_file_sets.h"
 #include "test_support.h"
 #include "xml/xml_task_foreach.h"
@@ -104,6 +105,7 @@ TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
       {"getsysvar", "getsysvar", 603}, {"SetSysVar", "setsysvar", 604},
       {"Echo", "echo", 400},     {"SOUND", "sound", 401},      {"MessageBox", "messagebox", 500},
       {"question", "question", 501},
+      {"VersionFileRead", "versionfileread", 250}, {"VERSIONFILEWRITE", "versionfilewrite", 251},
       {"MkDir", "mkdir", 201},   {"SetCurrDir", "setcurrdir", 205}, {"RENAME", "rename", 206},
       {"Copy", "copy", 305},     {"move", "move", 306},         {"Delete", "delete", 307},
       {"WriteFile", "writefile", 308}, {"FINDINFILE", "findinfile", 309},
@@ -135,7 +137,7 @@ TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
 
 // Built-in words win over macros even before they have a parser of their own.
 TEST_F(XmlTaskFactoryTest, BuiltInWordsWithoutParserAreNotMacroCalls) {
-  for (const char* name : {"libs", "build", "VersionFileRead", "setProjectVersion"}) {
+  for (const char* name : {"libs", "build", "Libs"}) {
     SCOPED_TRACE(name);
     macros_.add(name, {});
     XmlTaskParser* parser = nullptr;
@@ -186,6 +188,14 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][icon=Warning][message= m ][resultvar=]"},
       {"question", "<question message='Go?' resultvar='answer'/>",
        "[comment=][condition=][depends=][failonerror=][message=Go?][resultvar=answer]"},
+      {"setprojectversion keys",
+       "<setprojectversion projectname='app' versionid='release' version=' 1.2 ' autostamp='no' name='x'/>",
+       "[autoStamp=no][comment=][condition=][depends=][failonerror=][projectName=app][resultvar=][version= 1.2 ]"
+       "[versionId=release]"},
+      {"versionfileread", "<versionfileread file=' v.h ' valuevar='v' value='ignored'/>",
+       "[comment=][condition=][depends=][failonerror=][file= v.h ][resultvar=][valuevar=v]"},
+      {"versionfilewrite keys", "<versionfilewrite file='v.h' value='1.2' autostamp='yes' version='ignored'/>",
+       "[autoStamp=yes][comment=][condition=][depends=][failonerror=][file=v.h][resultvar=][version=1.2]"},
       {"printprojects", "<printprojects showdependence=' yes ' details='1' file='p.txt' showDependence='x'/>",
        "[comment=][condition=][depends=][details=1][failonerror=][file=p.txt][resultvar=][showDependence= yes ]"},
       {"mkdir", "<mkdir dir=' a/b '/>", "[comment=][condition=][depends=][dir= a/b ][failonerror=][resultvar=]"},
@@ -221,20 +231,24 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
 }
 
 TEST_F(XmlTaskFactoryTest, ProjectElementsGetTheProjectTable) {
-  std::unique_ptr<XmlTaskParser> parser = parserFor("PrintProjects");
-  ASSERT_TRUE(parser);
-  ASSERT_EQ(parse(*parser, "<printprojects/>"), 0);
-  ITask* task = nullptr;
-  EXPECT_EQ(parser->createTask(nullptr, &task), 3) << "a project task needs the project table";
-
   FakeProjects projects;
-  factory_.setProjectsProvider(&projects);
-  parser = parserFor("printprojects");
-  ASSERT_EQ(parse(*parser, "<printprojects/>"), 0);
-  std::shared_ptr<ITask> created = createTask(*parser);
-  ASSERT_TRUE(created);
-  EXPECT_EQ(created->getType(), 402);
-  EXPECT_EQ(static_cast<TaskPrintProjects*>(created.get())->getProjectsProvider(), &projects);
+  for (const auto& [word, type] : {std::pair<const char*, int>{"PrintProjects", 402}, {"SetProjectVersion", 4}}) {
+    SCOPED_TRACE(word);
+    factory_.setProjectsProvider(nullptr);
+    std::unique_ptr<XmlTaskParser> parser = parserFor(word);
+    ASSERT_TRUE(parser);
+    ASSERT_EQ(parse(*parser, QByteArray("<") + word + "/>"), 0);
+    ITask* task = nullptr;
+    EXPECT_EQ(parser->createTask(nullptr, &task), 3) << "a project task needs the project table";
+
+    factory_.setProjectsProvider(&projects);
+    parser = parserFor(word);
+    ASSERT_EQ(parse(*parser, QByteArray("<") + word + "/>"), 0);
+    std::shared_ptr<ITask> created = createTask(*parser);
+    ASSERT_TRUE(created);
+    EXPECT_EQ(created->getType(), type);
+    EXPECT_EQ(static_cast<TaskProject*>(created.get())->getProjectsProvider(), &projects);
+  }
 }
 
 TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {

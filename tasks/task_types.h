@@ -1,0 +1,11 @@
+#pragma once
+
+// Type ids of the task classes that live above the task engine (in build/), for the
+// element parsers, which cannot see those classes.
+namespace task_types {
+
+constexpr unsigned kSetProjectVersion = 4;
+constexpr unsigned kVersionFileRead = 250;
+constexpr unsigned kVersionFileWrite = 251;
+
+}  // namespace task_types
