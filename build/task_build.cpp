@@ -4,6 +4,7 @@
 #include "build/task_build_qmake.h"
 #include "core/logger.h"
 #include "project/iproject.h"
+#include "tasks/result_codes.h"
 #include "tasks/task_factory_impl.h"
 
 using namespace build_codes;
@@ -29,12 +30,12 @@ int TaskBuild::createConcreteTask(IVariablesExpander* expander) {
   const QString projectName = getProjectName(expander);
   if (projectName.isEmpty()) {
     VLOG_ERROR(kName) << "Project name not defined! Task ID: " << getId();
-    return kNoProjectName;
+    return task_codes::kNoProjectName;
   }
   IProject* project = getProject(projectName);
   if (!project) {
     VLOG_ERROR(kName) << "Project with name '" << projectName << "' not found. Task ID: " << getId();
-    return kProjectNotFound;
+    return kUnknownProject;
   }
   const BuildTool buildType = project->getBuildType();
   if (buildType == BuildToolUnknown) {

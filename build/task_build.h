@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tasks/project_task_types.h"
+#include "tasks/task_types.h"
 #include "tasks/task_project.h"
 
 #include <memory>
@@ -11,7 +11,7 @@ class TaskBuildImpl;
 // build type, and from then on hands it the task's current attributes and its work.
 class TaskBuild : public TaskProject {
  public:
-  static constexpr int kType = project_task_types::kBuild;
+  static constexpr int kType = task_types::kBuild;
 
   TaskBuild(std::uint64_t id, ITask* parent);
   ~TaskBuild() override;

@@ -8,6 +8,7 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 #include "project/iproject.h"
+#include "tasks/result_codes.h"
 
 #include <QDir>
 #include <QStringList>
@@ -112,9 +113,9 @@ int TaskBuildImpl::getPlatformToolset(IVariablesExpander* expander, QString& out
   out = expandedTrimmed(expander, propertyText(kPlatformToolset));
   if (!out.isEmpty()) return kOk;
   const QString projectName = getProjectName(expander);
-  if (projectName.isEmpty()) return kNoProjectName;
+  if (projectName.isEmpty()) return task_codes::kNoProjectName;
   IProject* project = getProject(projectName);
-  if (!project) return kProjectNotFound;
+  if (!project) return kUnknownProject;
   out = expandedTrimmed(expander, project->getPlatformToolset());
   return kOk;
 }
@@ -145,7 +146,7 @@ int TaskBuildImpl::getOutputDirectory(QString& out, IVariablesExpander* expander
   const QString projectName = getProjectName(expander);
   if (projectName.isEmpty()) {
     VLOG_ERROR(getName()) << "Project name not defined! Task ID: " << getId();
-    return kNoProjectName;
+    return task_codes::kNoProjectName;
   }
   out = absoluteAgainstCurrent(output);
   const QString sub = getOutSubdir(projectName, expander, getter);
@@ -195,12 +196,12 @@ int TaskBuildImpl::readBuildRun(IVariablesExpander* expander, IVariablesGetter* 
   run.projectName = getProjectName(expander);
   if (run.projectName.isEmpty()) {
     VLOG_ERROR(getName()) << "Project name not defined! Task ID: " << getId();
-    return kNoProjectName;
+    return task_codes::kNoProjectName;
   }
   run.project = getProject(run.projectName);
   if (!run.project) {
     VLOG_ERROR(getName()) << "Project with name '" << run.projectName << "' not found. Task ID: " << getId();
-    return kProjectNotFound;
+    return kUnknownProject;
   }
   // Attributes a task does not carry (a -build group gives few) read as empty.
   (void)getConfiguration(expander, run.configuration);       // missing-is-empty

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tasks/project_task_types.h"
+#include "tasks/task_types.h"
 #include "tasks/task_project.h"
 
 #include <QProcessEnvironment>
@@ -30,7 +30,7 @@ struct BuildRun {
 // being built or copied twice in a run, the tools' environment and the build summary.
 class TaskBuildImpl : public TaskProject {
  public:
-  static constexpr int kType = project_task_types::kBuild;
+  static constexpr int kType = task_types::kBuild;
 
   using TaskProject::TaskProject;
 

@@ -4,6 +4,7 @@
 // element parsers, which cannot see those classes.
 namespace task_types {
 
+constexpr unsigned kBuild = 1;
 constexpr unsigned kSetProjectVersion = 4;
 constexpr unsigned kVersionFileRead = 250;
 constexpr unsigned kVersionFileWrite = 251;

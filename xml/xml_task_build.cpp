@@ -1,6 +1,6 @@
 #include "xml/xml_task_build.h"
 
-#include "tasks/project_task_types.h"
+#include "tasks/task_types.h"
 #include "tasks/task_project.h"
 #include "xml/xml_task_plain.h"
 
@@ -22,7 +22,7 @@ const XmlAttributeKey kAttributes[] = {
 
 XmlTaskBuild::XmlTaskBuild() : XmlTaskParser(QStringLiteral("build")) {}
 
-unsigned int XmlTaskBuild::taskType() const { return project_task_types::kBuild; }
+unsigned int XmlTaskBuild::taskType() const { return task_types::kBuild; }
 
 int XmlTaskBuild::parse(QXmlStreamReader& reader) {
   parseCommonAttributes(reader);
