@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cerrno>
+
 bool dirExists(const QString& path) {
   return !path.isEmpty() && QFileInfo(fileSystemPath(path)).isDir();
 }
@@ -38,4 +41,53 @@ bool removeFile(const QString& path) {
                                       QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   }
   return QFile::remove(fsPath);
+}
+
+QString cleanAbsolutePath(const QString& path) {
+  return QDir::cleanPath(QDir::current().absoluteFilePath(fileSystemPath(path)));
+}
+
+platform::FileId fileIdOf(const QString& path, bool followLinks) {
+  return platform::fileId(fileSystemPath(path), followLinks);
+}
+
+bool isSameFile(const QString& a, const QString& b) {
+  if (a.isEmpty() || b.isEmpty()) return false;
+  if (samePath(cleanAbsolutePath(a), cleanAbsolutePath(b))) return true;
+  return fileIdOf(a, true) == fileIdOf(b, true);
+}
+
+bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
+  if (platform::listDirectory(fileSystemPath(path), false, isRoot, out) != 0) {
+    out.clear();
+    return false;
+  }
+  std::sort(out.begin(), out.end(), [](const platform::DirEntry& a, const platform::DirEntry& b) {
+    const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.name < b.name;
+  });
+  return true;
+}
+
+QString childPath(const QString& dir, const QString& name) {
+  QString path;
+  path.reserve(dir.size() + 1 + name.size());
+  path = dir;
+  if (!path.isEmpty() && !isPathSeparator(path.back())) path += QLatin1Char('/');
+  path += name;
+  return path;
+}
+
+int copyFileSafely(const QString& source, const QString& target, bool asLink) {
+  const QString from = fileSystemPath(source);
+  const QString to = fileSystemPath(target);
+  return asLink ? platform::copyLinkReplacing(from, to) : platform::copyFileReplacing(from, to);
+}
+
+int copyFileToNewTarget(const QString& source, const QString& target, bool asLink, bool& targetExisted) {
+  const QString from = fileSystemPath(source);
+  const QString to = fileSystemPath(target);
+  const int rc = asLink ? platform::copyLinkCreating(from, to) : platform::copyFileCreating(from, to);
+  targetExisted = rc == EEXIST;
+  return targetExisted ? 0 : rc;
 }
