@@ -1,5 +1,6 @@
 #include "tasks/task_factory_impl.h"
 
+#include "build/task_copy_project_files.h"
 #include "core/properties_mgr.h"
 #include "intr/item_id_provider.h"
 #include "tasks/task.h"
@@ -41,6 +42,13 @@ ITask* createPlain(const TaskContext& c) {
   return new T(c.id, c.parent);
 }
 
+template <typename T>
+ITask* createProjectTask(const TaskContext& c) {
+  auto* task = new T(c.id, c.parent);
+  task->setProjectsProvider(c.projects);
+  return task;
+}
+
 ITask* createMacroCall(const TaskContext& c) {
   auto* task = new TaskMacrodef(c.id, c.elementName, c.parent);
   task->setMacrodef(c.macrodef);
@@ -61,6 +69,7 @@ struct TaskKind {
 };
 
 const TaskKind kTaskKinds[] = {
+    {TaskCopyProjectFiles::kType, true, &createProjectTask<TaskCopyProjectFiles>},
     {TaskMacrodef::kType, false, &createMacroCall},
     {TaskExit::kType, false, &createPlain<TaskExit>},
     {TaskForeach::kType, false, &createForeach},

@@ -2,7 +2,18 @@
 
 #include "tasks/task_runner.h"
 
+#include <QMutexLocker>
 #include <QStringList>
+
+void TaskProject::setFileSets(const std::vector<FileSetInfo>& fileSets) {
+  QMutexLocker lock(&fileSetsMutex_);
+  if (&fileSets != &fileSets_) fileSets_ = fileSets;
+}
+
+std::vector<FileSetInfo> TaskProject::getFileSets() const {
+  QMutexLocker lock(&fileSetsMutex_);
+  return fileSets_;
+}
 
 void TaskProject::setEnvironment(const TaskEnvironment& environment) {
   if (&environment != &environment_) environment_ = environment;

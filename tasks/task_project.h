@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/file_set_info.h"
 #include "tasks/task_common.h"
 
 #include <QMap>
 #include <QString>
+
+#include <vector>
 
 class IProject;
 class IProjectsProvider;
@@ -17,6 +20,11 @@ class TaskProject : public TaskCommon {
   using TaskCommon::TaskCommon;
 
   bool isProjectTask() const override { return true; }
+
+  // The file sets the task copies: the project's outputs, handed over by whoever
+  // prepares the task.
+  void setFileSets(const std::vector<FileSetInfo>& fileSets);
+  std::vector<FileSetInfo> getFileSets() const;
 
   void setProjectsProvider(IProjectsProvider* provider) { projects_ = provider; }
   IProjectsProvider* getProjectsProvider() const { return projects_; }
@@ -36,6 +44,8 @@ class TaskProject : public TaskCommon {
   bool checkDependenceCondition(IVariablesExpander* expander, IConditionHandler* handler, const QString& subdir);
 
  private:
+  mutable QMutex fileSetsMutex_;
+  std::vector<FileSetInfo> fileSets_;
   IProjectsProvider* projects_ = nullptr;
   TaskEnvironment environment_;
 };

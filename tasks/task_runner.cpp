@@ -211,6 +211,21 @@ bool hasProjectTask(ITask* task, const QString& projectName) {
   return false;
 }
 
+void collectProjectTaskNames(ITask* task, std::set<QString, CaseBlindLess>& out) {
+  if (!task) return;
+  const int count = task->getChildCount();
+  for (int i = 0; i < count; ++i) {
+    ITask* child = nullptr;
+    if (task->getChild(i, &child) != 0) continue;
+    if (child->isProjectTask()) {
+      QString name = getTaskCurrentProjectName(child);
+      if (name.isEmpty()) name = getTaskRawProjectName(child);
+      out.insert(name);
+    }
+    collectProjectTaskNames(child, out);
+  }
+}
+
 ITask* getRootTask(ITask* task) {
   while (task && task->getParent()) task = task->getParent();
   return task;

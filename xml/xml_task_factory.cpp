@@ -23,7 +23,7 @@ struct ElementKind {
 // when a macro carries that name: such a call would change meaning once the word has one.
 const ElementKind kElements[] = {
     {"build", nullptr},
-    {"libs", nullptr},
+    {"libs", &make<XmlTaskLibs>},
     {"echo", &make<XmlTaskEcho>},
     {"setcurrdir", nullptr},
     {"setvar", &make<XmlTaskSetvar>},
@@ -55,6 +55,15 @@ const ElementKind kElements[] = {
     {"writefile", nullptr},
 };
 
+// The parsers of project tasks also get the project table and the macro definitions.
+const char* const kProjectElements[] = {"build", "libs", "printprojects", "setprojectversion"};
+
+bool isProjectElement(const QString& elementName) {
+  for (const char* word : kProjectElements)
+    if (elementName.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out) {
@@ -79,9 +88,11 @@ int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out
   parser->setVariablesGetter(variablesGetter_);
   parser->setVariablesSetter(variablesSetter_);
   parser->setNotifications(notifications_);
-  if (isMacroCall) {
+  if (isMacroCall || isProjectElement(elementName)) {
     parser->setProjectsProvider(projectsProvider_);
     parser->setMacrodefProvider(macrodefProvider_);
+  }
+  if (isMacroCall) {
     parser->setProjectPreprocessor(projectPreprocessor_);
   } else if (auto* loop = dynamic_cast<XmlTaskForeach*>(parser)) {
     loop->setProjectPreprocessor(projectPreprocessor_);

@@ -1,5 +1,6 @@
 #include "xml/xml_task_plain.h"
 
+#include "tasks/project_task_types.h"
 #include "tasks/task_echo.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_expand_sys_var.h"
@@ -16,6 +17,9 @@
 
 namespace {
 
+const XmlAttributeKey kLibsAttributes[] = {{"name", "projectName"}, {"configuration", "configuration"},
+                                           {"platform", "platform"},   {"output", "output"},
+                                           {"filesetids", "filesetids"}, {"notrecursively", "notrecursively"}};
 const XmlAttributeKey kExitAttributes[] = {{"error", "error"}, {"message", "message"}};
 const XmlAttributeKey kLoadPropertiesAttributes[] = {
     {"file", "file"}, {"replace", "replace"}, {"varprefix", "varprefix"}};
@@ -57,3 +61,4 @@ XmlTaskEcho::XmlTaskEcho() : XmlTaskPlain("echo", TaskEcho::kType, kEchoAttribut
 XmlTaskSound::XmlTaskSound() : XmlTaskPlain("sound", TaskSound::kType, kSoundAttributes) {}
 XmlTaskMessagebox::XmlTaskMessagebox() : XmlTaskPlain("messagebox", TaskMessagebox::kType, kMessageboxAttributes) {}
 XmlTaskQuestion::XmlTaskQuestion() : XmlTaskPlain("question", TaskQuestion::kType, kQuestionAttributes) {}
+XmlTaskLibs::XmlTaskLibs() : XmlTaskPlain("libs", project_task_types::kCopyProjectFiles, kLibsAttributes) {}

@@ -94,3 +94,8 @@ class XmlTaskQuestion : public XmlTaskPlain {
  public:
   XmlTaskQuestion();
 };
+
+class XmlTaskLibs : public XmlTaskPlain {
+ public:
+  XmlTaskLibs();
+};
