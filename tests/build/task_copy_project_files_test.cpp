@@ -163,6 +163,23 @@ TEST_F(TaskCopyProjectFilesTest, SubdirectoriesFromVariables) {
   EXPECT_EQ("{configuration:release;filesetids:*;}" + path("out") + "/x64", recorded().back());
 }
 
+TEST_F(TaskCopyProjectFilesTest, ARecursiveSubdirectoryReachesTheDependences) {
+  projects_.add<ProjectFiles>("core");
+  project_->addChildProject({"core", ""});
+  auto t = task(path("out"), "*");
+  auto* child = new TaskCopyProjectFiles(8, nullptr);
+  child->getPropertiesSetter()->setString("projectName", "core");
+  ASSERT_EQ(t->addChild(child), 0);
+  vars_.set("lib.prefer.out.subdir", "x64");
+  vars_.set("lib.prefer.out.subdir.recursively", "yes");
+  ASSERT_EQ(t->preStart(&expander_, &vars_, &vars_, nullptr, nullptr), 0);
+  QString subdir;
+  EXPECT_EQ(child->getProperties()->getString("preferOutSubDir", subdir), 0);
+  EXPECT_EQ(subdir, "x64");
+  EXPECT_TRUE(capture_.log().contains("Output subdirectory was set for all child tasks. Project name: 'lib'. "
+                                      "Subdirectory: 'x64'. Task ID: 7"));
+}
+
 TEST_F(TaskCopyProjectFilesTest, NotRecursivelyMakesTheProjectIndependent) {
   auto t = task(path("out"), "*");
   EXPECT_TRUE(t->isDependsFromOtherProjects(&expander_, &vars_));
