@@ -10,8 +10,6 @@
 #include "project/project_state.h"
 #include "tasks/task_texts.h"
 
-#include <QDir>
-
 #include <initializer_list>
 #include <set>
 #include <utility>
@@ -81,18 +79,7 @@ bool TaskCopyProjectFiles::isDependsFromOtherProjects(IVariablesExpander* expand
 
 int TaskCopyProjectFiles::preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter*,
                                    IConditionHandler* handler, INotifications*) {
-  const QString projectName = getProjectName(expander);
-  if (projectName.isEmpty()) return kOk;
-  const bool recursive = isOutSubdirRecursive(projectName, expander, getter);
-  const QString subdir = getOutSubdir(projectName, expander, getter);
-  VLOG_CAT(logger::LogInfo, logger::FilterTaskCopy, kName)
-      << "Output subdirectories info. Project name: '" << projectName << "'. Subdirectory: '" << subdir
-      << "'. Is set subdirectory recursively: " << (recursive ? 1 : 0) << ". Task ID: " << getId();
-  if (recursive && checkDependenceCondition(expander, handler, subdir)) {
-    VLOG_CAT(logger::LogInfo, logger::FilterTaskCopy, kName)
-        << "Output subdirectory was set for all child tasks. Project name: '" << projectName << "'. Subdirectory: '"
-        << subdir << "'. Task ID: " << getId();
-  }
+  passOutSubdirToDependences(expander, getter, handler, logger::FilterTaskCopy);
   return kOk;
 }
 
@@ -103,13 +90,13 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
   const std::uint64_t id = getId();
   const auto finish = [&](int code) { return finishStart(code, setter, resultVar, failOnError); };
 
-  QString output = getOutput(expander);
+  // Absolute: one base for every relative target below, whatever directory the copy takes
+  // its sources from.
+  QString output = getAbsoluteOutput(expander);
   if (output.isEmpty()) {
     VLOG_ERROR(kName) << "Output folder not defined! Task ID: " << id;
     return finish(kNotDefined);
   }
-  // One base for every relative target below, whatever directory the copy takes them against.
-  output = makeAbsolutePath(QDir::currentPath(), output);
   const QString projectName = getProjectName(expander);
   if (projectName.isEmpty()) {
     VLOG_ERROR(kName) << "Project name not defined! Task ID: " << id;

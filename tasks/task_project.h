@@ -34,6 +34,8 @@ class TaskProject : public TaskCommon {
   IProject* getProject(const QString& name) const;
   QString getProjectName(IVariablesExpander* expander);
   QString getOutput(IVariablesExpander* expander);
+  // The output directory taken against the current directory; empty when not given.
+  QString getAbsoluteOutput(IVariablesExpander* expander);
   QString getOutSubdir(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter);
   bool isOutSubdirRecursive(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter);
   QString getFileSetOutSubdir(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter,
@@ -42,6 +44,11 @@ class TaskProject : public TaskCommon {
   // nearest first, joined by ",".
   QString getParentProjectNames(IVariablesExpander* expander, IVariablesGetter* getter);
   bool checkDependenceCondition(IVariablesExpander* expander, IConditionHandler* handler, const QString& subdir);
+  // The preStart of the tasks that copy project outputs: logs the project's output
+  // subdirectory and, when it applies recursively, hands it to the dependences' tasks.
+  // Lines go to the log category given.
+  void passOutSubdirToDependences(IVariablesExpander* expander, IVariablesGetter* getter, IConditionHandler* handler,
+                                  std::uint64_t logCategory);
 
  private:
   mutable QMutex fileSetsMutex_;
