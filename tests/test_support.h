@@ -3,8 +3,12 @@
 #include "core/log_appenders.h"
 #include "core/logger.h"
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +46,19 @@ class ScopedEnv {
   bool had_;
   QByteArray old_;
 };
+
+// Writes the bytes to the file, replacing it and making its directory first; a file that
+// cannot be written fails the test.
+inline void writeFile(const QString& path, const QByteArray& content, bool executable = false) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size()) {
+    ADD_FAILURE() << "cannot write " << path.toStdString();
+    return;
+  }
+  file.close();
+  if (executable) file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
 
 // The file's bytes, or "<missing>" when it cannot be read.
 inline QByteArray readFile(const QString& path) {

@@ -21,11 +21,7 @@ QStringList times(int n, const QString& line) {
   return lines;
 }
 
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(content);
-}
+using testing_support::writeFile;
 
 TEST(ProcessEnvironmentTest, MissingVariableFailsWithNativeError) {
   ScopedEnv unset("VARKEL_TEST_MISSING", nullptr);

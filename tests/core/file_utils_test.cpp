@@ -1,4 +1,5 @@
 #include "core/file_utils.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,11 +18,7 @@ class FileUtilsTest : public ::testing::Test {
     writeFile("file.txt");
   }
   QString at(const QString& rel) const { return root_ + "/" + rel; }
-  void writeFile(const QString& rel) {
-    QFile f(at(rel));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("x");
-  }
+  void writeFile(const QString& rel) { testing_support::writeFile(at(rel), "x"); }
 
   QTemporaryDir tmp_;
   QString root_;

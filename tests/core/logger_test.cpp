@@ -181,11 +181,7 @@ TEST(LogAppenderFileTest, WritesLinesWithCrLfAndRawTextAsIs) {
 TEST(LogAppenderFileTest, OpenTruncatesAndFullFileIsEmptiedBeforeTheNextLine) {
   QTemporaryDir dir;
   const QString path = dir.filePath("build_system.log");
-  {
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("from an earlier run\r\n");
-  }
+  testing_support::writeFile(path, "from an earlier run\r\n");
   const logger::LogEntry e = entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 4, "T", "0123456789");
   const QByteArray line = "[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] 0123456789\r\n";
   logger::LogAppenderFile file(line.size(), path);

@@ -21,9 +21,7 @@ class PropertiesFileTest : public ::testing::Test {
  protected:
   QString write(const QByteArray& content, const QString& name = "test.properties") {
     const QString path = dir_.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    testing_support::writeFile(path, content);
     return path;
   }
 

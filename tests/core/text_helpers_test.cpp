@@ -3,7 +3,6 @@
 
 #include <QMap>
 
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -152,12 +151,10 @@ TEST(TextHelpersTest, StripQuotesTakesBothKindsInAnyNesting) {
 }
 
 TEST(TextHelpersTest, UnquoteOfAVeryLongRunOfQuotesIsLinear) {
-  QString text = QString(100000, '"') + "a" + QString(100000, '"');
-  QElapsedTimer timer;
-  timer.start();
+  // Removing pair by pair from the text would take minutes here and meet the test's timeout.
+  QString text = QString(1000000, '"') + "a" + QString(1000000, '"');
   EXPECT_TRUE(unquoteDoubleQuotes(text, true));
   EXPECT_EQ("a", text);
-  EXPECT_LT(timer.elapsed(), 1000);  // removing pair by pair from the text took seconds
 }
 
 TEST(TextHelpersTest, WildcardsMatchWholeNameIgnoringCase) {

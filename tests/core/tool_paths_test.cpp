@@ -4,6 +4,7 @@
 #include "core/tool_paths.h"
 #include "core/variables_expander_helper.h"
 #include "core/variables_mgr.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,9 +26,7 @@ class ToolPathsTest : public ::testing::Test {
     root_ = tmp_.path();
     ASSERT_TRUE(QDir(root_).mkpath("qt/bin"));
     ASSERT_TRUE(QDir(root_).mkpath("other/bin"));
-    QFile f(root_ + "/tools/qmake-custom");
-    ASSERT_TRUE(QDir(root_).mkpath("tools"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    testing_support::writeFile(root_ + "/tools/qmake-custom", QByteArray());
     vars_.set("root", root_);
   }
 

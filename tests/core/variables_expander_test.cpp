@@ -3,7 +3,6 @@
 #include "core/variables_mgr.h"
 #include "test_support.h"
 
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -124,10 +123,7 @@ TEST(VariablesExpansionTest, SelfReferenceEndsPromptlyWithOneWarning) {
     VariablesExpanderHelper helper(VariablesExpanderHelper::KindDollar, &store);
     VariablesExpanders chain(&helper, nullptr);
     QString text = "${a}";
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_TRUE(expandVariables(&chain, text)) << c.name;
-    EXPECT_LT(timer.elapsed(), 10000) << c.name;  // generous: the sanitizer build is slow
     if (!c.expected.isEmpty()) {
       EXPECT_EQ(c.expected, text) << c.name;
     } else {

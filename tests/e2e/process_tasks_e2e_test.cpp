@@ -9,14 +9,9 @@ namespace {
 
 using JobRun = RunResult;
 
-// The program run with VARKEL_SYSTEM_ENVIRONMENT_FILE pointing at "environment".
+// The program run on a job of the given tasks, with every DIR in a written file replaced.
 class ProcessJob : public VarkelRun {
  public:
-  ProcessJob() {
-    setEnv("VARKEL_SYSTEM_ENVIRONMENT_FILE", path("environment"));
-    write("environment", "");
-  }
-
   void write(const QString& name, const QString& text, bool executable = false) {
     VarkelRun::write(name, inDir(text), executable);
   }
@@ -97,11 +92,11 @@ TEST(ProcessTasksEndToEnd, FailuresOfTheTasksAreTheRunsResult) {
 TEST(ProcessTasksEndToEnd, AProgramLeftRunningEndsWithTheRun) {
   ProcessJob job;
   ASSERT_READY(job);
-  job.write("long.sh", "#!/bin/sh\necho $$ > DIR/pid\nexec sleep 30\n", true);
+  // Outlives the harness's timeout: a run that waited for it would be reported as hung.
+  job.write("long.sh", "#!/bin/sh\necho $$ > DIR/pid\nexec sleep 600\n", true);
   const JobRun r = job.run(job.inDir(
       "<exec exe='DIR/long.sh' waittime='300' waitresultvar='ended'/>\n<echo message='ended ${ended}'/>"));
   EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
-  EXPECT_LT(r.elapsedMs, 10000);
   EXPECT_TRUE(r.logHas("[Echo] ended false\r\n"));
   const QString pid = job.read("pid").trimmed();
   ASSERT_FALSE(pid.isEmpty());

@@ -254,7 +254,6 @@ TEST(VarkelEndToEnd, BadInputEndsQuicklyWithItsCode) {
     for (const auto& file : c.files) v.write(file.first, file.second);
     const RunResult r = v.runJob();
     EXPECT_FALSE(r.crashed);
-    EXPECT_LT(r.elapsedMs, kPromptRunMs);
     EXPECT_NE(r.exitCode, 0) << qPrintable(r.log);
     if (c.code > 0) {
       EXPECT_EQ(r.exitCode, c.code & 0xff);
@@ -283,7 +282,6 @@ TEST(VarkelEndToEnd, VariableReferringToItselfFailsTheRun) {
     v.writeJob("job.xml", c.job);
     const RunResult r = v.runJob();
     EXPECT_FALSE(r.crashed);
-    EXPECT_LT(r.elapsedMs, kPromptRunMs);
     EXPECT_EQ(r.exitCode, c.code & 0xff);
     EXPECT_TRUE(r.logHas("Variable refers to itself and can never be expanded. Name: 'self'. Value: 'x${self}'"))
         << qPrintable(r.log);

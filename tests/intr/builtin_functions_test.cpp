@@ -3,6 +3,7 @@
 #include "core/variables_mgr.h"
 #include "intr/interpreter.h"
 #include "intr_fakes.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,9 +99,7 @@ TEST(BuiltinFunctionsFiles, ExistsFileAndDir) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString file = dir.filePath(QStringLiteral("f.txt"));
-  QFile out(file);
-  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-  out.close();
+  testing_support::writeFile(file, QByteArray());
   QString backslashed = file;
   backslashed.replace(QLatin1Char('/'), QLatin1Char('\\'));
   struct Case {

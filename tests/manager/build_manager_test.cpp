@@ -439,10 +439,7 @@ TEST(BuildManagerVariables, PropertyFileReachesBothStores) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString path = dir.filePath("extra.properties");
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("only.here=from the file\ninterrupt.tasks.on.error=false\n");
-  file.close();
+  testing_support::writeFile(path, "only.here=from the file\ninterrupt.tasks.on.error=false\n");
 
   ScopedLogCapture capture;
   Quiet q;

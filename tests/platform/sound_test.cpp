@@ -1,5 +1,6 @@
 #include "core/text_helpers.h"
 #include "platform/sound.h"
+#include "test_support.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,14 +18,11 @@ class FakePlayers {
  public:
   explicit FakePlayers(const QStringList& names) : oldPath_(qgetenv("PATH")) {
     for (const QString& name : names) {
-      const QString path = dir_.filePath(name);
-      QFile script(path);
-      EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-      script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"%1 $*\" >> '%2'\n")
-                       .arg(name, callsPath())
-                       .toUtf8());
-      script.close();
-      script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      testing_support::writeFile(dir_.filePath(name),
+                                 QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"%1 $*\" >> '%2'\n")
+                                     .arg(name, callsPath())
+                                     .toUtf8(),
+                                 true);
     }
     qputenv("PATH", dir_.path().toUtf8());
   }
@@ -37,11 +35,7 @@ class FakePlayers {
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   }
   QString wavPath() const { return dir_.filePath(QStringLiteral("ding.wav")); }
-  void writeWav() const {
-    QFile wav(wavPath());
-    ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
-    wav.write("RIFF");
-  }
+  void writeWav() const { testing_support::writeFile(wavPath(), "RIFF"); }
 
  private:
   QTemporaryDir dir_;
@@ -83,9 +77,7 @@ TEST(PlayWavFileTest, NameLikeAnOptionIsPassedAsAPath) {
   QTemporaryDir work;
   const QString oldDir = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(work.path()));
-  QFile wav(QStringLiteral("-h.wav"));
-  ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
-  wav.close();
+  testing_support::writeFile(QStringLiteral("-h.wav"), QByteArray());
   platform::playWavFile(QStringLiteral("-h.wav"));
   QDir::setCurrent(oldDir);
   EXPECT_EQ(QStringList{"paplay ./-h.wav"}, fake.calls());
@@ -103,9 +95,7 @@ TEST(FinishingSoundTest, PlaysTheProgramDirectoryFileOnlyWhenItExists) {
   playSuccessSound();
   EXPECT_TRUE(fake.calls().isEmpty());
 
-  QFile wav(path);
-  ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
-  wav.close();
+  testing_support::writeFile(path, QByteArray());
   playErrorSound();
   EXPECT_EQ(QStringList{"paplay " + path}, fake.calls());
 }

@@ -1,4 +1,5 @@
 #include "platform/system_environment.h"
+#include "test_support.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,6 +9,7 @@
 namespace {
 
 using platform::RegistryRootKey;
+using testing_support::ScopedEnv;
 
 TEST(RegistryPathTest, RootNamesAreExact) {
   struct Case {
@@ -54,8 +56,7 @@ TEST(RegistryPathTest, SplitAtTheFirstBackslash) {
 TEST(RegistryPathTest, OnlyTheSystemEnvironmentKeyReachesTheFile) {
   QTemporaryDir dir;
   const QString file = dir.filePath("environment");
-  const QByteArray oldFile = qgetenv("VARKEL_SYSTEM_ENVIRONMENT_FILE");
-  qputenv("VARKEL_SYSTEM_ENVIRONMENT_FILE", file.toLocal8Bit());
+  const ScopedEnv env("VARKEL_SYSTEM_ENVIRONMENT_FILE", file.toLocal8Bit().constData());
   struct Case {
     const char* path;
     unsigned rc;
@@ -76,15 +77,11 @@ TEST(RegistryPathTest, OnlyTheSystemEnvironmentKeyReachesTheFile) {
   QString value;
   EXPECT_EQ(0u, platform::readRegistryString("B", value));
   EXPECT_EQ("2", value);
-  qputenv("VARKEL_SYSTEM_ENVIRONMENT_FILE", oldFile);
-  if (oldFile.isEmpty()) qunsetenv("VARKEL_SYSTEM_ENVIRONMENT_FILE");
 }
 
 TEST(RegistryPathTest, DefaultFileIsTheSystemOne) {
-  const QByteArray oldFile = qgetenv("VARKEL_SYSTEM_ENVIRONMENT_FILE");
-  qunsetenv("VARKEL_SYSTEM_ENVIRONMENT_FILE");
+  const ScopedEnv env("VARKEL_SYSTEM_ENVIRONMENT_FILE", nullptr);
   EXPECT_EQ("/etc/environment", platform::systemEnvironmentFilePath());
-  if (!oldFile.isEmpty()) qputenv("VARKEL_SYSTEM_ENVIRONMENT_FILE", oldFile);
 }
 
 }  // namespace

@@ -18,14 +18,7 @@ namespace task_test_env {
 
 using testing_support::ScopedEnv;
 using testing_support::readFile;
-
-inline void writeFile(const QString& path, const QByteArray& content, bool executable = false) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-  file.write(content);
-  file.close();
-  if (executable) file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
-}
+using testing_support::writeFile;
 
 // A temporary directory, a system-wide variable file of its own (never the real one),
 // job variables with "${}" expansion over them, and a captured log.

@@ -82,9 +82,7 @@ class TaskLoadPropertiesTest : public ::testing::Test {
  protected:
   QString writeFile(const QString& text) {
     const QString path = dir.filePath("job.properties");
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
+    testing_support::writeFile(path, text.toUtf8());
     return path;
   }
   std::unique_ptr<TaskLoadProperties> makeTask(const QString& file, const QString& replace = "",

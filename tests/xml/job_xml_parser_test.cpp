@@ -105,9 +105,7 @@ class JobXmlParserTest : public ::testing::Test {
 
   QString write(const QByteArray& content, const QString& name = "job.xml") {
     const QString path = dir_.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    testing_support::writeFile(path, content);
     return path;
   }
 

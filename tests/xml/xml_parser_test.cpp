@@ -67,10 +67,7 @@ class XmlParserTest : public ::testing::Test {
 
   QString write(const QByteArray& content, const QString& name = "job.xml") {
     const QString path = dir_.filePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    testing_support::writeFile(path, content);
     return path;
   }
 
