@@ -29,8 +29,6 @@ FileSetInfo fileSet(const QString& id, const QString& dir, const QString& includ
 class TaskCopyProjectFilesTest : public task_test_env::TaskTest {
  protected:
   TaskCopyProjectFilesTest() {
-    QDir(dir_.path()).mkpath("bin");
-    QDir(dir_.path()).mkpath("lib");
     writeFile(path("bin/app.bin"), "app");
     writeFile(path("lib/core.lib"), "core");
     project_ = projects_.add<ProjectFiles>("lib");

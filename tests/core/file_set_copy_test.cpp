@@ -46,12 +46,7 @@ class FileSetCopyTest : public ::testing::Test {
   FileSetCopyTest() : expander_(VariablesExpanderHelper::KindDollar, &vars_) {}
 
   QString at(const QString& rel) const { return dir_.filePath(rel); }
-  void write(const QString& rel, const QByteArray& text = "x") {
-    QDir().mkpath(QFileInfo(at(rel)).absolutePath());
-    QFile f(at(rel));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(rel);
-    f.write(text);
-  }
+  void write(const QString& rel, const QByteArray& text = "x") { testing_support::writeFile(at(rel), text); }
   // Every file and link below rel, relative to it, sorted.
   QStringList tree(const QString& rel) const {
     QStringList out;
