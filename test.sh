@@ -11,11 +11,11 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 
-varkel_configure release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARKEL_TESTS=ON -DVARKEL_BENCH=ON
+varkel_configure release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARKEL_TESTS=ON -DVARKEL_BENCH=ON -DVARKEL_WERROR=ON
 varkel_build release
 (cd "$VARKEL_ROOT/out/release" && ctest --output-on-failure -j "$(nproc)")
 
-varkel_configure asan -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON -DVARKEL_TESTS=ON
+varkel_configure asan -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON -DVARKEL_TESTS=ON -DVARKEL_WERROR=ON
 varkel_build asan
 (cd "$VARKEL_ROOT/out/asan" && ctest --output-on-failure -j "$(nproc)")
 
@@ -28,6 +28,6 @@ if [ ! -f "$(clang++ -print-file-name="libclang_rt.fuzzer-$(uname -m).a")" ]; th
   varkel_install_missing "libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
 fi
 varkel_configure fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DVARKEL_FUZZ=ON -DVARKEL_TESTS=OFF -DVARKEL_BENCH=OFF
+  -DVARKEL_FUZZ=ON -DVARKEL_TESTS=OFF -DVARKEL_BENCH=OFF -DVARKEL_WERROR=ON
 varkel_build fuzz
 varkel_fuzz_all "${VARKEL_FUZZ_SECONDS:-20}"

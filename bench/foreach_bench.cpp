@@ -24,22 +24,22 @@ void BM_ForeachSetvar(benchmark::State& state) {
   for (int i = 0; i < count; ++i) items << QString::number(i);
 
   VariablesMgr variables;
-  variables.set("interrupt.tasks", "false");
   VariablesExpanderHelper expander(VariablesExpanderHelper::KindDollar, &variables);
   TaskForeach loop(1, nullptr);
-  loop.getPropertiesSetter()->setString("in", items.join(','));
   auto* setvar = new TaskSetvar(2, nullptr);
-  setvar->getPropertiesSetter()->setString("varName", "last");
-  setvar->getPropertiesSetter()->setString("varValue", "#{item}");
-  loop.addChild(setvar);
+  const bool ready = loop.addChild(setvar) == 0 && variables.set("interrupt.tasks", "false") == 0 &&
+                     loop.getPropertiesSetter()->setString("in", items.join(',')) == 0 &&
+                     setvar->getPropertiesSetter()->setString("varName", "last") == 0 &&
+                     setvar->getPropertiesSetter()->setString("varValue", "#{item}") == 0;
+  if (!ready) state.SkipWithError("setup failed");
 
   for (auto _ : state) {
     if (startTask("Bench", &loop, &expander, &variables, &variables, nullptr, nullptr, nullptr) != 0)
       state.SkipWithError("loop failed");
   }
   QString last;
-  variables.get("last", last);
-  if (last != QString::number(count - 1)) state.SkipWithError("wrong last item");
+  if (ready && (variables.get("last", last) != 0 || last != QString::number(count - 1)))
+    state.SkipWithError("wrong last item");
   state.SetComplexityN(count);
   log->release();
 }

@@ -22,8 +22,9 @@ void BM_ProcessHelperRunTrue(benchmark::State& state) {
   int exitCode = 0;
   bool finished = false;
   for (auto _ : state) {
-    helper.run(&exitCode, &finished, "/bin/true", QStringList(), QString(), -1, true, false,
-               QString(), QProcessEnvironment());
+    if (helper.run(&exitCode, &finished, "/bin/true", QStringList(), QString(), -1, true, false, QString(),
+                   QProcessEnvironment()) != 0)
+      state.SkipWithError("run failed");
     benchmark::DoNotOptimize(exitCode);
   }
   if (!finished) state.SkipWithError("child not finished");

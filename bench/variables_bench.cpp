@@ -10,14 +10,19 @@
 
 namespace {
 
-void fill(VariablesMgr& store, int n) {
-  for (int i = 0; i < n; ++i)
-    store.set(QStringLiteral("project.module%1.output.dir").arg(i), QStringLiteral("/out/m%1").arg(i));
+// Skips the benchmark when the store refuses an entry.
+void fill(benchmark::State& state, VariablesMgr& store, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (store.set(QStringLiteral("project.module%1.output.dir").arg(i), QStringLiteral("/out/m%1").arg(i)) != 0) {
+      state.SkipWithError("fill failed");
+      return;
+    }
+  }
 }
 
 void BM_VariablesGet10000(benchmark::State& state) {
   VariablesMgr store;
-  fill(store, 10000);
+  fill(state, store, 10000);
   QStringList names;
   for (int i = 0; i < 10000; i += 97) names << QStringLiteral("Project.Module%1.Output.Dir").arg(i);
   QString value;
@@ -32,8 +37,8 @@ BENCHMARK(BM_VariablesGet10000);
 // 4 KB of text holding 100 references, resolved over two rounds of the chain.
 void BM_ExpandText4K(benchmark::State& state) {
   VariablesMgr store;
-  fill(store, 1000);
-  store.set("root", "${project.module7.output.dir}");
+  fill(state, store, 1000);
+  if (store.set("root", "${project.module7.output.dir}") != 0) state.SkipWithError("setup failed");
   QString text;
   for (int i = 0; i < 100; ++i) {
     text += i % 10 == 0 ? QStringLiteral("${root}") : QStringLiteral("${project.module%1.output.dir}").arg(i * 7);
@@ -61,7 +66,7 @@ void BM_LoadProperties10000(benchmark::State& state) {
       file.write(QStringLiteral("module%1.dir = ${base}/m%1/bin\n").arg(i).toUtf8());
   }
   VariablesMgr known;
-  fill(known, 100);
+  fill(state, known, 100);
   for (auto _ : state) {
     VariablesMgr target;
     PropertiesFile file;

@@ -1,6 +1,7 @@
 #include "core/account_queries.h"
 
 #include "core/logger.h"
+#include "core/result_codes.h"
 #include "platform/account.h"
 
 #include <QStandardPaths>
@@ -30,7 +31,7 @@ int getUserInformationOf(unsigned uid, QString& user, QString& domain, QString& 
   const unsigned rc = getProcessUserOf(uid, nativeUser, nativeDomain, nativeSid);
   if (rc != 0) {
     VLOG_ERROR("System") << "Failed to call 'getProcessUser'. Native error: " << rc;
-    return 5;
+    return core_codes::kSystemCallFailed;
   }
   user = QString::fromStdWString(nativeUser);
   domain = QString::fromStdWString(nativeDomain);

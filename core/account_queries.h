@@ -12,11 +12,11 @@ QString getHomeDirectory();
 // The account of the effective user: its name, its domain (the computer, as the
 // account is local to it) and its security identifier "S-1-22-1-<uid>".
 // Returns 0, or the native error of the lookup; sid is set before the lookup.
-unsigned getProcessUser(std::wstring& user, std::wstring& domain, std::wstring& sid);
+[[nodiscard]] unsigned getProcessUser(std::wstring& user, std::wstring& domain, std::wstring& sid);
 // The same as texts: 0, or 5 after logging the native error; the outputs are set
 // only on success.
-int getUserInformation(QString& user, QString& domain, QString& sid);
+[[nodiscard]] int getUserInformation(QString& user, QString& domain, QString& sid);
 
 // The two above for any user id, so that a failed lookup can be shown.
-unsigned getProcessUserOf(unsigned uid, std::wstring& user, std::wstring& domain, std::wstring& sid);
-int getUserInformationOf(unsigned uid, QString& user, QString& domain, QString& sid);
+[[nodiscard]] unsigned getProcessUserOf(unsigned uid, std::wstring& user, std::wstring& domain, std::wstring& sid);
+[[nodiscard]] int getUserInformationOf(unsigned uid, QString& user, QString& domain, QString& sid);

@@ -1,14 +1,15 @@
 #include "core/environment_access.h"
 
 #include "core/logger.h"
+#include "core/result_codes.h"
 #include "platform/environment.h"
 #include "platform/system_environment.h"
 
 namespace {
 
-int reportFailure(const char* function, unsigned nativeError) {
+[[nodiscard]] int reportFailure(const char* function, unsigned nativeError) {
   VLOG_ERROR("System") << "Failed to call '" << function << "'. Native error: " << nativeError;
-  return 5;
+  return core_codes::kSystemCallFailed;
 }
 
 }  // namespace

@@ -7,15 +7,15 @@
 // An out value is assigned only on success; an empty name or text gives 0 and an
 // empty value.
 
-int getProcessEnvironmentVariable(QString& value, const QString& name);
+[[nodiscard]] int getProcessEnvironmentVariable(QString& value, const QString& name);
 // An empty value removes the variable; an empty name does nothing.
-int setProcessEnvironmentVariable(const QString& name, const QString& value);
+[[nodiscard]] int setProcessEnvironmentVariable(const QString& name, const QString& value);
 
 // The value as written, with %NAME% references unexpanded.
-int getSystemEnvironmentVariable(QString& value, const QString& name);
+[[nodiscard]] int getSystemEnvironmentVariable(QString& value, const QString& name);
 // Changes what new sessions read, not this process's own environment; an empty
 // name does nothing.
-int setSystemEnvironmentVariable(const QString& name, const QString& value);
+[[nodiscard]] int setSystemEnvironmentVariable(const QString& name, const QString& value);
 
 // Replaces each %NAME% reference to a process variable by its value.
-int expandEnvironmentStrings(QString& result, const QString& text);
+[[nodiscard]] int expandEnvironmentStrings(QString& result, const QString& text);

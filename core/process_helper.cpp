@@ -13,16 +13,17 @@ const char kTag[] = "ProcessHelper";
 
 ProcessHelper::ProcessHelper(QObject* parent) : QObject(parent) {
   QMutexLocker lock(&processMutex_);
-  process_ = new QProcess();
-  connect(process_, &QProcess::errorOccurred, this, &ProcessHelper::onProcessErrorOccurred);
-  connect(process_, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+  process_ = std::make_unique<QProcess>();
+  QProcess* process = process_.get();
+  connect(process, &QProcess::errorOccurred, this, &ProcessHelper::onProcessErrorOccurred);
+  connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
           &ProcessHelper::onProcessFinished);
-  connect(process_, &QProcess::readyReadStandardError, this,
+  connect(process, &QProcess::readyReadStandardError, this,
           &ProcessHelper::onProcessReadyReadStandardError);
-  connect(process_, &QProcess::readyReadStandardOutput, this,
+  connect(process, &QProcess::readyReadStandardOutput, this,
           &ProcessHelper::onProcessReadyReadStandardOutput);
-  connect(process_, &QProcess::started, this, &ProcessHelper::onProcessStarted);
-  connect(process_, &QProcess::stateChanged, this, &ProcessHelper::onProcessStateChanged);
+  connect(process, &QProcess::started, this, &ProcessHelper::onProcessStarted);
+  connect(process, &QProcess::stateChanged, this, &ProcessHelper::onProcessStateChanged);
 }
 
 ProcessHelper::~ProcessHelper() {
@@ -33,8 +34,7 @@ ProcessHelper::~ProcessHelper() {
     process_->kill();
     process_->waitForFinished(-1);
   }
-  delete process_;
-  process_ = nullptr;
+  process_.reset();
 }
 
 int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
@@ -90,15 +90,13 @@ void ProcessHelper::openOutputFile(const QString& path) {
     const QString dir = absoluteDirPath(path);
     if (!dirExists(dir)) makePath(dir);
   }
-  auto* file = new QFile(fileSystemPath(path));
+  auto file = std::make_unique<QFile>(fileSystemPath(path));
   if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-    delete file;
     VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'.";
     return;
   }
   QMutexLocker lock(&outputMutex_);
-  delete outputFile_;
-  outputFile_ = file;
+  outputFile_ = std::move(file);
 }
 
 QString ProcessHelper::startProcess(const QString& program, const QStringList& arguments,
@@ -161,8 +159,7 @@ void ProcessHelper::stop() {
     QMutexLocker lock(&outputMutex_);
     if (outputFile_) {
       outputFile_->close();
-      delete outputFile_;
-      outputFile_ = nullptr;
+      outputFile_.reset();
     }
   }
   {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result_codes.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QProcess>
@@ -8,6 +10,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 
 class QFile;
 
@@ -17,8 +20,8 @@ class ProcessHelper : public QObject {
   Q_OBJECT
 
  public:
-  static constexpr int kAlreadyRunning = 80;
-  static constexpr int kFailedToStart = 81;
+  static constexpr int kAlreadyRunning = core_codes::kAlreadyRunning;
+  static constexpr int kFailedToStart = core_codes::kFailedToStart;
   static constexpr int kStartTimeoutMs = 60000;
   static constexpr int kWaitStepMs = 200;
 
@@ -29,9 +32,9 @@ class ProcessHelper : public QObject {
   // waitMs <= 0 waits until the child ends; a positive one is rounded up to 200 ms steps
   // and a child still running then is left running. show false: the child writes to our
   // own console and nothing is caught; true: what catchOutput does not take is discarded.
-  int run(int* exitCode, bool* finished, const QString& program, const QStringList& arguments,
-          const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
-          const QString& outputFile, const QProcessEnvironment& environment);
+  [[nodiscard]] int run(int* exitCode, bool* finished, const QString& program, const QStringList& arguments,
+                        const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
+                        const QString& outputFile, const QProcessEnvironment& environment);
   void stop();
 
  private slots:
@@ -56,10 +59,10 @@ class ProcessHelper : public QObject {
   std::atomic<bool> catchOutput_{false};
   std::atomic<bool> noOutput_{true};
   std::atomic<bool> closeOnStop_{true};
-  QProcess* process_ = nullptr;
+  std::unique_ptr<QProcess> process_;
   // Recursive: the output slots run inside the waits that hold it.
   QMutex processMutex_{QMutex::Recursive};
-  QFile* outputFile_ = nullptr;
+  std::unique_ptr<QFile> outputFile_;
   QMutex outputMutex_;
   QString command_;
   QMutex commandMutex_;

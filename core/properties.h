@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/result_codes.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -20,27 +22,27 @@ class PropertyBase {
     TypePtr = 7,
     TypeStringList = 8,
   };
-  static constexpr int kUnsupported = 201;
+  static constexpr int kUnsupported = core_codes::kUnsupported;
 
   virtual ~PropertyBase() = default;
 
-  virtual int getString(QString& value);
-  virtual int getDouble(double& value);
-  virtual int getULongLong(std::uint64_t& value);
-  virtual int getULong(std::uint32_t& value);
-  virtual int getBool(bool& value);
-  virtual int getInt(int& value);
-  virtual int getPtr(void*& value);
-  virtual int getStringList(std::vector<QString>& value);
+  [[nodiscard]] virtual int getString(QString& value);
+  [[nodiscard]] virtual int getDouble(double& value);
+  [[nodiscard]] virtual int getULongLong(std::uint64_t& value);
+  [[nodiscard]] virtual int getULong(std::uint32_t& value);
+  [[nodiscard]] virtual int getBool(bool& value);
+  [[nodiscard]] virtual int getInt(int& value);
+  [[nodiscard]] virtual int getPtr(void*& value);
+  [[nodiscard]] virtual int getStringList(std::vector<QString>& value);
 
-  virtual int setString(const QString& value);
-  virtual int setDouble(double value);
-  virtual int setULongLong(std::uint64_t value);
-  virtual int setULong(std::uint32_t value);
-  virtual int setBool(bool value);
-  virtual int setInt(int value);
-  virtual int setPtr(void* value);
-  virtual int setStringList(const std::vector<QString>& value);
+  [[nodiscard]] virtual int setString(const QString& value);
+  [[nodiscard]] virtual int setDouble(double value);
+  [[nodiscard]] virtual int setULongLong(std::uint64_t value);
+  [[nodiscard]] virtual int setULong(std::uint32_t value);
+  [[nodiscard]] virtual int setBool(bool value);
+  [[nodiscard]] virtual int setInt(int value);
+  [[nodiscard]] virtual int setPtr(void* value);
+  [[nodiscard]] virtual int setStringList(const std::vector<QString>& value);
 
   std::uint32_t typeId() const { return typeId_; }
 
@@ -54,10 +56,10 @@ class PropertyBase {
 class PropertyString : public PropertyBase {
  public:
   explicit PropertyString(const QString& value = QString()) : PropertyBase(TypeString), value_(value) {}
-  int getString(QString& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setString(const QString& value) override;
-  int setStringList(const std::vector<QString>& value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setString(const QString& value) override;
+  [[nodiscard]] int setStringList(const std::vector<QString>& value) override;
 
  private:
   QString value_;
@@ -66,11 +68,11 @@ class PropertyString : public PropertyBase {
 class PropertyDouble : public PropertyBase {
  public:
   explicit PropertyDouble(double value = 0.0) : PropertyBase(TypeDouble), value_(value) {}
-  int getString(QString& value) override;
-  int getDouble(double& value) override;
-  int getBool(bool& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setDouble(double value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getDouble(double& value) override;
+  [[nodiscard]] int getBool(bool& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setDouble(double value) override;
 
  private:
   double value_;
@@ -79,15 +81,15 @@ class PropertyDouble : public PropertyBase {
 class PropertyULongLong : public PropertyBase {
  public:
   explicit PropertyULongLong(std::uint64_t value = 0) : PropertyBase(TypeULongLong), value_(value) {}
-  int getString(QString& value) override;
-  int getDouble(double& value) override;
-  int getULongLong(std::uint64_t& value) override;
-  int getBool(bool& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setULongLong(std::uint64_t value) override;
-  int setULong(std::uint32_t value) override;
-  int setBool(bool value) override;
-  int setInt(int value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getDouble(double& value) override;
+  [[nodiscard]] int getULongLong(std::uint64_t& value) override;
+  [[nodiscard]] int getBool(bool& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setULongLong(std::uint64_t value) override;
+  [[nodiscard]] int setULong(std::uint32_t value) override;
+  [[nodiscard]] int setBool(bool value) override;
+  [[nodiscard]] int setInt(int value) override;
 
  private:
   std::uint64_t value_;
@@ -96,15 +98,15 @@ class PropertyULongLong : public PropertyBase {
 class PropertyULong : public PropertyBase {
  public:
   explicit PropertyULong(std::uint32_t value = 0) : PropertyBase(TypeULong), value_(value) {}
-  int getString(QString& value) override;
-  int getDouble(double& value) override;
-  int getULongLong(std::uint64_t& value) override;
-  int getULong(std::uint32_t& value) override;
-  int getBool(bool& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setULong(std::uint32_t value) override;
-  int setBool(bool value) override;
-  int setInt(int value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getDouble(double& value) override;
+  [[nodiscard]] int getULongLong(std::uint64_t& value) override;
+  [[nodiscard]] int getULong(std::uint32_t& value) override;
+  [[nodiscard]] int getBool(bool& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setULong(std::uint32_t value) override;
+  [[nodiscard]] int setBool(bool value) override;
+  [[nodiscard]] int setInt(int value) override;
 
  private:
   std::uint32_t value_;
@@ -113,15 +115,15 @@ class PropertyULong : public PropertyBase {
 class PropertyInt : public PropertyBase {
  public:
   explicit PropertyInt(int value = 0) : PropertyBase(TypeInt), value_(value) {}
-  int getString(QString& value) override;
-  int getDouble(double& value) override;
-  int getULongLong(std::uint64_t& value) override;
-  int getULong(std::uint32_t& value) override;
-  int getBool(bool& value) override;
-  int getInt(int& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setBool(bool value) override;
-  int setInt(int value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getDouble(double& value) override;
+  [[nodiscard]] int getULongLong(std::uint64_t& value) override;
+  [[nodiscard]] int getULong(std::uint32_t& value) override;
+  [[nodiscard]] int getBool(bool& value) override;
+  [[nodiscard]] int getInt(int& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setBool(bool value) override;
+  [[nodiscard]] int setInt(int value) override;
 
  private:
   int value_;
@@ -130,14 +132,14 @@ class PropertyInt : public PropertyBase {
 class PropertyBool : public PropertyBase {
  public:
   explicit PropertyBool(bool value = false) : PropertyBase(TypeBool), value_(value) {}
-  int getString(QString& value) override;
-  int getDouble(double& value) override;
-  int getULongLong(std::uint64_t& value) override;
-  int getULong(std::uint32_t& value) override;
-  int getBool(bool& value) override;
-  int getInt(int& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setBool(bool value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getDouble(double& value) override;
+  [[nodiscard]] int getULongLong(std::uint64_t& value) override;
+  [[nodiscard]] int getULong(std::uint32_t& value) override;
+  [[nodiscard]] int getBool(bool& value) override;
+  [[nodiscard]] int getInt(int& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setBool(bool value) override;
 
  private:
   bool value_;
@@ -147,10 +149,10 @@ class PropertyBool : public PropertyBase {
 class PropertyPtr : public PropertyBase {
  public:
   explicit PropertyPtr(void* value = nullptr) : PropertyBase(TypePtr), value_(value) {}
-  int getString(QString& value) override;
-  int getPtr(void*& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setPtr(void* value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getPtr(void*& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setPtr(void* value) override;
 
  private:
   void* value_;
@@ -160,10 +162,10 @@ class PropertyStringList : public PropertyBase {
  public:
   explicit PropertyStringList(const std::vector<QString>& value = {})
       : PropertyBase(TypeStringList), value_(value) {}
-  int getString(QString& value) override;
-  int getStringList(std::vector<QString>& value) override;
-  int setString(const QString& value) override;
-  int setStringList(const std::vector<QString>& value) override;
+  [[nodiscard]] int getString(QString& value) override;
+  [[nodiscard]] int getStringList(std::vector<QString>& value) override;
+  [[nodiscard]] int setString(const QString& value) override;
+  [[nodiscard]] int setStringList(const std::vector<QString>& value) override;
 
  private:
   std::vector<QString> value_;

@@ -1,15 +1,16 @@
 #include "core/properties_file.h"
 
 #include "core/logger.h"
+#include "core/result_codes.h"
 #include "core/variables_expander_helper.h"
 
 #include <QFile>
 
 namespace {
 
-constexpr int kCannotOpen = 20;
-constexpr int kNoEquals = 204;
-constexpr int kReadOnly = 700;
+constexpr int kCannotOpen = core_codes::kCannotOpen;
+constexpr int kNoEquals = core_codes::kNoEquals;
+constexpr int kReadOnly = core_codes::kReadOnly;
 
 const char* const kTag = "PropertiesFile";
 
@@ -22,7 +23,7 @@ int PropertiesFile::load(const QString& path, IVariablesGetter* known, IVariable
     VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'";
     return kCannotOpen;
   }
-  copyVariables(variables_, known, true);
+  (void)copyVariables(variables_, known, true);  // best-effort
   acceptNew_ = acceptNew;
   prefix_ = prefix.trimmed();
   if (!prefix_.isEmpty() && !prefix_.endsWith(QLatin1Char('.'))) prefix_ += QLatin1Char('.');

@@ -15,11 +15,11 @@ class PropertiesFile {
   // 0, or the code of the first failure: 20 the file cannot be opened, 204 a line
   // without "=", 700 a read-only name, 702 a value that names its own entry. Entries stored before a failure stay stored.
   // With acceptNew false an entry reaches target only when known holds its name.
-  int load(const QString& path, IVariablesGetter* known, IVariablesSetter* target, bool acceptNew,
-           const QString& prefix);
-  int loadNoPrefix(const QString& path, IVariablesGetter* known, IVariablesSetter* target,
-                   bool acceptNew);
-  int parseLine(const QString& line, IVariablesGetter* known, IVariablesSetter* target);
+  [[nodiscard]] int load(const QString& path, IVariablesGetter* known, IVariablesSetter* target, bool acceptNew,
+                         const QString& prefix);
+  [[nodiscard]] int loadNoPrefix(const QString& path, IVariablesGetter* known, IVariablesSetter* target,
+                                 bool acceptNew);
+  [[nodiscard]] int parseLine(const QString& line, IVariablesGetter* known, IVariablesSetter* target);
 
  private:
   VariablesMgr variables_;

@@ -111,48 +111,48 @@ int PropertiesMgrUnsafe::setStringList(const QString& name, const std::vector<QS
 
 namespace {
 
-// Copies one entry by its type id; the setter's result is not looked at.
+// Copies one entry by its type id; the setter's result is not looked at (best-effort).
 template <typename Store>
 void copyEntry(IPropertiesGetter& source, Store& target, const QString& name, std::uint32_t typeId) {
   switch (typeId) {
     case PropertyBase::TypeString: {
       QString v;
-      if (source.getString(name, v) == 0) target.setString(name, v);
+      if (source.getString(name, v) == 0) (void)target.setString(name, v);
       break;
     }
     case PropertyBase::TypeDouble: {
       double v = 0;
-      if (source.getDouble(name, v) == 0) target.setDouble(name, v);
+      if (source.getDouble(name, v) == 0) (void)target.setDouble(name, v);
       break;
     }
     case PropertyBase::TypeULongLong: {
       std::uint64_t v = 0;
-      if (source.getULongLong(name, v) == 0) target.setULongLong(name, v);
+      if (source.getULongLong(name, v) == 0) (void)target.setULongLong(name, v);
       break;
     }
     case PropertyBase::TypeULong: {
       std::uint32_t v = 0;
-      if (source.getULong(name, v) == 0) target.setULong(name, v);
+      if (source.getULong(name, v) == 0) (void)target.setULong(name, v);
       break;
     }
     case PropertyBase::TypeInt: {
       int v = 0;
-      if (source.getInt(name, v) == 0) target.setInt(name, v);
+      if (source.getInt(name, v) == 0) (void)target.setInt(name, v);
       break;
     }
     case PropertyBase::TypeBool: {
       bool v = false;
-      if (source.getBool(name, v) == 0) target.setBool(name, v);
+      if (source.getBool(name, v) == 0) (void)target.setBool(name, v);
       break;
     }
     case PropertyBase::TypePtr: {
       void* v = nullptr;
-      if (source.getPtr(name, v) == 0) target.setPtr(name, v);
+      if (source.getPtr(name, v) == 0) (void)target.setPtr(name, v);
       break;
     }
     case PropertyBase::TypeStringList: {
       std::vector<QString> v;
-      if (source.getStringList(name, v) == 0) target.setStringList(name, v);
+      if (source.getStringList(name, v) == 0) (void)target.setStringList(name, v);
       break;
     }
     default:

@@ -14,38 +14,38 @@
 // removing or clearing names affects only the store it is done on.
 class PropertiesMgrUnsafe : public IPropertiesGetter, public IPropertiesSetter {
  public:
-  int getString(const QString& name, QString& value) override;
-  int getDouble(const QString& name, double& value) override;
-  int getULongLong(const QString& name, std::uint64_t& value) override;
-  int getULong(const QString& name, std::uint32_t& value) override;
-  int getBool(const QString& name, bool& value) override;
-  int getInt(const QString& name, int& value) override;
-  int getPtr(const QString& name, void*& value) override;
-  int getStringList(const QString& name, std::vector<QString>& value) override;
+  [[nodiscard]] int getString(const QString& name, QString& value) override;
+  [[nodiscard]] int getDouble(const QString& name, double& value) override;
+  [[nodiscard]] int getULongLong(const QString& name, std::uint64_t& value) override;
+  [[nodiscard]] int getULong(const QString& name, std::uint32_t& value) override;
+  [[nodiscard]] int getBool(const QString& name, bool& value) override;
+  [[nodiscard]] int getInt(const QString& name, int& value) override;
+  [[nodiscard]] int getPtr(const QString& name, void*& value) override;
+  [[nodiscard]] int getStringList(const QString& name, std::vector<QString>& value) override;
   bool contains(const QString& name) override;
   int count() override;
-  int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
+  [[nodiscard]] int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
 
-  int setString(const QString& name, const QString& value) override;
-  int setDouble(const QString& name, double value) override;
-  int setULongLong(const QString& name, std::uint64_t value) override;
-  int setULong(const QString& name, std::uint32_t value) override;
-  int setBool(const QString& name, bool value) override;
-  int setInt(const QString& name, int value) override;
-  int setPtr(const QString& name, void* value) override;
-  int setStringList(const QString& name, const std::vector<QString>& value) override;
-  int copyFrom(IPropertiesGetter* source, bool overwrite) override;
-  int remove(const QString& name) override;
-  int clear() override;
+  [[nodiscard]] int setString(const QString& name, const QString& value) override;
+  [[nodiscard]] int setDouble(const QString& name, double value) override;
+  [[nodiscard]] int setULongLong(const QString& name, std::uint64_t value) override;
+  [[nodiscard]] int setULong(const QString& name, std::uint32_t value) override;
+  [[nodiscard]] int setBool(const QString& name, bool value) override;
+  [[nodiscard]] int setInt(const QString& name, int value) override;
+  [[nodiscard]] int setPtr(const QString& name, void* value) override;
+  [[nodiscard]] int setStringList(const QString& name, const std::vector<QString>& value) override;
+  [[nodiscard]] int copyFrom(IPropertiesGetter* source, bool overwrite) override;
+  [[nodiscard]] int remove(const QString& name) override;
+  [[nodiscard]] int clear() override;
 
  private:
   using Entry = std::pair<QString, std::shared_ptr<PropertyBase>>;
 
   PropertyBase* find(const QString& name) const;
   template <typename Get>
-  int get(const QString& name, Get get);
+  [[nodiscard]] int get(const QString& name, Get get);
   template <typename Make, typename Set>
-  int set(const QString& name, Make make, Set set);
+  [[nodiscard]] int set(const QString& name, Make make, Set set);
 
   // Sorted by name, so index reads are direct and a walk by index stays linear.
   std::vector<Entry> entries_;
@@ -59,29 +59,29 @@ class PropertiesMgr : public IPropertiesGetter, public IPropertiesSetter {
   PropertiesMgr(const PropertiesMgr&) = delete;
   PropertiesMgr& operator=(const PropertiesMgr&) = delete;
 
-  int getString(const QString& name, QString& value) override;
-  int getDouble(const QString& name, double& value) override;
-  int getULongLong(const QString& name, std::uint64_t& value) override;
-  int getULong(const QString& name, std::uint32_t& value) override;
-  int getBool(const QString& name, bool& value) override;
-  int getInt(const QString& name, int& value) override;
-  int getPtr(const QString& name, void*& value) override;
-  int getStringList(const QString& name, std::vector<QString>& value) override;
+  [[nodiscard]] int getString(const QString& name, QString& value) override;
+  [[nodiscard]] int getDouble(const QString& name, double& value) override;
+  [[nodiscard]] int getULongLong(const QString& name, std::uint64_t& value) override;
+  [[nodiscard]] int getULong(const QString& name, std::uint32_t& value) override;
+  [[nodiscard]] int getBool(const QString& name, bool& value) override;
+  [[nodiscard]] int getInt(const QString& name, int& value) override;
+  [[nodiscard]] int getPtr(const QString& name, void*& value) override;
+  [[nodiscard]] int getStringList(const QString& name, std::vector<QString>& value) override;
   bool contains(const QString& name) override;
   int count() override;
-  int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
+  [[nodiscard]] int getPropertyByIndex(int index, QString& name, std::uint32_t& typeId) override;
 
-  int setString(const QString& name, const QString& value) override;
-  int setDouble(const QString& name, double value) override;
-  int setULongLong(const QString& name, std::uint64_t value) override;
-  int setULong(const QString& name, std::uint32_t value) override;
-  int setBool(const QString& name, bool value) override;
-  int setInt(const QString& name, int value) override;
-  int setPtr(const QString& name, void* value) override;
-  int setStringList(const QString& name, const std::vector<QString>& value) override;
-  int copyFrom(IPropertiesGetter* source, bool overwrite) override;
-  int remove(const QString& name) override;
-  int clear() override;
+  [[nodiscard]] int setString(const QString& name, const QString& value) override;
+  [[nodiscard]] int setDouble(const QString& name, double value) override;
+  [[nodiscard]] int setULongLong(const QString& name, std::uint64_t value) override;
+  [[nodiscard]] int setULong(const QString& name, std::uint32_t value) override;
+  [[nodiscard]] int setBool(const QString& name, bool value) override;
+  [[nodiscard]] int setInt(const QString& name, int value) override;
+  [[nodiscard]] int setPtr(const QString& name, void* value) override;
+  [[nodiscard]] int setStringList(const QString& name, const std::vector<QString>& value) override;
+  [[nodiscard]] int copyFrom(IPropertiesGetter* source, bool overwrite) override;
+  [[nodiscard]] int remove(const QString& name) override;
+  [[nodiscard]] int clear() override;
 
  private:
   QMutex mutex_;

@@ -5,10 +5,20 @@ namespace core_codes {
 // Result codes of the core services.
 enum ResultCode : int {
   kOk = 0,
+  kSystemCallFailed = 5,
+  kCannotOpen = 20,
+  kNotFound = 60,
   kCopyFailed = 74,
+  kAlreadyRunning = 80,
+  kFailedToStart = 81,
+  kPropertyMissing = 200,
+  kUnsupported = 201,
+  kNoEquals = 204,
   kEmptyTarget = 304,
   kEmptySource = 337,
   kSourceNotFound = 338,
+  kReadOnly = 700,
+  kRefersToItself = 702,
 };
 
 }  // namespace core_codes

@@ -21,21 +21,21 @@ class IVariablesGetter {
   virtual ~IVariablesGetter() = default;
   virtual bool exists(const QString& name) = 0;
   virtual int count() = 0;
-  virtual int getAt(int index, QString& name, QString& value, VariableFlags& flags) = 0;
-  virtual int getAt(int index, QString& name, QString& value) = 0;
-  virtual int getNameAt(int index, QString& name) = 0;
-  virtual int get(const QString& name, QString& value, VariableFlags& flags) = 0;
-  virtual int get(const QString& name, QString& value) = 0;
-  virtual int getFlags(const QString& name, VariableFlags& flags) = 0;
+  [[nodiscard]] virtual int getAt(int index, QString& name, QString& value, VariableFlags& flags) = 0;
+  [[nodiscard]] virtual int getAt(int index, QString& name, QString& value) = 0;
+  [[nodiscard]] virtual int getNameAt(int index, QString& name) = 0;
+  [[nodiscard]] virtual int get(const QString& name, QString& value, VariableFlags& flags) = 0;
+  [[nodiscard]] virtual int get(const QString& name, QString& value) = 0;
+  [[nodiscard]] virtual int getFlags(const QString& name, VariableFlags& flags) = 0;
 };
 
 class IVariablesSetter {
  public:
   virtual ~IVariablesSetter() = default;
-  virtual int set(const QString& name, const QString& value, VariableFlags flags) = 0;
-  virtual int set(const QString& name, const QString& value) = 0;
-  virtual int remove(const QString& name) = 0;
-  virtual int clear() = 0;
+  [[nodiscard]] virtual int set(const QString& name, const QString& value, VariableFlags flags) = 0;
+  [[nodiscard]] virtual int set(const QString& name, const QString& value) = 0;
+  [[nodiscard]] virtual int remove(const QString& name) = 0;
+  [[nodiscard]] virtual int clear() = 0;
 };
 
 // Sees every value before it is stored; true means "store replacement instead".

@@ -1,6 +1,7 @@
 #include "core/variables_mgr.h"
 
 #include "core/logger.h"
+#include "core/result_codes.h"
 
 #include <QMutexLocker>
 
@@ -10,7 +11,7 @@
 #include <iterator>
 
 namespace {
-constexpr int kNotFound = 60;
+constexpr int kNotFound = core_codes::kNotFound;
 }  // namespace
 
 bool refersToItself(const QString& name, const QString& value) {

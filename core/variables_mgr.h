@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/case_blind_less.h"
+#include "core/result_codes.h"
 #include "core/variables.h"
 
 #include <QMutex>
@@ -12,10 +13,10 @@
 // spelling under which it was first stored. Index reads follow that case-blind order.
 class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
  public:
-  static constexpr int kReadOnly = 700;
+  static constexpr int kReadOnly = core_codes::kReadOnly;
   // In a store read through "${}", a value that holds "${name}" of its own name beside
   // other text grows in every round of expansion and can never be resolved.
-  static constexpr int kRefersToItself = 702;
+  static constexpr int kRefersToItself = core_codes::kRefersToItself;
 
   VariablesMgr() = default;
   VariablesMgr(const VariablesMgr&) = delete;
@@ -23,17 +24,17 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
 
   bool exists(const QString& name) override;
   int count() override;
-  int getAt(int index, QString& name, QString& value, VariableFlags& flags) override;
-  int getAt(int index, QString& name, QString& value) override;
-  int getNameAt(int index, QString& name) override;
-  int get(const QString& name, QString& value, VariableFlags& flags) override;
-  int get(const QString& name, QString& value) override;
-  int getFlags(const QString& name, VariableFlags& flags) override;
+  [[nodiscard]] int getAt(int index, QString& name, QString& value, VariableFlags& flags) override;
+  [[nodiscard]] int getAt(int index, QString& name, QString& value) override;
+  [[nodiscard]] int getNameAt(int index, QString& name) override;
+  [[nodiscard]] int get(const QString& name, QString& value, VariableFlags& flags) override;
+  [[nodiscard]] int get(const QString& name, QString& value) override;
+  [[nodiscard]] int getFlags(const QString& name, VariableFlags& flags) override;
 
-  int set(const QString& name, const QString& value, VariableFlags flags) override;
-  int set(const QString& name, const QString& value) override;
-  int remove(const QString& name) override;
-  int clear() override;
+  [[nodiscard]] int set(const QString& name, const QString& value, VariableFlags flags) override;
+  [[nodiscard]] int set(const QString& name, const QString& value) override;
+  [[nodiscard]] int remove(const QString& name) override;
+  [[nodiscard]] int clear() override;
 
   // Non-owning. Called with the store locked: it must not call back into this store.
   void setTrigger(IVariablesSetTrigger* trigger);
@@ -50,7 +51,7 @@ class VariablesMgr : public IVariablesGetter, public IVariablesSetter {
   };
   using Map = std::map<QString, Entry, CaseBlindLess>;
 
-  int setLocked(const QString& name, const QString& value, const VariableFlags* flags);
+  [[nodiscard]] int setLocked(const QString& name, const QString& value, const VariableFlags* flags);
   Map::const_iterator atLocked(int index);
 
   Map map_;
@@ -69,4 +70,4 @@ bool refersToItself(const QString& name, const QString& value);
 
 // Copies every variable of source, with its flags, into destination; with overwrite
 // false only the names that destination lacks. Gives the result of the last set done.
-int copyVariables(VariablesMgr& destination, IVariablesGetter* source, bool overwrite);
+[[nodiscard]] int copyVariables(VariablesMgr& destination, IVariablesGetter* source, bool overwrite);

@@ -12,4 +12,4 @@ QString dateStamp(const QDateTime& time);
 
 // Up to the first three parts of version, each followed by its separator ("." or ","),
 // then the date stamp of the start time; a version without one gets "." and the stamp.
-int stampVersion(const QString& version, QString& out);
+[[nodiscard]] int stampVersion(const QString& version, QString& out);

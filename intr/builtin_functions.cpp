@@ -15,7 +15,7 @@ namespace intr {
 namespace {
 
 // Reads a variable into *result only when the getter has it.
-int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
+[[nodiscard]] int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   if (!getter) return kOk;
   QString value;
   if (getter->get(name, value) == kOk) *result = value;
@@ -23,7 +23,7 @@ int readVariable(IVariablesGetter* getter, QLatin1String name, QString* result) 
 }
 
 // The build variables read as empty unless set.
-int readBuildVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
+[[nodiscard]] int readBuildVariable(IVariablesGetter* getter, QLatin1String name, QString* result) {
   result->clear();
   return readVariable(getter, name, result);
 }
@@ -36,6 +36,33 @@ QStringList listItems(const QString& list) {
     if (!item.isEmpty()) items << item;
   }
   return items;
+}
+
+// The list and the item of the list builders, already trimmed and expanded: both
+// lose their quotes and are trimmed again. False, with the list untouched, when no
+// item is left.
+bool cleanListAndItem(QString& list, QString& item) {
+  stripQuotes(item, true);
+  item = item.trimmed();
+  if (item.isEmpty()) return false;
+  stripQuotes(list, true);
+  list = list.trimmed();
+  return true;
+}
+
+// base as it is, then each item of extra whose name, in any letter case, is not
+// there yet; joined by ",".
+QString joinUniqueIgnoringCase(const QStringList& base, const QStringList& extra) {
+  QStringList kept = base;
+  QSet<QString> seen;
+  for (const QString& part : base) seen.insert(part.toCaseFolded());
+  for (const QString& part : extra) {
+    const QString key = part.toCaseFolded();
+    if (seen.contains(key)) continue;
+    seen.insert(key);
+    kept << part;
+  }
+  return kept.join(QLatin1Char(','));
 }
 
 }  // namespace
@@ -152,14 +179,10 @@ int FuncAddToList::execute(const std::vector<QString>& args, QString* result) {
   if (!hasArgCount(args)) return kWrongArgumentCount;
   QString list = trimmedArgument(args[0]);
   QString item = trimmedArgument(args[1]);
-  stripQuotes(item, true);
-  item = item.trimmed();
-  if (item.isEmpty()) {
+  if (!cleanListAndItem(list, item)) {
     *result = list;
     return kOk;
   }
-  stripQuotes(list, true);
-  list = list.trimmed();
   if (!list.isEmpty() && !list.endsWith(QLatin1Char(',')) && !item.startsWith(QLatin1Char(',')))
     list += QLatin1Char(',');
   *result = list + item;
@@ -170,28 +193,11 @@ int FuncAddToListUnique::execute(const std::vector<QString>& args, QString* resu
   if (!hasArgCount(args)) return kWrongArgumentCount;
   QString list = trimmedArgument(args[0]);
   QString item = trimmedArgument(args[1]);
-  stripQuotes(item, true);
-  item = item.trimmed();
-  if (item.isEmpty()) {
+  if (!cleanListAndItem(list, item)) {
     *result = list;
     return kOk;
   }
-  stripQuotes(list, true);
-  list = list.trimmed();
-  if (list.isEmpty()) {
-    *result = item;
-    return kOk;
-  }
-  QStringList kept = listItems(list);
-  QSet<QString> seen;
-  for (const QString& part : kept) seen.insert(part.toCaseFolded());
-  for (const QString& part : listItems(item)) {
-    const QString key = part.toCaseFolded();
-    if (seen.contains(key)) continue;
-    seen.insert(key);
-    kept << part;
-  }
-  *result = kept.join(QLatin1Char(','));
+  *result = list.isEmpty() ? item : joinUniqueIgnoringCase(listItems(list), listItems(item));
   return kOk;
 }
 
@@ -206,15 +212,7 @@ int FuncRemoveDuplicates::execute(const std::vector<QString>& args, QString* res
     *result = list;
     return kOk;
   }
-  QStringList kept;
-  QSet<QString> seen;
-  for (const QString& part : listItems(list)) {
-    const QString key = part.toCaseFolded();
-    if (seen.contains(key)) continue;
-    seen.insert(key);
-    kept << part;
-  }
-  *result = kept.join(QLatin1Char(','));
+  *result = joinUniqueIgnoringCase(QStringList(), listItems(list));
   return kOk;
 }
 

@@ -6,13 +6,13 @@ namespace intr {
 
 // The built-in functions that do not need the project table. Each answers to its
 // name in any letter case; argCount is exact unless the class is variadic.
-#define VARKEL_BUILTIN(Class, Name, Count)                                         \
-  class Class : public FuncCommon {                                                \
-   public:                                                                         \
-    using FuncCommon::FuncCommon;                                                  \
-    QString name() const override { return QStringLiteral(Name); }                 \
-    int argCount() const override { return Count; }                                \
-    int execute(const std::vector<QString>& args, QString* result) override;       \
+#define VARKEL_BUILTIN(Class, Name, Count)                                                 \
+  class Class : public FuncCommon {                                                        \
+   public:                                                                                 \
+    using FuncCommon::FuncCommon;                                                          \
+    QString name() const override { return QStringLiteral(Name); }                         \
+    int argCount() const override { return Count; }                                        \
+    [[nodiscard]] int execute(const std::vector<QString>& args, QString* result) override; \
   }
 
 VARKEL_BUILTIN(FuncExistsProperty, "ExistsProperty", 1);
@@ -49,7 +49,7 @@ class FuncIsOs : public FuncCommon {
   QString name() const override { return QStringLiteral("IsOs"); }
   int argCount() const override { return 1; }
   bool isVariadic() const override { return true; }
-  int execute(const std::vector<QString>& args, QString* result) override;
+  [[nodiscard]] int execute(const std::vector<QString>& args, QString* result) override;
 };
 
 }  // namespace intr

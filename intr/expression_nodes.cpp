@@ -65,21 +65,18 @@ QString unaryOperationName(std::uint32_t operation) {
   return operation == OpNot ? QStringLiteral("Not") : QStringLiteral("unknown");
 }
 
-TaskCommon::~TaskCommon() {
-  for (ITask* node : children_) delete node;
-}
-
 int TaskCommon::child(int index, ITask** out) const {
   if (index < 0 || index >= childCount()) return kChildIndexOutOfRange;
-  *out = children_[static_cast<size_t>(index)];
+  *out = children_[static_cast<size_t>(index)].get();
   return kOk;
 }
 
 void TaskCommon::addChild(ITask* node) {
   if (!node || node == this) return;
-  if (std::find(children_.begin(), children_.end(), node) != children_.end()) return;
+  const auto same = [node](const std::unique_ptr<ITask>& child) { return child.get() == node; };
+  if (std::find_if(children_.begin(), children_.end(), same) != children_.end()) return;
   if (children_.empty()) children_.reserve(2);  // most nodes with children are binary
-  children_.push_back(node);
+  children_.emplace_back(node);
 }
 
 QString TaskVariable::describe() const { return describeNode("Variable", text_, id()); }

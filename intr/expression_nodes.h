@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace intr {
@@ -39,17 +40,16 @@ class ITask {
   virtual ITask* parent() const = 0;
   virtual void setParent(ITask* parent) = 0;
   virtual int childCount() const = 0;
-  virtual int child(int index, ITask** out) const = 0;
+  [[nodiscard]] virtual int child(int index, ITask** out) const = 0;
   virtual void addChild(ITask* node) = 0;
   // 0 with the value in *result; on a code *result is left as it was.
-  virtual int execute(QString* result) = 0;
+  [[nodiscard]] virtual int execute(QString* result) = 0;
 };
 
 // Owns its children: deleting the root deletes the tree.
 class TaskCommon : public ITask {
  public:
   TaskCommon(std::int64_t id, std::uint32_t kind) : id_(id), kind_(kind) {}
-  ~TaskCommon() override;
   TaskCommon(const TaskCommon&) = delete;
   TaskCommon& operator=(const TaskCommon&) = delete;
 
@@ -58,14 +58,14 @@ class TaskCommon : public ITask {
   ITask* parent() const override { return parent_; }
   void setParent(ITask* parent) override { parent_ = parent; }
   int childCount() const override { return static_cast<int>(children_.size()); }
-  int child(int index, ITask** out) const override;
+  [[nodiscard]] int child(int index, ITask** out) const override;
   void addChild(ITask* node) override;
 
  private:
   std::int64_t id_;
   std::uint32_t kind_;
   ITask* parent_ = nullptr;
-  std::vector<ITask*> children_;
+  std::vector<std::unique_ptr<ITask>> children_;
 };
 
 class TaskVariable : public TaskCommon {
@@ -73,7 +73,7 @@ class TaskVariable : public TaskCommon {
   TaskVariable(std::int64_t id, const QString& text) : TaskCommon(id, KindVariable), text_(text) {}
   QString text() const { return text_; }
   QString describe() const override;
-  int execute(QString* result) override;
+  [[nodiscard]] int execute(QString* result) override;
 
  private:
   QString text_;  // as written, apostrophes included
@@ -85,7 +85,7 @@ class TaskFunction : public TaskCommon {
   QString name() const { return name_; }
   void setFunctionsProvider(IFunctionsProvider* provider) { functions_ = provider; }
   QString describe() const override;
-  int execute(QString* result) override;
+  [[nodiscard]] int execute(QString* result) override;
 
  private:
   QString name_;
@@ -98,7 +98,7 @@ class TaskBinOperation : public TaskCommon {
       : TaskCommon(id, KindBinary), operation_(operation) {}
   std::uint32_t operation() const { return operation_; }
   QString describe() const override;
-  int execute(QString* result) override;
+  [[nodiscard]] int execute(QString* result) override;
 
  private:
   std::uint32_t operation_;
@@ -110,7 +110,7 @@ class TaskUnOperation : public TaskCommon {
       : TaskCommon(id, KindUnary), operation_(operation) {}
   std::uint32_t operation() const { return operation_; }
   QString describe() const override;
-  int execute(QString* result) override;
+  [[nodiscard]] int execute(QString* result) override;
 
  private:
   std::uint32_t operation_;

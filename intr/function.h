@@ -32,7 +32,7 @@ class IFunction {
   virtual int argCount() const = 0;
   virtual bool isVariadic() const = 0;
   // 0 with the value in *result, or a code with *result untouched.
-  virtual int execute(const std::vector<QString>& args, QString* result) = 0;
+  [[nodiscard]] virtual int execute(const std::vector<QString>& args, QString* result) = 0;
 };
 
 // Answers the parser (is this a function, how is it called) and the function nodes

@@ -8,10 +8,9 @@
 
 namespace intr {
 
-Interpreter::~Interpreter() {
-  delete tree_;
-  for (auto& item : table_) delete item.second.function;
-}
+// Out of line: the tree's node type is complete only here.
+Interpreter::Interpreter() = default;
+Interpreter::~Interpreter() = default;
 
 void Interpreter::init(IVariablesExpander* expander, IVariablesGetter* getter,
                        IProjectsProvider* projects) {
@@ -48,10 +47,10 @@ void Interpreter::init(IVariablesExpander* expander, IVariablesGetter* getter,
 void Interpreter::registerFunction(IFunction* function) {
   if (!function) return;
   Entry entry;
+  entry.function.reset(function);
   entry.info.setArgCount(static_cast<std::uint32_t>(function->argCount()));
   entry.info.setVariadic(function->isVariadic());
-  entry.function = function;
-  table_.emplace(function->name(), entry);  // an equal key goes after the existing ones
+  table_.emplace(function->name(), std::move(entry));  // an equal key goes after the existing ones
 }
 
 const Interpreter::Entry* Interpreter::find(const QString& name) const {
@@ -74,7 +73,7 @@ bool Interpreter::functionInfo(const QString& name, int /*index*/, FunctionInfo*
 
 IFunction* Interpreter::function(const QString& name) {
   const Entry* entry = find(name);
-  return entry ? entry->function : nullptr;
+  return entry ? entry->function.get() : nullptr;
 }
 
 int Interpreter::compile(const QString& text) {
@@ -83,9 +82,11 @@ int Interpreter::compile(const QString& text) {
   parser.setLexer(&lexer);
   parser.setFunctionsProvider(this);
   parser.setItemIdProvider(&ids_);
-  delete tree_;
-  tree_ = nullptr;
-  return parser.parse(text, &tree_);
+  tree_.reset();
+  ITask* root = nullptr;
+  const int code = parser.parse(text, &root);
+  tree_.reset(root);
+  return code;
 }
 
 int Interpreter::evaluate(const QString& text, QString* result) {
@@ -94,8 +95,7 @@ int Interpreter::evaluate(const QString& text, QString* result) {
   if (!tree_) return kOk;
   QString ignored;
   const int executed = tree_->execute(result ? result : &ignored);
-  delete tree_;
-  tree_ = nullptr;
+  tree_.reset();
   return executed;
 }
 

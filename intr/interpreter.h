@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 
 class IProjectsProvider;
 class IVariablesExpander;
@@ -19,7 +20,7 @@ class ITask;
 // table of built-in functions that the parser and the function nodes consult.
 class Interpreter : public IFunctionsProvider {
  public:
-  Interpreter() = default;
+  Interpreter();
   ~Interpreter() override;
   Interpreter(const Interpreter&) = delete;
   Interpreter& operator=(const Interpreter&) = delete;
@@ -36,12 +37,12 @@ class Interpreter : public IFunctionsProvider {
   bool functionInfo(const QString& name, int index, FunctionInfo* out) override;
   IFunction* function(const QString& name) override;
 
-  int compile(const QString& text);
+  [[nodiscard]] int compile(const QString& text);
   // A text that parses to no tree returns 0 and leaves *result as it was.
-  int evaluate(const QString& text, QString* result);
+  [[nodiscard]] int evaluate(const QString& text, QString* result);
 
   // The last compiled tree, kept only when its compile failed.
-  ITask* tree() const { return tree_; }
+  ITask* tree() const { return tree_.get(); }
 
  private:
   struct CaseInsensitiveLess {
@@ -51,13 +52,13 @@ class Interpreter : public IFunctionsProvider {
   };
   struct Entry {
     FunctionInfo info;
-    IFunction* function;
+    std::unique_ptr<IFunction> function;
   };
   using Table = std::multimap<QString, Entry, CaseInsensitiveLess>;
 
   const Entry* find(const QString& name) const;
 
-  ITask* tree_ = nullptr;
+  std::unique_ptr<ITask> tree_;
   Table table_;
   ItemIdProviderImpl ids_;
   IVariablesExpander* expander_ = nullptr;

@@ -9,9 +9,9 @@ namespace intr {
 // at the start of a word, and "!" splits off the front of a word.
 class Lexer {
  public:
-  int setText(const QString& text);
+  [[nodiscard]] int setText(const QString& text);
   // 0 with the next token (possibly empty), 2007 at the end, 2008 for an empty text.
-  int nextToken(QString& token);
+  [[nodiscard]] int nextToken(QString& token);
 
  private:
   QString text_;

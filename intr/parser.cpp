@@ -17,11 +17,21 @@ bool isWord(const QString& token, QLatin1String word) {
   return token.size() == word.size() && token.compare(word, Qt::CaseInsensitive) == 0;
 }
 
-void attach(ITask** holder, ITask* node) {
+// The node joins the holder's tree: as its child, or as the tree itself.
+void attach(ITask** holder, std::unique_ptr<ITask> node) {
   if (*holder)
-    (*holder)->addChild(node);
+    (*holder)->addChild(node.release());
   else
-    *holder = node;
+    *holder = node.release();
+}
+
+// A binary node over left, attached to the holder; the plain pointer holds its right side.
+ITask* attachBinary(ITask** holder, std::unique_ptr<ITask> left, std::int64_t id, std::uint32_t op) {
+  auto node = std::make_unique<TaskBinOperation>(id, op);
+  ITask* plain = node.get();
+  plain->addChild(left.release());
+  attach(holder, std::move(node));
+  return plain;
 }
 
 }  // namespace
@@ -102,19 +112,16 @@ bool Parser::nestedExpression(ITask** holder, int& code) {
 bool Parser::parseExpression(ITask** holder, int& code) {
   code = kOk;
   if (tooDeep_) return false;
-  ITask* left = nullptr;
-  if (!parseTerm(&left, code)) {
-    delete left;
-    return false;
-  }
+  ITask* term = nullptr;
+  const bool ok = parseTerm(&term, code);
+  std::unique_ptr<ITask> left(term);
+  if (!ok) return false;
   std::uint32_t op = 0;
   if (!parseLogicalOperator(op, code)) {
-    attach(holder, left);
+    attach(holder, std::move(left));
     return true;
   }
-  ITask* node = new TaskBinOperation(nextId(), op);
-  node->addChild(left);
-  attach(holder, node);
+  ITask* node = attachBinary(holder, std::move(left), nextId(), op);
   return nestedExpression(&node, code);
 }
 
@@ -123,26 +130,22 @@ bool Parser::parseTerm(ITask** holder, int& code) {
   if (tooDeep_) return false;
   std::unique_ptr<ITask> unary;
   std::uint32_t op = 0;
-  if (parseNot(op, code)) unary.reset(new TaskUnOperation(nextId(), op));
+  if (parseNot(op, code)) unary = std::make_unique<TaskUnOperation>(nextId(), op);
 
   ITask* operand = nullptr;
-  if (!parseFunctionCall(&operand, code) && !parseVariable(&operand, code) &&
-      !parseGroup(&operand, code)) {
-    delete operand;
-    return false;
-  }
-  ITask* left = operand;
+  const bool found =
+      parseFunctionCall(&operand, code) || parseVariable(&operand, code) || parseGroup(&operand, code);
+  std::unique_ptr<ITask> left(operand);
+  if (!found) return false;
   if (unary) {
-    unary->addChild(operand);
-    left = unary.release();
+    unary->addChild(left.release());
+    left = std::move(unary);
   }
   if (!parseCompareOperator(op, code)) {
-    attach(holder, left);
+    attach(holder, std::move(left));
     return true;
   }
-  ITask* node = new TaskBinOperation(nextId(), op);
-  node->addChild(left);
-  attach(holder, node);
+  ITask* node = attachBinary(holder, std::move(left), nextId(), op);
   if (!enterNested(code)) return false;
   const bool ok = parseTerm(&node, code);
   leaveNested();
@@ -157,26 +160,21 @@ bool Parser::parseFunctionCall(ITask** holder, int& code) {
   consume();
   if (!expectToken(QStringLiteral("("), code)) return false;
 
-  auto* function = new TaskFunction(nextId(), name);
+  auto function = std::make_unique<TaskFunction>(nextId(), name);
   function->setFunctionsProvider(functions_);
-  ITask* node = function;
-  if (!enterNested(code)) {
-    delete node;
-    return false;
-  }
+  if (!enterNested(code)) return false;
+  ITask* node = function.get();
   const bool argsOk = parseArguments(&node, name, code);
   leaveNested();
   if (!argsOk) {
     if (code == kOk) code = kBadArguments;
-    delete node;
     return false;
   }
   if (!expectToken(QStringLiteral(")"), code)) {
     code = kMissingCloseBracket;
-    delete node;
     return false;
   }
-  attach(holder, node);
+  attach(holder, std::move(function));
   return true;
 }
 
@@ -222,7 +220,7 @@ bool Parser::parseVariable(ITask** holder, int& code) {
   QString token;
   if (tooDeep_ || !peek(token, code) || !isOperandToken(token)) return false;
   consume();
-  attach(holder, new TaskVariable(nextId(), token));
+  attach(holder, std::make_unique<TaskVariable>(nextId(), token));
   return true;
 }
 

@@ -27,7 +27,7 @@ class Parser {
   void setItemIdProvider(IItemIdProvider* provider) { ids_ = provider; }
 
   // Whatever tree was built, whole or partial, is left in *root.
-  int parse(const QString& text, ITask** root);
+  [[nodiscard]] int parse(const QString& text, ITask** root);
 
  private:
   bool parseExpression(ITask** holder, int& code);

@@ -11,6 +11,6 @@ unsigned effectiveUserId();
 
 // The account name of a user id: 0, or the errno of the lookup (ENOENT when the
 // user database has no such user). name is set only on success.
-int userName(unsigned uid, QString& name);
+[[nodiscard]] int userName(unsigned uid, QString& name);
 
 }  // namespace platform

@@ -22,13 +22,13 @@ QString formatBox(int kind, const QString& caption, const QString& text);
 bool isYesAnswer(const QString& line);
 
 // Shows the box and, on a terminal, waits for Enter. Always 0.
-int showMessageBox(int kind, const QString& caption, const QString& text);
+[[nodiscard]] int showMessageBox(int kind, const QString& caption, const QString& text);
 // Asks with "[y/N]"; without a terminal the answer is Unattended (to be taken as No).
 QuestionAnswer showQuestion(const QString& caption, const QString& text);
 
 // The same over given streams; interactive says whether a person reads out and types into in.
-int showMessageBoxOn(std::FILE* in, std::FILE* out, bool interactive, int kind, const QString& caption,
-                     const QString& text);
+[[nodiscard]] int showMessageBoxOn(std::FILE* in, std::FILE* out, bool interactive, int kind, const QString& caption,
+                                   const QString& text);
 QuestionAnswer showQuestionOn(std::FILE* in, std::FILE* out, bool interactive, const QString& caption,
                               const QString& text);
 

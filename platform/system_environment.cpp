@@ -39,7 +39,7 @@ const RootName kRootNames[] = {
     {"HKCC", RegistryRootKey::CurrentConfig},
 };
 
-unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
+[[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
 
 // Closes on every path; a failing close after writes counts as a failed write.
 class Fd {
@@ -61,7 +61,7 @@ class Fd {
   int fd_;
 };
 
-unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
+[[nodiscard]] unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
   Fd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return lastError();
   content.clear();
@@ -78,7 +78,7 @@ unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
   }
 }
 
-unsigned writeAll(int fd, const QByteArray& data) {
+[[nodiscard]] unsigned writeAll(int fd, const QByteArray& data) {
   const char* p = data.constData();
   qint64 left = data.size();
   while (left > 0) {
@@ -141,7 +141,7 @@ QByteArray directoryOf(const QByteArray& path) {
   return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
-unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
+[[nodiscard]] unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
   QByteArray temp = directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1) + ".XXXXXX";
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return lastError();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result_codes.h"
+
 #include <QString>
 
 // System-wide environment variables. They live in the file that new login sessions
@@ -7,8 +9,8 @@
 // reached through the registry path of the system environment key.
 namespace platform {
 
-constexpr unsigned kErrorFileNotFound = 2;
-constexpr unsigned kErrorInvalidParameter = 87;
+constexpr unsigned kErrorFileNotFound = platform_codes::kFileNotFound;
+constexpr unsigned kErrorInvalidParameter = platform_codes::kInvalidParameter;
 
 extern const char kSystemEnvironmentKeyPath[];
 
@@ -25,13 +27,14 @@ QString systemEnvironmentFilePath();
 // 0 and the value as written in the file (references not expanded); 2 when the
 // file has no such name, errno when it cannot be read. An empty name gives 0 and
 // an empty value.
-unsigned readRegistryString(const QString& valueName, QString& value);
+[[nodiscard]] unsigned readRegistryString(const QString& valueName, QString& value);
 
 // Writes one variable into the file of the system environment key: every other
 // line stays as it was, the variable's line is replaced or appended, and the file
 // is replaced whole by a renamed temporary file. 87 for a path that does not
 // split, 2 for any other key, EINVAL for a name or value that the file's lines
 // cannot hold, else 0 or errno. The view is ignored here.
-unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value);
+[[nodiscard]] unsigned writeRegistryString(const QString& path, const QString& valueName, int view,
+                                          const QString& value);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include "core/case_blind_less.h"
 #include "core/file_set_info.h"
 #include "core/iproperties.h"
+#include "project/result_codes.h"
 
 #include <QString>
 
@@ -57,9 +58,9 @@ using ProjectAttributes = std::map<QString, QString, CaseBlindLess>;
 // One buildable unit of a build-rules file. Texts and lists come back as copies.
 class IProject {
  public:
-  static constexpr int kIndexOutOfRange = 2;
-  static constexpr int kAlreadyExists = 40;
-  static constexpr int kNotFound = 60;
+  static constexpr int kIndexOutOfRange = project_codes::kIndexOutOfRange;
+  static constexpr int kAlreadyExists = project_codes::kAlreadyExists;
+  static constexpr int kNotFound = project_codes::kNotFound;
 
   virtual ~IProject() = default;
   virtual qint64 getId() = 0;
@@ -84,23 +85,23 @@ class IProject {
   virtual void setProcessed(bool processed) = 0;
 
   virtual int getVersionFileCount() = 0;
-  virtual int getVersionFileAt(int index, VersionFileInfo& info) = 0;
+  [[nodiscard]] virtual int getVersionFileAt(int index, VersionFileInfo& info) = 0;
   // kAlreadyExists when a version file of that path is there.
-  virtual int addVersionFile(const VersionFileInfo& info) = 0;
+  [[nodiscard]] virtual int addVersionFile(const VersionFileInfo& info) = 0;
 
   virtual int getChildProjectCount() = 0;
-  virtual int getChildProjectAt(int index, ChildProject& child) = 0;
+  [[nodiscard]] virtual int getChildProjectAt(int index, ChildProject& child) = 0;
   // kAlreadyExists when a child of that name, in any letter case, is there.
-  virtual int addChildProject(const ChildProject& child) = 0;
+  [[nodiscard]] virtual int addChildProject(const ChildProject& child) = 0;
 
   virtual int getParentProjectCount() = 0;
-  virtual int getParentProjectAt(int index, QString& name) = 0;
-  virtual int addParentProject(const QString& name) = 0;
+  [[nodiscard]] virtual int getParentProjectAt(int index, QString& name) = 0;
+  [[nodiscard]] virtual int addParentProject(const QString& name) = 0;
 
   // In the order of the names, without regard to case.
   virtual int getAttributeCount() = 0;
-  virtual int getAttributeAt(int index, QString& name, QString& value) = 0;
-  virtual int getAttributeNameAt(int index, QString& name) = 0;
-  virtual int getAttribute(const QString& name, QString& value) = 0;
+  [[nodiscard]] virtual int getAttributeAt(int index, QString& name, QString& value) = 0;
+  [[nodiscard]] virtual int getAttributeNameAt(int index, QString& name) = 0;
+  [[nodiscard]] virtual int getAttribute(const QString& name, QString& value) = 0;
   virtual bool hasAttribute(const QString& name) = 0;
 };

@@ -33,18 +33,18 @@ class ProjectCommon : public IProject {
   void setProcessed(bool processed) override;
 
   int getVersionFileCount() override;
-  int getVersionFileAt(int index, VersionFileInfo& info) override;
-  int addVersionFile(const VersionFileInfo& info) override;
+  [[nodiscard]] int getVersionFileAt(int index, VersionFileInfo& info) override;
+  [[nodiscard]] int addVersionFile(const VersionFileInfo& info) override;
   int getChildProjectCount() override;
-  int getChildProjectAt(int index, ChildProject& child) override;
-  int addChildProject(const ChildProject& child) override;
+  [[nodiscard]] int getChildProjectAt(int index, ChildProject& child) override;
+  [[nodiscard]] int addChildProject(const ChildProject& child) override;
   int getParentProjectCount() override;
-  int getParentProjectAt(int index, QString& name) override;
-  int addParentProject(const QString& name) override;
+  [[nodiscard]] int getParentProjectAt(int index, QString& name) override;
+  [[nodiscard]] int addParentProject(const QString& name) override;
   int getAttributeCount() override;
-  int getAttributeAt(int index, QString& name, QString& value) override;
-  int getAttributeNameAt(int index, QString& name) override;
-  int getAttribute(const QString& name, QString& value) override;
+  [[nodiscard]] int getAttributeAt(int index, QString& name, QString& value) override;
+  [[nodiscard]] int getAttributeNameAt(int index, QString& name) override;
+  [[nodiscard]] int getAttribute(const QString& name, QString& value) override;
   bool hasAttribute(const QString& name) override;
 
   void setProjectFile(const QString& value) { projectFile_ = value; }

@@ -21,10 +21,10 @@ class IMacrodef {
   virtual void setFlag(bool flag) = 0;
 
   virtual int getAttributeCount() const = 0;
-  virtual int getAttribute(int index, QString& name) const = 0;
-  virtual int addAttribute(const QString& name) = 0;
+  [[nodiscard]] virtual int getAttribute(int index, QString& name) const = 0;
+  [[nodiscard]] virtual int addAttribute(const QString& name) = 0;
 
   virtual int getTaskCount() const = 0;
-  virtual int getTask(int index, ITask** out) const = 0;
-  virtual int addTask(ITask* task) = 0;
+  [[nodiscard]] virtual int getTask(int index, ITask** out) const = 0;
+  [[nodiscard]] virtual int addTask(ITask* task) = 0;
 };

@@ -1,5 +1,6 @@
 #include "tasks/macrodef_impl.h"
 
+#include "tasks/result_codes.h"
 #include "tasks/task.h"
 
 #include <QMutexLocker>
@@ -21,7 +22,7 @@ int MacrodefImpl::getAttributeCount() const {
 
 int MacrodefImpl::getAttribute(int index, QString& name) const {
   QMutexLocker lock(&attributesMutex_);
-  if (index < 0 || index >= attributes_.size()) return 60;
+  if (index < 0 || index >= attributes_.size()) return task_codes::kIndexOutOfRange;
   name = attributes_.at(index);
   return 0;
 }
@@ -38,15 +39,15 @@ int MacrodefImpl::getTaskCount() const {
 }
 
 int MacrodefImpl::getTask(int index, ITask** out) const {
-  if (!out) return 3;
+  if (!out) return task_codes::kNullArgument;
   QMutexLocker lock(&tasksMutex_);
-  if (index < 0 || index >= static_cast<int>(tasks_.size())) return 60;
+  if (index < 0 || index >= static_cast<int>(tasks_.size())) return task_codes::kIndexOutOfRange;
   *out = tasks_[static_cast<size_t>(index)].get();
   return 0;
 }
 
 int MacrodefImpl::addTask(ITask* task) {
-  if (!task) return 3;
+  if (!task) return task_codes::kNullArgument;
   std::shared_ptr<ITask> owner = shareTask(task);
   QMutexLocker lock(&tasksMutex_);
   tasks_.push_back(std::move(owner));

@@ -23,13 +23,13 @@ class MacrodefImpl : public IMacrodef {
   void setFlag(bool flag) override;
 
   int getAttributeCount() const override;
-  int getAttribute(int index, QString& name) const override;
+  [[nodiscard]] int getAttribute(int index, QString& name) const override;
   // A name equal to a declared one, ignoring case, is not added again.
-  int addAttribute(const QString& name) override;
+  [[nodiscard]] int addAttribute(const QString& name) override;
 
   int getTaskCount() const override;
-  int getTask(int index, ITask** out) const override;
-  int addTask(ITask* task) override;
+  [[nodiscard]] int getTask(int index, ITask** out) const override;
+  [[nodiscard]] int addTask(ITask* task) override;
 
  private:
   std::uint64_t id_ = 0;

@@ -58,16 +58,16 @@ class ITask : public std::enable_shared_from_this<ITask> {
   virtual ITask* getParentTask() const = 0;
   virtual void setParent(ITask* parent) = 0;
   virtual int getChildCount() const = 0;
-  virtual int getChild(int index, ITask** out) const = 0;
-  virtual int addChild(ITask* child) = 0;
-  virtual int clearChildren() = 0;
+  [[nodiscard]] virtual int getChild(int index, ITask** out) const = 0;
+  [[nodiscard]] virtual int addChild(ITask* child) = 0;
+  [[nodiscard]] virtual int clearChildren() = 0;
 
-  virtual int onMessage(const QString& message) = 0;
-  virtual int checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) = 0;
-  virtual int preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-                       IConditionHandler* handler, INotifications* notifications) = 0;
-  virtual int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-                    IConditionHandler* handler, INotifications* notifications) = 0;
+  [[nodiscard]] virtual int onMessage(const QString& message) = 0;
+  [[nodiscard]] virtual int checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) = 0;
+  [[nodiscard]] virtual int preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                                     IConditionHandler* handler, INotifications* notifications) = 0;
+  [[nodiscard]] virtual int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                                  IConditionHandler* handler, INotifications* notifications) = 0;
   virtual void interrupt() = 0;
 };
 

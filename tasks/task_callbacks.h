@@ -18,23 +18,25 @@ class INotifications {
   static constexpr int kInterruptWithError = 201;
 
   virtual ~INotifications() = default;
-  virtual int sendMessage(int code, const QString& text) = 0;
+  [[nodiscard]] virtual int sendMessage(int code, const QString& text) = 0;
 };
 
 class ITaskProjectPreprocessor {
  public:
   virtual ~ITaskProjectPreprocessor() = default;
-  virtual int prepareProjectTask(const QString& projectName, ITask* task) = 0;
+  [[nodiscard]] virtual int prepareProjectTask(const QString& projectName, ITask* task) = 0;
 };
 
-// Receives the root tasks and macro definitions that the job reader built.
+// Receives the root tasks and macro definitions that the job reader built. On success
+// the holder joins the task's ownership (shareTask) or owns the macro definition; what
+// it refuses stays with the caller.
 class ITaskHolder {
  public:
   virtual ~ITaskHolder() = default;
-  virtual int addTask(ITask* task) = 0;
-  virtual int removeTask(ITask* task) = 0;
-  virtual int addMacrodef(IMacrodef* macrodef) = 0;
-  virtual int removeMacrodef(IMacrodef* macrodef) = 0;
+  [[nodiscard]] virtual int addTask(ITask* task) = 0;
+  [[nodiscard]] virtual int removeTask(ITask* task) = 0;
+  [[nodiscard]] virtual int addMacrodef(IMacrodef* macrodef) = 0;
+  [[nodiscard]] virtual int removeMacrodef(IMacrodef* macrodef) = 0;
 };
 
 // Macro definitions by name, compared without regard to case.

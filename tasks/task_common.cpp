@@ -4,6 +4,7 @@
 #include "core/text_helpers.h"
 #include "core/variables.h"
 #include "core/variables_expander.h"
+#include "tasks/result_codes.h"
 #include "tasks/task_callbacks.h"
 
 #include <QMutexLocker>
@@ -82,15 +83,15 @@ int TaskCommon::getChildCount() const {
 }
 
 int TaskCommon::getChild(int index, ITask** out) const {
-  if (!out) return 3;
+  if (!out) return task_codes::kNullArgument;
   QMutexLocker lock(&childrenMutex_);
-  if (index < 0 || index >= static_cast<int>(children_.size())) return 60;
+  if (index < 0 || index >= static_cast<int>(children_.size())) return task_codes::kIndexOutOfRange;
   *out = children_[static_cast<size_t>(index)].get();
   return 0;
 }
 
 int TaskCommon::addChild(ITask* child) {
-  if (!child) return 3;
+  if (!child) return task_codes::kNullArgument;
   child->setParent(this);
   std::shared_ptr<ITask> owner = shareTask(child);
   QMutexLocker lock(&childrenMutex_);
@@ -108,7 +109,7 @@ int TaskCommon::clearChildren() {
 }
 
 int TaskCommon::checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) {
-  if (!handler) return 341;
+  if (!handler) return task_codes::kNoConditionHandler;
   const QString raw = condition_;
   const QString text = expandedTrimmed(expander, raw);
   result = true;

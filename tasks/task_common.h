@@ -55,14 +55,14 @@ class TaskCommon : public ITask {
   ITask* getParentTask() const override { return parent_; }
   void setParent(ITask* parent) override { parent_ = parent; }
   int getChildCount() const override;
-  int getChild(int index, ITask** out) const override;
-  int addChild(ITask* child) override;
-  int clearChildren() override;
+  [[nodiscard]] int getChild(int index, ITask** out) const override;
+  [[nodiscard]] int addChild(ITask* child) override;
+  [[nodiscard]] int clearChildren() override;
 
-  int onMessage(const QString&) override { return 0; }
-  int checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) override;
-  int preStart(IVariablesExpander*, IVariablesGetter*, IVariablesSetter*, IConditionHandler*,
-               INotifications*) override {
+  [[nodiscard]] int onMessage(const QString&) override { return 0; }
+  [[nodiscard]] int checkCondition(IVariablesExpander* expander, IConditionHandler* handler, bool& result) override;
+  [[nodiscard]] int preStart(IVariablesExpander*, IVariablesGetter*, IVariablesSetter*, IConditionHandler*,
+                             INotifications*) override {
     return 0;
   }
 
@@ -82,7 +82,7 @@ class TaskCommon : public ITask {
   QString propertyText(const QString& key);
   // The common end of start(): the code into the result variable, returned only
   // when fail-on-error holds.
-  int finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const;
+  [[nodiscard]] int finishStart(int code, IVariablesSetter* setter, const QString& resultVar, bool failOnError) const;
 
  private:
   mutable QMutex interruptedMutex_;

@@ -11,7 +11,7 @@ class TaskEcho : public TaskCommon {
   ~TaskEcho() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 };

@@ -56,7 +56,7 @@ int TaskExec::execute(IVariablesExpander* expander, IVariablesSetter* setter) {
   const QString exitCodeVar = expandedTrimmed(expander, propertyText(kExitCodeVar));
   const QString waitResultVar = expandedTrimmed(expander, propertyText(kWaitResultVar));
   std::vector<QString> rawArgs;
-  getProperties()->getStringList(kArgs, rawArgs);
+  (void)getProperties()->getStringList(kArgs, rawArgs);  // optional
   QStringList args;
   args.reserve(static_cast<int>(rawArgs.size()));
   for (QString& arg : rawArgs) {

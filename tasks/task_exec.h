@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 #include <memory>
@@ -12,20 +13,20 @@ class ProcessHelper;
 class TaskExec : public TaskCommon {
  public:
   static constexpr int kType = 100;
-  static constexpr int kNoCommand = 316;
+  static constexpr int kNoCommand = task_codes::kNoCommand;
 
   TaskExec(std::uint64_t id, ITask* parent);
   ~TaskExec() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   // Ends the wait of a run under way (and, without a waiting time, the program);
   // the task itself stays usable.
   void interrupt() override;
 
  private:
-  int execute(IVariablesExpander* expander, IVariablesSetter* setter);
+  [[nodiscard]] int execute(IVariablesExpander* expander, IVariablesSetter* setter);
 
   std::unique_ptr<ProcessHelper> process_;
 };

@@ -24,7 +24,7 @@ int TaskExit::start(IVariablesExpander* expander, IVariablesGetter*, IVariablesS
     } else {
       VLOG_INFO(getName()) << "Try send message to interrupt tasks. Task ID: " << getId();
     }
-    notifications->sendMessage(code, message);
+    (void)notifications->sendMessage(code, message);  // advisory
   }
   setVariable(setter, resultVar, QStringLiteral("0"));
   return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 // Replaces the %NAME% references of a text by the process's environment variables
@@ -7,16 +8,16 @@
 class TaskExpandSysVar : public TaskCommon {
  public:
   static constexpr int kType = 602;
-  static constexpr int kFailed = 343;
+  static constexpr int kFailed = task_codes::kExpandSysVarFailed;
 
   TaskExpandSysVar(std::uint64_t id, ITask* parent);
   ~TaskExpandSysVar() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int expand(IVariablesExpander* expander, IVariablesSetter* setter);
+  [[nodiscard]] int expand(IVariablesExpander* expander, IVariablesSetter* setter);
 };

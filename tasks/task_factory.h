@@ -13,7 +13,8 @@ class ITaskFactory {
  public:
   virtual ~ITaskFactory() = default;
   // The caller owns the new task: it hands it to addChild or to the task holder.
-  virtual int createTask(ITask* parent, unsigned int typeId, const QString& elementName,
-                         IPropertiesGetter* attributes, IProjectsProvider* projects, IMacrodefProvider* macrodefs,
-                         ITaskProjectPreprocessor* preprocessor, ITask** out) = 0;
+  [[nodiscard]] virtual int createTask(ITask* parent, unsigned int typeId, const QString& elementName,
+                                       IPropertiesGetter* attributes, IProjectsProvider* projects,
+                                       IMacrodefProvider* macrodefs, ITaskProjectPreprocessor* preprocessor,
+                                       ITask** out) = 0;
 };

@@ -3,6 +3,7 @@
 #include "build/task_copy_project_files.h"
 #include "core/properties_mgr.h"
 #include "intr/item_id_provider.h"
+#include "tasks/result_codes.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_echo.h"
@@ -99,15 +100,15 @@ const TaskKind* findKind(unsigned int typeId) {
 int TaskFactoryImpl::createTask(ITask* parent, unsigned int typeId, const QString& elementName,
                                 IPropertiesGetter* attributes, IProjectsProvider* projects,
                                 IMacrodefProvider* macrodefs, ITaskProjectPreprocessor* preprocessor, ITask** out) {
-  if (!attributes || !out) return 3;
+  if (!attributes || !out) return task_codes::kNullArgument;
   const TaskKind* kind = findKind(typeId);
-  if (!kind) return 2;
-  if (kind->needsProjects && !projects) return 3;
+  if (!kind) return task_codes::kUnknownTaskType;
+  if (kind->needsProjects && !projects) return task_codes::kNullArgument;
   IMacrodef* macrodef = nullptr;
   if (typeId == TaskMacrodef::kType) {
-    if (!macrodefs) return 308;
+    if (!macrodefs) return task_codes::kNoMacrodefProvider;
     macrodef = macrodefs->find(elementName);
-    if (!macrodef) return 309;
+    if (!macrodef) return task_codes::kNoMacrodef;
   }
   const std::uint64_t id = idProvider_ ? static_cast<std::uint64_t>(idProvider_->nextId()) : 0;
   ITask* task = kind->create({id, elementName, parent, macrodef, projects, preprocessor});
@@ -132,10 +133,10 @@ void TaskFactoryImpl::applyCommonAttributes(IPropertiesGetter* attributes, ITask
     if (attributes->getString(c.key, value) == 0) (task->*c.set)(value.trimmed());
   }
   IPropertiesSetter* props = task->getPropertiesSetter();
-  props->copyFrom(attributes, true);
+  (void)props->copyFrom(attributes, true);  // best-effort
   QString projectName;
   if (attributes->getString(task_texts::kProjectName, projectName) == 0) {
-    props->remove(task_texts::kProjectName);
-    props->setString(task_texts::kProjectName, projectName);
+    (void)props->remove(task_texts::kProjectName);                  // best-effort
+    (void)props->setString(task_texts::kProjectName, projectName);  // best-effort
   }
 }

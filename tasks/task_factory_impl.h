@@ -9,9 +9,9 @@ class TaskFactoryImpl : public ITaskFactory {
   // 3 null attributes or out pointer, or a project task without a projects provider;
   // 308 a macro call without a macro provider; 309 no macro of that name; 2 an
   // unknown type id. A failed call creates nothing and draws no id.
-  int createTask(ITask* parent, unsigned int typeId, const QString& elementName, IPropertiesGetter* attributes,
-                 IProjectsProvider* projects, IMacrodefProvider* macrodefs, ITaskProjectPreprocessor* preprocessor,
-                 ITask** out) override;
+  [[nodiscard]] int createTask(ITask* parent, unsigned int typeId, const QString& elementName,
+                               IPropertiesGetter* attributes, IProjectsProvider* projects, IMacrodefProvider* macrodefs,
+                               ITaskProjectPreprocessor* preprocessor, ITask** out) override;
 
   void setIdProvider(IItemIdProvider* provider) { idProvider_ = provider; }
 

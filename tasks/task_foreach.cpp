@@ -5,6 +5,7 @@
 #include "core/variables_expander_helper.h"
 #include "core/variables_expanders.h"
 #include "core/variables_mgr.h"
+#include "tasks/result_codes.h"
 #include "tasks/task_runner.h"
 #include "tasks/task_texts.h"
 
@@ -75,7 +76,7 @@ int TaskForeach::start(IVariablesExpander* expander, IVariablesGetter* getter, I
     const QString part = rawPart.trimmed();
     if (part.isEmpty()) continue;
     VariablesMgr item;
-    item.set(itemName, part);
+    (void)item.set(itemName, part);  // cannot-fail
     VariablesExpanderHelper itemExpander(VariablesExpanderHelper::KindHash, &item);
     VariablesExpanders passExpander(&itemExpander, expander);
     code = processChildTasks(&passExpander, getter, setter, handler, notifications);
@@ -97,7 +98,7 @@ int TaskForeach::processChildTasks(IVariablesExpander* expander, IVariablesGette
   const QString tag = task_texts::kForeach;
   int code = 0;
   for (int index = 0; index < getChildCount(); ++index) {
-    if (isInterrupted()) return 30;
+    if (isInterrupted()) return task_codes::kInterrupted;
     if (isInterruptTasks(getter)) return code;
     ITask* child = nullptr;
     code = getChild(index, &child);

@@ -14,14 +14,14 @@ class TaskForeach : public TaskContainer {
   ~TaskForeach() override;
 
   int getType() const override { return kType; }
-  int onMessage(const QString& message) override;
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int onMessage(const QString& message) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
   // One pass over the children.
-  int processChildTasks(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-                        IConditionHandler* handler, INotifications* notifications);
+  [[nodiscard]] int processChildTasks(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                                      IConditionHandler* handler, INotifications* notifications);
 
  private:
   bool takeFlag(QMutex& mutex, bool& flag, bool clear);

@@ -13,7 +13,7 @@ int TaskForeachBreak::start(IVariablesExpander* expander, IVariablesGetter*, IVa
   const QString resultVar = getResultVarExpanded(expander);
   if (ITask* parent = getParent()) {
     VLOG_INFO(getName()) << "Send 'break' message. Task ID: " << getId();
-    parent->onMessage(task_texts::kBreakMessage);
+    (void)parent->onMessage(task_texts::kBreakMessage);  // advisory
   }
   setVariable(setter, resultVar, QStringLiteral("0"));
   return 0;

@@ -13,7 +13,7 @@ int TaskForeachContinue::start(IVariablesExpander* expander, IVariablesGetter*, 
   const QString resultVar = getResultVarExpanded(expander);
   if (ITask* parent = getParent()) {
     VLOG_INFO(getName()) << "Send 'continue' message. Task ID: " << getId();
-    parent->onMessage(task_texts::kContinueMessage);
+    (void)parent->onMessage(task_texts::kContinueMessage);  // advisory
   }
   setVariable(setter, resultVar, QStringLiteral("0"));
   return 0;

@@ -1,9 +1,10 @@
 #include "tasks/task_load_properties.h"
 
-#include "core/logger.h"
 #include "core/file_utils.h"
+#include "core/logger.h"
 #include "core/properties_file.h"
 #include "core/text_helpers.h"
+#include "tasks/result_codes.h"
 #include "tasks/task_texts.h"
 
 TaskLoadProperties::TaskLoadProperties(std::uint64_t id, ITask* parent)
@@ -24,11 +25,11 @@ int TaskLoadProperties::load(IVariablesExpander* expander, IVariablesGetter* get
   const QString prefix = expandedTrimmed(expander, propertyText(task_texts::kVarPrefix));
   if (file.isEmpty()) {
     VLOG_ERROR(getName()) << "File not defined! Task ID: " << getId();
-    return 71;
+    return task_codes::kNotDefined;
   }
   if (!fileExists(file)) {
     VLOG_ERROR(getName()) << "File '" << file << "' not found. Task ID: " << getId();
-    return 72;
+    return task_codes::kFileNotFound;
   }
   PropertiesFile properties;
   const int code = properties.load(file, getter, setter, isTrue(replace), prefix);

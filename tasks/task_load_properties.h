@@ -11,10 +11,10 @@ class TaskLoadProperties : public TaskCommon {
   ~TaskLoadProperties() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int load(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter);
+  [[nodiscard]] int load(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter);
 };

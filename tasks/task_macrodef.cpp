@@ -6,6 +6,7 @@
 #include "core/variables_expanders.h"
 #include "core/variables_mgr.h"
 #include "tasks/macrodef.h"
+#include "tasks/result_codes.h"
 #include "tasks/task_runner.h"
 #include "tasks/task_texts.h"
 
@@ -31,11 +32,11 @@ TaskMacrodef::~TaskMacrodef() { markInterrupted(); }
 int TaskMacrodef::start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
                         IConditionHandler* handler, INotifications* notifications) {
   const QString tag = task_texts::kMacrodef;
-  if (!macrodef_) return 310;
+  if (!macrodef_) return task_codes::kCallWithoutMacrodef;
   if (g_nesting >= kMaxNesting) {
     VLOG_ERROR(tag) << "Macro calls are nested too deeply (limit " << kMaxNesting << "). Macro: '"
                     << macrodef_->getName() << "'. Task ID: " << getId();
-    return 311;
+    return task_codes::kMacroCallsNestedTooDeeply;
   }
   NestingGuard nesting;
 
@@ -48,7 +49,7 @@ int TaskMacrodef::start(IVariablesExpander* expander, IVariablesGetter* getter, 
     if (macrodef_->getAttribute(i, name) != 0) continue;
     QString value = propertyText(macroPropertyName(name));
     expandVariables(expander, value);
-    parameters.set(name, value);
+    (void)parameters.set(name, value);  // cannot-fail
   }
   VariablesExpanderHelper parameterExpander(VariablesExpanderHelper::KindAt, &parameters);
   VariablesExpanders callExpander(&parameterExpander, expander);
@@ -60,7 +61,7 @@ int TaskMacrodef::start(IVariablesExpander* expander, IVariablesGetter* getter, 
   if (!isInterruptTasks(getter)) {
     for (int index = 0; index < macrodef_->getTaskCount(); ++index) {
       if (isInterrupted()) {
-        code = 30;
+        code = task_codes::kInterrupted;
         break;
       }
       if (isInterruptTasks(getter)) break;

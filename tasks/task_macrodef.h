@@ -17,8 +17,8 @@ class TaskMacrodef : public TaskCommon {
   ~TaskMacrodef() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
   void setMacrodef(IMacrodef* macrodef) { macrodef_ = macrodef; }

@@ -42,7 +42,7 @@ int TaskMessagebox::start(IVariablesExpander* expander, IVariablesGetter*, IVari
   if (!message.isEmpty()) {
     QString icon = propertyText(kIcon);
     expandVariables(expander, icon);
-    platform::showMessageBox(boxKindOf(icon), QStringLiteral("BUILD SYSTEM"), message);
+    (void)platform::showMessageBox(boxKindOf(icon), QStringLiteral("BUILD SYSTEM"), message);  // always-zero
   }
   setVariable(setter, resultVar, QStringLiteral("0"));
   return 0;

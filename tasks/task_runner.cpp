@@ -1,12 +1,13 @@
 #include "tasks/task_runner.h"
 
-#include "core/logger.h"
 #include "core/config_keys.h"
+#include "core/logger.h"
 #include "core/properties_mgr.h"
 #include "core/text_helpers.h"
 #include "core/variables.h"
 #include "core/variables_expander.h"
 #include "project/iprojects_provider.h"
+#include "tasks/result_codes.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_common.h"
@@ -32,15 +33,15 @@ ProjectNames projectNamesOf(ITask* task, IVariablesExpander* expander) {
 }
 
 // Kept out of line: startTask recurses once per level of the tree and of macro calls.
-Q_NEVER_INLINE int prepareProjectTask(const QString& logTag, ITask* task, const ProjectNames& names,
-                                      ITaskProjectPreprocessor* preprocessor) {
+[[nodiscard]] Q_NEVER_INLINE int prepareProjectTask(const QString& logTag, ITask* task, const ProjectNames& names,
+                                                    ITaskProjectPreprocessor* preprocessor) {
   const QString name = task->getName();
   const std::uint64_t id = task->getId();
   if (names.project.isEmpty()) {
     VLOG_ERROR(logTag) << "Project name is not defined! Original project name: '" << names.original
                        << "'. Current project name: '" << names.current << "'. Task name: '" << name
                        << "'. Task ID: " << id << ". ";
-    return 314;
+    return task_codes::kNoProjectName;
   }
   if (task->isPrepared() && names.project.compare(names.current, Qt::CaseInsensitive) == 0) return 0;
   VLOG_CAT(logger::LogTrace, logger::FilterTaskDetails, logTag)
@@ -122,8 +123,8 @@ Q_NEVER_INLINE void logTaskDetails(const QString& logTag, ITask* task, IVariable
 int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
               IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
               ITaskProjectPreprocessor* preprocessor) {
-  if (!task) return 3;
-  if (task->isInterrupted()) return 30;
+  if (!task) return task_codes::kNullArgument;
+  if (task->isInterrupted()) return task_codes::kInterrupted;
   if (isInterruptTasks(getter)) return 0;
 
   static thread_local int nesting = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/case_blind_less.h"
+#include "tasks/result_codes.h"
 
 #include <QString>
 
@@ -19,14 +20,14 @@ class ITaskProjectPreprocessor;
 // Tasks run inside tasks (loops, macro calls) nested deeper than this fail with
 // kTasksNestedTooDeeply instead of overflowing the stack.
 constexpr int kMaxTaskNesting = 2048;
-constexpr int kTasksNestedTooDeeply = 315;
+constexpr int kTasksNestedTooDeeply = task_codes::kTasksNestedTooDeeply;
 
 // Runs one task and, unless it is a container, its children: interruption, project
 // preparation, the details block, the condition, preStart, children, start.
 // Every line the runner itself writes carries logTag.
-int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
-              IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
-              ITaskProjectPreprocessor* preprocessor);
+[[nodiscard]] int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, IVariablesGetter* getter,
+                            IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
+                            ITaskProjectPreprocessor* preprocessor);
 
 // Helpers over project tasks, shared by the driver and the project tasks.
 bool hasProjectTask(ITask* task, const QString& projectName);

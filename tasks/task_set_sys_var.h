@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/result_codes.h"
 #include "tasks/task_common.h"
 
 // Sets a process environment variable (inherited by the programs started later) or a
@@ -7,16 +8,16 @@
 class TaskSetSysVar : public TaskCommon {
  public:
   static constexpr int kType = 604;
-  static constexpr int kFailed = 353;
+  static constexpr int kFailed = task_codes::kSetSysVarFailed;
 
   TaskSetSysVar(std::uint64_t id, ITask* parent);
   ~TaskSetSysVar() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int write(IVariablesExpander* expander);
+  [[nodiscard]] int write(IVariablesExpander* expander);
 };

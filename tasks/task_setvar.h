@@ -12,10 +12,10 @@ class TaskSetvar : public TaskCommon {
   ~TaskSetvar() override;
 
   int getType() const override { return kType; }
-  int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
-            IConditionHandler* handler, INotifications* notifications) override;
+  [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
+                          IConditionHandler* handler, INotifications* notifications) override;
   void interrupt() override { markInterrupted(); }
 
  private:
-  int setValue(IVariablesExpander* expander, IVariablesSetter* setter, IConditionHandler* handler);
+  [[nodiscard]] int setValue(IVariablesExpander* expander, IVariablesSetter* setter, IConditionHandler* handler);
 };

@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "platform/shell_command.h"
+#include "tasks/result_codes.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ int runSystem(int& exitCode, const QString& command) {
   const unsigned error = platform::runShellCommand(command, exitCode);
   if (error == 0) return 0;
   VLOG_ERROR("System") << "Failed to call 'runSystem'. Native error: " << error;
-  return 5;
+  return task_codes::kSystemCallFailed;
 }
 
 TaskSystem::TaskSystem(std::uint64_t id, ITask* parent) : TaskCommon(id, kName, parent) {}

@@ -63,16 +63,16 @@ int JobXmlParser::parseMacrodef() {
     return kEmptyMacrodefName;
   }
   // Registered before its body is read, so that the body may call the macro itself.
-  auto* macrodef = new MacrodefImpl(name);
-  int code = taskHolder_->addMacrodef(macrodef);
+  auto created = std::make_unique<MacrodefImpl>(name);
+  int code = taskHolder_->addMacrodef(created.get());
   if (code != 0) {
     VLOG_ERROR(kTag) << "[ParseMacrodef] Failed to register macrodef '" << name << "'! This XML file: '"
                      << fileName() << "'.";
-    delete macrodef;
     return code;
   }
+  IMacrodef* macrodef = created.release();  // the holder owns it from here on
   code = parseMacrodefBody(macrodef);
-  if (code != 0) taskHolder_->removeMacrodef(macrodef);
+  if (code != 0) (void)taskHolder_->removeMacrodef(macrodef);  // best-effort
   return code;
 }
 
@@ -80,7 +80,10 @@ int JobXmlParser::parseMacrodefBody(IMacrodef* macrodef) {
   while (!isStopRequested() && readNextStartElement()) {
     if (isElement(QStringLiteral("attribute"))) {
       QString name;
-      if (readAttribute(QStringLiteral("name"), name) && !name.isEmpty()) macrodef->addAttribute(name);
+      if (readAttribute(QStringLiteral("name"), name) && !name.isEmpty()) {
+        const int code = macrodef->addAttribute(name);
+        if (code != 0) return code;
+      }
       skipCurrentElement();
     } else if (isElement(QStringLiteral("tasks"))) {
       while (!isStopRequested() && readNextStartElement()) {
@@ -95,12 +98,15 @@ int JobXmlParser::parseMacrodefBody(IMacrodef* macrodef) {
 }
 
 int JobXmlParser::parseTask(const QString& name, IMacrodef* macrodef) {
-  XmlTaskParser* created = nullptr;
-  int code = taskParserFactory_->createParser(name, &created);
-  const std::unique_ptr<XmlTaskParser> parser(created);
-  if (code == 0 && !parser) code = kNotFound;
+  std::shared_ptr<ITask> task;
+  TaskElementStep failed = TaskElementStep::CreateParser;
+  int code = createTaskFromElement(taskParserFactory_, reader_, name, fileName(), task, failed);
   if (code != 0) {
-    if (code == kNotFound && !macrodef) {
+    if (failed == TaskElementStep::Parse) {
+      VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+    } else if (failed == TaskElementStep::CreateTask) {
+      VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+    } else if (code == kNotFound && !macrodef) {
       VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found! This XML file: '" << fileName() << "'.";
     } else {
       VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code
@@ -108,28 +114,11 @@ int JobXmlParser::parseTask(const QString& name, IMacrodef* macrodef) {
     }
     return code;
   }
-  parser->setXmlFile(fileName());
-  code = parser->parse(reader_);
-  if (code != 0) {
-    VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
-    return code;
-  }
-  ITask* task = nullptr;
-  code = parser->createTask(nullptr, &task);
-  if (code != 0) {
-    VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
-    return code;
-  }
-  if (macrodef) {
-    macrodef->addTask(task);
-    return 0;
-  }
-  code = taskHolder_->addTask(task);
-  if (code != 0) {
-    // A refused task has no owner unless the holder took one anyway.
-    shareTask(task);
+  // The macro or the holder joins the ownership; a task it refuses ends with `task`.
+  if (macrodef) return macrodef->addTask(task.get());
+  code = taskHolder_->addTask(task.get());
+  if (code != 0)
     VLOG_ERROR(kTag) << "Failed to register task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
-  }
   return code;
 }
 

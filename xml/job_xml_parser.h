@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xml/result_codes.h"
 #include "xml/xml_parser.h"
 
 #include <memory>
@@ -16,15 +17,15 @@ class IXmlTaskParserFactory;
 // read, where their "include" stands, by one child reader per level of nesting.
 class JobXmlParser : public XmlParser, public IXmlParserCallback {
  public:
-  static constexpr int kIncludeCycle = 503;
+  static constexpr int kIncludeCycle = xml_codes::kIncludeCycle;
   // Each nested include holds a reader of its own on the stack.
   static constexpr int kMaxIncludeNesting = 64;
-  static constexpr int kIncludesNestedTooDeeply = 505;
-  static constexpr int kNoTaskHolder = 306;
-  static constexpr int kNoParserFactory = 307;
-  static constexpr int kNotFound = 301;
-  static constexpr int kEmptyMacrodefName = 802;
-  static constexpr int kNoTaskFactory = 803;
+  static constexpr int kIncludesNestedTooDeeply = xml_codes::kIncludesNestedTooDeeply;
+  static constexpr int kNoTaskHolder = xml_codes::kNoTaskHolder;
+  static constexpr int kNoParserFactory = xml_codes::kNoParserFactory;
+  static constexpr int kNotFound = xml_codes::kNotFound;
+  static constexpr int kEmptyMacrodefName = xml_codes::kEmptyMacrodefName;
+  static constexpr int kNoTaskFactory = xml_codes::kNoTaskFactory;
 
   JobXmlParser();
   ~JobXmlParser() override;
@@ -36,22 +37,22 @@ class JobXmlParser : public XmlParser, public IXmlParserCallback {
   void setTaskHolder(ITaskHolder* holder) { taskHolder_ = holder; }
 
   // 503 when thisFile is already being read by this reader or one that includes it.
-  int includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
-                 bool replaceVariables, const QString& variablesPrefix,
-                 const QString& objectPrefix) override;
+  [[nodiscard]] int includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
+                               bool replaceVariables, const QString& variablesPrefix,
+                               const QString& objectPrefix) override;
 
  protected:
-  int beginParse() override { return 0; }
-  int parseElement() override;
-  int endParse() override { return 0; }
+  [[nodiscard]] int beginParse() override { return 0; }
+  [[nodiscard]] int parseElement() override;
+  [[nodiscard]] int endParse() override { return 0; }
 
  private:
-  int parseMacrodefs();
-  int parseTasks();
-  int parseMacrodef();
-  int parseMacrodefBody(IMacrodef* macrodef);
+  [[nodiscard]] int parseMacrodefs();
+  [[nodiscard]] int parseTasks();
+  [[nodiscard]] int parseMacrodef();
+  [[nodiscard]] int parseMacrodefBody(IMacrodef* macrodef);
   // With a macro definition the task joins its body, else the root tasks.
-  int parseTask(const QString& name, IMacrodef* macrodef);
+  [[nodiscard]] int parseTask(const QString& name, IMacrodef* macrodef);
   bool isBeingRead(const QString& file) const;
 
   IProjectsProvider* projectsProvider_ = nullptr;

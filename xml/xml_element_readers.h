@@ -18,6 +18,6 @@ bool isElementNamed(const QXmlStreamReader& reader, const QString& name);
 // The value as written; out is left alone when the attribute is absent.
 bool readRawAttribute(const QXmlStreamReader& reader, const QString& name, QString& out);
 // Every "vars/var" child of the current element, read to the element's end.
-int readVars(QXmlStreamReader& reader, XmlVarsMap& map);
+[[nodiscard]] int readVars(QXmlStreamReader& reader, XmlVarsMap& map);
 // One "fileset" element, read to its end.
-int readFileSet(QXmlStreamReader& reader, FileSetInfo& set);
+[[nodiscard]] int readFileSet(QXmlStreamReader& reader, FileSetInfo& set);

@@ -79,8 +79,8 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
   }
   reader_.setDevice(&file);
 
-  localVariables_.clear();
-  if (variablesGetter_) copyVariables(localVariables_, variablesGetter_, true);
+  (void)localVariables_.clear();  // always-zero
+  if (variablesGetter_) (void)copyVariables(localVariables_, variablesGetter_, true);  // best-effort
 
   {
     QMutexLocker lock(&activeMutex_);

@@ -3,6 +3,7 @@
 #include "core/properties_file.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
+#include "xml/result_codes.h"
 
 #include <QMutex>
 #include <QString>
@@ -12,9 +13,9 @@
 class IXmlParserCallback {
  public:
   virtual ~IXmlParserCallback() = default;
-  virtual int includeXml(const QString& callerId, const QString& parentFile,
-                         const QString& thisFile, bool replaceVariables,
-                         const QString& variablesPrefix, const QString& objectPrefix) = 0;
+  [[nodiscard]] virtual int includeXml(const QString& callerId, const QString& parentFile,
+                                       const QString& thisFile, bool replaceVariables,
+                                       const QString& variablesPrefix, const QString& objectPrefix) = 0;
 };
 
 // Base of every XML reader: opens the file, checks the root "project", reads "vars",
@@ -23,11 +24,11 @@ class IXmlParserCallback {
 // copy of the variables.
 class XmlParser {
  public:
-  static constexpr int kAlreadyActive = 10;
-  static constexpr int kCannotOpen = 501;
-  static constexpr int kNotWellFormed = 502;
-  static constexpr int kPropertiesFileMissing = 205;
-  static constexpr int kEmptyVariableName = 701;
+  static constexpr int kAlreadyActive = xml_codes::kAlreadyActive;
+  static constexpr int kCannotOpen = xml_codes::kCannotOpen;
+  static constexpr int kNotWellFormed = xml_codes::kNotWellFormed;
+  static constexpr int kPropertiesFileMissing = xml_codes::kPropertiesFileMissing;
+  static constexpr int kEmptyVariableName = xml_codes::kEmptyVariableName;
 
   XmlParser();
   virtual ~XmlParser();
@@ -35,8 +36,8 @@ class XmlParser {
   XmlParser& operator=(const XmlParser&) = delete;
 
   // 0, or the first failure. On success the parser stays active until stop().
-  int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
-                const QString& objectPrefix);
+  [[nodiscard]] int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
+                              const QString& objectPrefix);
   void stop();
   QString fileName() const;
 
@@ -52,10 +53,10 @@ class XmlParser {
   void setVariablesSetter(IVariablesSetter* setter) { variablesSetter_ = setter; }
 
  protected:
-  virtual int beginParse() = 0;
+  [[nodiscard]] virtual int beginParse() = 0;
   // The reader stands on the element's start; the hook reads or skips it to its end.
-  virtual int parseElement() = 0;
-  virtual int endParse() = 0;
+  [[nodiscard]] virtual int parseElement() = 0;
+  [[nodiscard]] virtual int endParse() = 0;
 
   bool isActive() const;
   bool isStopRequested() const;
@@ -64,13 +65,13 @@ class XmlParser {
   qint64 lineNumber() const { return reader_.lineNumber(); }
 
  private:
-  int readContent();
-  int readVarsElement();
-  int readLoadPropertiesElement();
-  int readIncludesElement();
-  int readVar();
-  int readPropertiesFile();
-  int readInclude();
+  [[nodiscard]] int readContent();
+  [[nodiscard]] int readVarsElement();
+  [[nodiscard]] int readLoadPropertiesElement();
+  [[nodiscard]] int readIncludesElement();
+  [[nodiscard]] int readVar();
+  [[nodiscard]] int readPropertiesFile();
+  [[nodiscard]] int readInclude();
   QString absoluteAgainstFile(const QString& path) const;
 
   bool stopRequested_ = false;

@@ -29,6 +29,6 @@ int XmlTaskExec::parse(QXmlStreamReader& reader) {
       args.push_back(value);
     reader.skipCurrentElement();
   }
-  if (!args.empty()) properties().setStringList(QStringLiteral("args"), args);
+  if (!args.empty()) (void)properties().setStringList(QStringLiteral("args"), args);  // cannot-fail
   return 0;
 }

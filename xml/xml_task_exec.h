@@ -9,5 +9,5 @@ class XmlTaskExec : public XmlTaskParser {
   XmlTaskExec();
 
   unsigned int taskType() const override;
-  int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
 };

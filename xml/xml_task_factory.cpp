@@ -6,16 +6,18 @@
 #include "xml/xml_task_macrodef.h"
 #include "xml/xml_task_plain.h"
 
+#include <memory>
+
 namespace {
 
 template <typename T>
-XmlTaskParser* make() {
-  return new T();
+std::unique_ptr<XmlTaskParser> make() {
+  return std::make_unique<T>();
 }
 
 struct ElementKind {
   const char* word;
-  XmlTaskParser* (*create)();
+  std::unique_ptr<XmlTaskParser> (*create)();
 };
 
 // Built-in element words, searched in order; they win over macros of the same name.
@@ -69,7 +71,7 @@ bool isProjectElement(const QString& elementName) {
 int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out) {
   if (!out) return kNoOutPointer;
   *out = nullptr;
-  XmlTaskParser* parser = nullptr;
+  std::unique_ptr<XmlTaskParser> parser;
   for (const ElementKind& kind : kElements) {
     if (elementName.compare(QLatin1String(kind.word), Qt::CaseInsensitive) == 0) {
       if (!kind.create) return kNotFound;
@@ -79,7 +81,7 @@ int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out
   }
   bool isMacroCall = false;
   if (!parser && macrodefProvider_ && macrodefProvider_->contains(elementName)) {
-    parser = new XmlTaskMacrodef(elementName);
+    parser = std::make_unique<XmlTaskMacrodef>(elementName);
     isMacroCall = true;
   }
   if (!parser) return kNotFound;
@@ -94,10 +96,10 @@ int XmlTaskFactory::createParser(const QString& elementName, XmlTaskParser** out
   }
   if (isMacroCall) {
     parser->setProjectPreprocessor(projectPreprocessor_);
-  } else if (auto* loop = dynamic_cast<XmlTaskForeach*>(parser)) {
+  } else if (auto* loop = dynamic_cast<XmlTaskForeach*>(parser.get())) {
     loop->setProjectPreprocessor(projectPreprocessor_);
     loop->setParserFactory(this);
   }
-  *out = parser;
+  *out = parser.release();
   return 0;
 }

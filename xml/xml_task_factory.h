@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xml/result_codes.h"
 #include "xml/xml_task_parser_factory.h"
 
 class IMacrodefProvider;
@@ -14,10 +15,10 @@ class IVariablesSetter;
 // macro; anything else is 301. Every parser is wired from the factory's fields.
 class XmlTaskFactory : public IXmlTaskParserFactory {
  public:
-  static constexpr int kNoOutPointer = 3;
-  static constexpr int kNotFound = 301;
+  static constexpr int kNoOutPointer = xml_codes::kNullArgument;
+  static constexpr int kNotFound = xml_codes::kNotFound;
 
-  int createParser(const QString& elementName, XmlTaskParser** out) override;
+  [[nodiscard]] int createParser(const QString& elementName, XmlTaskParser** out) override;
 
   void setTaskFactory(ITaskFactory* factory) { taskFactory_ = factory; }
   void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }

@@ -4,14 +4,13 @@
 #include "tasks/task.h"
 #include "tasks/task_foreach.h"
 #include "tasks/task_texts.h"
-#include "xml/xml_task_parser_factory.h"
+#include "xml/result_codes.h"
 
 #include <memory>
 
 namespace {
 
 const char* const kTag = "XmlTaskForeach";
-constexpr int kNotFound = 301;
 
 }  // namespace
 
@@ -43,30 +42,21 @@ int XmlTaskForeach::parse(QXmlStreamReader& reader) {
 
 int XmlTaskForeach::parseChildTask(QXmlStreamReader& reader, const QString& name) {
   if (!parserFactory_) return kNoParserFactory;
-  XmlTaskParser* created = nullptr;
-  int code = parserFactory_->createParser(name, &created);
-  std::unique_ptr<XmlTaskParser> parser(created);
-  if (code == kNotFound) {
-    VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found!.";
-    return code;
-  }
-  if (code != 0 || !parser) {
-    VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code << ".";
-    return code != 0 ? code : kNotFound;
-  }
-  parser->setXmlFile(xmlFile());
-  code = parser->parse(reader);
+  std::shared_ptr<ITask> task;
+  TaskElementStep failed = TaskElementStep::CreateParser;
+  const int code = createTaskFromElement(parserFactory_, reader, name, xmlFile(), task, failed);
   if (code != 0) {
-    VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. Error: " << code << ".";
+    if (failed == TaskElementStep::Parse)
+      VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. Error: " << code << ".";
+    else if (failed == TaskElementStep::CreateTask)
+      VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. Error: " << code << ".";
+    else if (code == xml_codes::kNotFound)
+      VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found!.";
+    else
+      VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code << ".";
     return code;
   }
-  ITask* task = nullptr;
-  code = parser->createTask(nullptr, &task);
-  if (code != 0) {
-    VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. Error: " << code << ".";
-    return code;
-  }
-  if (task) childTasks_.push_back(shareTask(task));
+  if (task) childTasks_.push_back(std::move(task));
   return 0;
 }
 
@@ -74,7 +64,7 @@ int XmlTaskForeach::createTask(ITask* parent, ITask** out) {
   const int code = XmlTaskParser::createTask(parent, out);
   if (code != 0) return code;
   if (auto* loop = dynamic_cast<TaskForeach*>(*out)) {
-    for (const std::shared_ptr<ITask>& child : childTasks_) loop->addChild(child.get());
+    for (const std::shared_ptr<ITask>& child : childTasks_) (void)loop->addChild(child.get());  // non-null
   }
   return 0;
 }

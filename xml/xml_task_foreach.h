@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xml/result_codes.h"
 #include "xml/xml_task_container.h"
 
 class IXmlTaskParserFactory;
@@ -7,22 +8,22 @@ class IXmlTaskParserFactory;
 // "foreach": "item", "in", and any task elements as its children.
 class XmlTaskForeach : public XmlTaskContainer {
  public:
-  static constexpr int kNoParserFactory = 307;
+  static constexpr int kNoParserFactory = xml_codes::kNoParserFactory;
   // Each nested loop costs stack while reading and again while running.
   static constexpr int kMaxNesting = 256;
-  static constexpr int kNestedTooDeeply = 504;
+  static constexpr int kNestedTooDeeply = xml_codes::kNestedTooDeeply;
 
   XmlTaskForeach();
 
   unsigned int taskType() const override;
-  int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
   // Attaches the nested tasks to the new loop.
-  int createTask(ITask* parent, ITask** out) override;
+  [[nodiscard]] int createTask(ITask* parent, ITask** out) override;
 
   void setParserFactory(IXmlTaskParserFactory* factory) { parserFactory_ = factory; }
   IXmlTaskParserFactory* parserFactory() const { return parserFactory_; }
 
-  int parseChildTask(QXmlStreamReader& reader, const QString& name);
+  [[nodiscard]] int parseChildTask(QXmlStreamReader& reader, const QString& name);
 
  private:
   IXmlTaskParserFactory* parserFactory_ = nullptr;

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/properties_mgr.h"
+#include "xml/result_codes.h"
 
 #include <QString>
 #include <QXmlStreamReader>
+
+#include <memory>
 
 class IMacrodefProvider;
 class INotifications;
@@ -12,14 +15,15 @@ class ITask;
 class ITaskFactory;
 class ITaskProjectPreprocessor;
 class IVariablesGetter;
+class IXmlTaskParserFactory;
 class IVariablesSetter;
 
 // Reads one task element into string properties (values as written) and asks the
 // task factory for the task. Lives for one element.
 class XmlTaskParser {
  public:
-  static constexpr int kNoOutPointer = 3;
-  static constexpr int kNoTaskFactory = 803;
+  static constexpr int kNoOutPointer = xml_codes::kNullArgument;
+  static constexpr int kNoTaskFactory = xml_codes::kNoTaskFactory;
 
   explicit XmlTaskParser(const QString& elementName) : elementName_(elementName) {}
   virtual ~XmlTaskParser() = default;
@@ -28,9 +32,9 @@ class XmlTaskParser {
 
   virtual unsigned int taskType() const = 0;
   // Called on the element's start tag; leaves the reader at its end tag.
-  virtual int parse(QXmlStreamReader& reader) = 0;
+  [[nodiscard]] virtual int parse(QXmlStreamReader& reader) = 0;
   // On success *out is a new task that the caller owns.
-  virtual int createTask(ITask* parent, ITask** out);
+  [[nodiscard]] virtual int createTask(ITask* parent, ITask** out);
 
   void setTaskFactory(ITaskFactory* factory) { taskFactory_ = factory; }
   void setVariablesGetter(IVariablesGetter* getter) { variablesGetter_ = getter; }
@@ -70,3 +74,14 @@ class XmlTaskParser {
   QString elementName_;
   QString xmlFile_;
 };
+
+// The step at which a task element failed to become a task.
+enum class TaskElementStep { CreateParser, Parse, CreateTask };
+
+// The one road from a task element to its task: the factory's parser for name reads
+// the element the reader stands on (from xmlFile) and creates the task, without a
+// parent. A factory that answers 0 without a parser counts as 301. On failure
+// failedStep names the step that gave the code and task stays empty.
+[[nodiscard]] int createTaskFromElement(IXmlTaskParserFactory* factory, QXmlStreamReader& reader,
+                                        const QString& name, const QString& xmlFile, std::shared_ptr<ITask>& task,
+                                        TaskElementStep& failedStep);

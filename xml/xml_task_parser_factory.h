@@ -9,5 +9,5 @@ class IXmlTaskParserFactory {
  public:
   virtual ~IXmlTaskParserFactory() = default;
   // On success *out is a new parser that the caller owns.
-  virtual int createParser(const QString& elementName, XmlTaskParser** out) = 0;
+  [[nodiscard]] virtual int createParser(const QString& elementName, XmlTaskParser** out) = 0;
 };

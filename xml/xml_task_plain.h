@@ -15,7 +15,7 @@ struct XmlAttributeKey {
 class XmlTaskPlain : public XmlTaskParser {
  public:
   unsigned int taskType() const override { return typeId_; }
-  int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
 
  protected:
   template <std::size_t N>

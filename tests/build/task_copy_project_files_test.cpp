@@ -152,8 +152,8 @@ TEST_F(TaskCopyProjectFilesTest, ARelativeOutputIsTakenAgainstTheCurrentDirector
 }
 
 TEST_F(TaskCopyProjectFilesTest, SubdirectoriesFromVariables) {
-  vars_.set("lib.prefer.out.subdir", "x64");
-  vars_.set("lib.bin.fileset.prefer.out.subdir", "tools, bin");
+  ASSERT_EQ(0, vars_.set("lib.prefer.out.subdir", "x64"));
+  ASSERT_EQ(0, vars_.set("lib.bin.fileset.prefer.out.subdir", "tools, bin"));
   ASSERT_EQ(0, run(*task(path("out"), "*")));
   EXPECT_EQ("app", readFile(path("out/x64/tools/app.bin")));
   EXPECT_EQ("app", readFile(path("out/x64/bin/app.bin")));
@@ -168,8 +168,8 @@ TEST_F(TaskCopyProjectFilesTest, ARecursiveSubdirectoryReachesTheDependences) {
   auto* child = new TaskCopyProjectFiles(8, nullptr);
   child->getPropertiesSetter()->setString("projectName", "core");
   ASSERT_EQ(t->addChild(child), 0);
-  vars_.set("lib.prefer.out.subdir", "x64");
-  vars_.set("lib.prefer.out.subdir.recursively", "yes");
+  ASSERT_EQ(0, vars_.set("lib.prefer.out.subdir", "x64"));
+  ASSERT_EQ(0, vars_.set("lib.prefer.out.subdir.recursively", "yes"));
   ASSERT_EQ(t->preStart(&expander_, &vars_, &vars_, nullptr, nullptr), 0);
   QString subdir;
   EXPECT_EQ(child->getProperties()->getString("preferOutSubDir", subdir), 0);
@@ -181,7 +181,7 @@ TEST_F(TaskCopyProjectFilesTest, ARecursiveSubdirectoryReachesTheDependences) {
 TEST_F(TaskCopyProjectFilesTest, NotRecursivelyMakesTheProjectIndependent) {
   auto t = task(path("out"), "*");
   EXPECT_TRUE(t->isDependsFromOtherProjects(&expander_, &vars_));
-  vars_.set("alone", " Yes ");
+  ASSERT_EQ(0, vars_.set("alone", " Yes "));
   t->getPropertiesSetter()->setString("notrecursively", "${alone}");
   EXPECT_FALSE(t->isDependsFromOtherProjects(&expander_, &vars_));
   EXPECT_TRUE(capture_.log().contains("This project marked as an independent. Task ID: 7"));

@@ -90,7 +90,7 @@ TEST_F(FileSetCopyTest, FileIncludesTakeSynonymsAndTheConfigurationsCorrector) {
 TEST_F(FileSetCopyTest, EachMappedSubdirectoryGetsACopyInAscendingOrder) {
   write("src/a.txt");
   write("src/b.txt");
-  vars_.set("dirs", " b, a,, a ");
+  ASSERT_EQ(0, vars_.set("dirs", " b, a,, a "));
   const std::vector<FileSetInfo> sets = {fileSet("src", {{"a.txt", "", ""}}, "bin"),
                                          fileSet("src", {{"b.txt", "", ""}}, "other"),
                                          fileSet("src", {{"a.txt", "", "plain"}})};
@@ -105,8 +105,8 @@ TEST_F(FileSetCopyTest, ConditionsDecidePerSet) {
   write("src/a.txt");
   write("src/b.txt");
   write("src/c.txt");
-  vars_.set("flag", "yes");
-  vars_.set("blank", "   ");
+  ASSERT_EQ(0, vars_.set("flag", "yes"));
+  ASSERT_EQ(0, vars_.set("blank", "   "));
   auto withCondition = [](FileSetInfo set, const QString& condition) {
     set.condition = condition;
     return set;

@@ -30,7 +30,7 @@ class PropertiesFileTest : public ::testing::Test {
     QString name;
     QString value;
     for (int i = 0; i < store.count(); ++i) {
-      store.getAt(i, name, value);
+      EXPECT_EQ(0, store.getAt(i, name, value));
       out.emplace_back(name, value);
     }
     return out;
@@ -74,8 +74,8 @@ TEST_F(PropertiesFileTest, LinesBecomeEntries) {
   for (const Case& c : cases) {
     ScopedLogCapture capture(logger::LogOff);
     VariablesMgr known;
-    known.set("a", "1");
-    known.set("empty", "");
+    EXPECT_EQ(0, known.set("a", "1"));
+    EXPECT_EQ(0, known.set("empty", ""));
     VariablesMgr target;
     PropertiesFile file;
     EXPECT_EQ(c.result, file.loadNoPrefix(write(c.content), &known, &target, true)) << c.name;
@@ -94,7 +94,7 @@ TEST_F(PropertiesFileTest, PrefixIsPutBeforeEveryName) {
 
 TEST_F(PropertiesFileTest, WithoutAcceptNewOnlyKnownNamesReachTheTarget) {
   VariablesMgr known;
-  known.set("x", "0");
+  EXPECT_EQ(0, known.set("x", "0"));
   VariablesMgr target;
   PropertiesFile file;
   EXPECT_EQ(0, file.loadNoPrefix(write("x=1\ny=2\nz=${y}\n"), &known, &target, false));
@@ -107,7 +107,7 @@ TEST_F(PropertiesFileTest, WithoutAcceptNewOnlyKnownNamesReachTheTarget) {
 
 TEST_F(PropertiesFileTest, ReadOnlyNameStopsTheLoad) {
   VariablesMgr known;
-  known.set("symbol.crlf", "\r\n", VariableFlags{true, 1});
+  EXPECT_EQ(0, known.set("symbol.crlf", "\r\n", VariableFlags{true, 1}));
   VariablesMgr target;
   PropertiesFile file;
   ScopedLogCapture capture;
@@ -121,7 +121,7 @@ TEST_F(PropertiesFileTest, ReadOnlyNameStopsTheLoad) {
 
   // A read-only entry of the target refuses as well.
   VariablesMgr lockedTarget;
-  lockedTarget.set("b", "0", VariableFlags{true, 1});
+  EXPECT_EQ(0, lockedTarget.set("b", "0", VariableFlags{true, 1}));
   PropertiesFile again;
   EXPECT_EQ(700, again.loadNoPrefix(write("b=2\n"), nullptr, &lockedTarget, true));
 }

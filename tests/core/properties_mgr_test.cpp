@@ -14,7 +14,7 @@ class PropertiesStoreTest : public ::testing::Test {
   Store store;
 };
 using StoreTypes = ::testing::Types<PropertiesMgrUnsafe, PropertiesMgr>;
-TYPED_TEST_SUITE(PropertiesStoreTest, StoreTypes);
+TYPED_TEST_SUITE(PropertiesStoreTest, StoreTypes, );
 
 std::uint32_t typeOf(IPropertiesGetter& store, const QString& name) {
   for (int i = 0; i < store.count(); ++i) {
@@ -39,14 +39,14 @@ TYPED_TEST(PropertiesStoreTest, MissingNamesAndRefusedConversions) {
 
 TYPED_TEST(PropertiesStoreTest, SetOnExistingNameGoesThroughItsProperty) {
   auto& s = this->store;
-  s.setULongLong("big", 1);
+  EXPECT_EQ(0, s.setULongLong("big", 1));
   EXPECT_EQ(0, s.setInt("big", -1));
   std::uint64_t big = 0;
   EXPECT_EQ(0, s.getULongLong("big", big));
   EXPECT_EQ(std::numeric_limits<std::uint64_t>::max(), big);
   EXPECT_EQ(3u, typeOf(s, "big"));
 
-  s.setBool("flag", true);
+  EXPECT_EQ(0, s.setBool("flag", true));
   EXPECT_EQ(201, s.setInt("flag", 0));
   bool flag = false;
   EXPECT_EQ(0, s.getBool("flag", flag));
@@ -63,10 +63,10 @@ TYPED_TEST(PropertiesStoreTest, SetOnExistingNameGoesThroughItsProperty) {
 
 TYPED_TEST(PropertiesStoreTest, NamesAreExactAndIndexFollowsNameOrder) {
   auto& s = this->store;
-  s.setString("b", "1");
-  s.setInt("B", 2);
-  s.setDouble("a", 3.0);
-  s.setString("b", "again");
+  EXPECT_EQ(0, s.setString("b", "1"));
+  EXPECT_EQ(0, s.setInt("B", 2));
+  EXPECT_EQ(0, s.setDouble("a", 3.0));
+  EXPECT_EQ(0, s.setString("b", "again"));
   ASSERT_EQ(3, s.count());
   EXPECT_TRUE(s.contains("B"));
   EXPECT_FALSE(s.contains("A"));
@@ -93,19 +93,19 @@ TYPED_TEST(PropertiesStoreTest, NamesAreExactAndIndexFollowsNameOrder) {
 
 TYPED_TEST(PropertiesStoreTest, CopyFromKeepsOrConvertsExistingEntries) {
   PropertiesMgrUnsafe source;
-  source.setString("s", "text");
-  source.setInt("n", -1);
-  source.setBool("b", true);
-  source.setPtr("p", &source);
-  source.setStringList("l", {"x", "y"});
-  source.setDouble("d", 2.5);
-  source.setULong("u", 7);
-  source.setULongLong("q", 8);
+  EXPECT_EQ(0, source.setString("s", "text"));
+  EXPECT_EQ(0, source.setInt("n", -1));
+  EXPECT_EQ(0, source.setBool("b", true));
+  EXPECT_EQ(0, source.setPtr("p", &source));
+  EXPECT_EQ(0, source.setStringList("l", {"x", "y"}));
+  EXPECT_EQ(0, source.setDouble("d", 2.5));
+  EXPECT_EQ(0, source.setULong("u", 7));
+  EXPECT_EQ(0, source.setULongLong("q", 8));
 
   {
     TypeParam keep;
-    keep.setDouble("n", 1.5);
-    keep.setString("s", "mine");
+    EXPECT_EQ(0, keep.setDouble("n", 1.5));
+    EXPECT_EQ(0, keep.setString("s", "mine"));
     EXPECT_EQ(0, keep.copyFrom(&source, false));
     EXPECT_EQ(8, keep.count());
     double d = 0;
@@ -113,30 +113,30 @@ TYPED_TEST(PropertiesStoreTest, CopyFromKeepsOrConvertsExistingEntries) {
     EXPECT_EQ(1.5, d);
     EXPECT_EQ(2u, typeOf(keep, "n"));
     QString s;
-    keep.getString("s", s);
+    EXPECT_EQ(0, keep.getString("s", s));
     EXPECT_EQ("mine", s);
     void* p = nullptr;
     EXPECT_EQ(0, keep.getPtr("p", p));
     EXPECT_EQ(&source, p);
     std::vector<QString> l;
-    keep.getStringList("l", l);
+    EXPECT_EQ(0, keep.getStringList("l", l));
     EXPECT_EQ((std::vector<QString>{"x", "y"}), l);
   }
   {
     TypeParam over;
-    over.setULongLong("n", 0);  // takes the Int by sign extension
-    over.setBool("s", false);   // refuses text
-    over.setStringList("d", {"z"});  // refuses a double
+    EXPECT_EQ(0, over.setULongLong("n", 0));  // takes the Int by sign extension
+    EXPECT_EQ(0, over.setBool("s", false));   // refuses text
+    EXPECT_EQ(0, over.setStringList("d", {"z"}));  // refuses a double
     EXPECT_EQ(0, over.copyFrom(&source, true));
     std::uint64_t n = 0;
-    over.getULongLong("n", n);
+    EXPECT_EQ(0, over.getULongLong("n", n));
     EXPECT_EQ(std::numeric_limits<std::uint64_t>::max(), n);
     EXPECT_EQ(3u, typeOf(over, "n"));
     bool b = true;
-    over.getBool("s", b);
+    EXPECT_EQ(0, over.getBool("s", b));
     EXPECT_FALSE(b);
     std::vector<QString> d;
-    over.getStringList("d", d);
+    EXPECT_EQ(0, over.getStringList("d", d));
     EXPECT_EQ(std::vector<QString>{"z"}, d);
   }
   EXPECT_EQ(0, this->store.copyFrom(nullptr, true));
@@ -144,7 +144,7 @@ TYPED_TEST(PropertiesStoreTest, CopyFromKeepsOrConvertsExistingEntries) {
 
 TYPED_TEST(PropertiesStoreTest, CopyFromItselfChangesNothing) {
   auto& s = this->store;
-  s.setString("a", "1");
+  EXPECT_EQ(0, s.setString("a", "1"));
   EXPECT_EQ(0, s.copyFrom(&s, true));
   EXPECT_EQ(0, s.copyFrom(&s, false));
   EXPECT_EQ(1, s.count());
@@ -152,11 +152,11 @@ TYPED_TEST(PropertiesStoreTest, CopyFromItselfChangesNothing) {
 
 TEST(PropertiesMgrUnsafeTest, CopySharesPropertiesButNotNames) {
   PropertiesMgrUnsafe source;
-  source.setString("shared", "old");
+  EXPECT_EQ(0, source.setString("shared", "old"));
   PropertiesMgrUnsafe copy(source);
-  copy.setString("shared", "new");
-  copy.setString("own", "x");
-  copy.remove("shared");
+  EXPECT_EQ(0, copy.setString("shared", "new"));
+  EXPECT_EQ(0, copy.setString("own", "x"));
+  EXPECT_EQ(0, copy.remove("shared"));
 
   QString v;
   EXPECT_EQ(0, source.getString("shared", v));

@@ -239,7 +239,7 @@ TEST(PropertyTest, StringListInputEdges) {
   PropertyString text("old");
   EXPECT_EQ(0, text.setStringList({}));
   QString v = "unset";
-  text.getString(v);
+  EXPECT_EQ(0, text.getString(v));
   EXPECT_EQ("", v);
 
   PropertyStringList list({"a", "b"});

@@ -27,7 +27,7 @@ class ToolPathsTest : public ::testing::Test {
     ASSERT_TRUE(QDir(root_).mkpath("qt/bin"));
     ASSERT_TRUE(QDir(root_).mkpath("other/bin"));
     testing_support::writeFile(root_ + "/tools/qmake-custom", QByteArray());
-    vars_.set("root", root_);
+    EXPECT_EQ(0, vars_.set("root", root_));
   }
 
   QTemporaryDir tmp_;
@@ -38,12 +38,12 @@ class ToolPathsTest : public ::testing::Test {
 };
 
 TEST_F(ToolPathsTest, QmakeDir) {
-  vars_.set("linux.qmake.dir.x64", "  ${root}\\qt\\bin  ");
-  vars_.set("linux.qmake.dir.arm", "${root}/missing");
-  props_.setString("linux.qmake.dir.arm", "${root}/other/bin");
-  props_.setString("linux.qmake.dir.x64", "${root}/other/bin");
-  props_.setString("win.qmake.dir", "C:\\Qt\\bin");
-  props_.setString("linux.qmake.dir.none", "");
+  EXPECT_EQ(0, vars_.set("linux.qmake.dir.x64", "  ${root}\\qt\\bin  "));
+  EXPECT_EQ(0, vars_.set("linux.qmake.dir.arm", "${root}/missing"));
+  EXPECT_EQ(0, props_.setString("linux.qmake.dir.arm", "${root}/other/bin"));
+  EXPECT_EQ(0, props_.setString("linux.qmake.dir.x64", "${root}/other/bin"));
+  EXPECT_EQ(0, props_.setString("win.qmake.dir", "C:\\Qt\\bin"));
+  EXPECT_EQ(0, props_.setString("linux.qmake.dir.none", ""));
 
   EXPECT_EQ(root_ + "/qt/bin", qmakeDir(OsLinux, "x64", "", &expander_, &vars_, &props_))
       << "an existing directory among the variables wins";
@@ -59,12 +59,12 @@ TEST_F(ToolPathsTest, QmakeDir) {
 }
 
 TEST_F(ToolPathsTest, QmakePathAndMakeToolPath) {
-  vars_.set("linux.qmake.path.custom", "${root}/tools/qmake-custom");
-  vars_.set("linux.qmake.path.gone", "${root}/tools/gone");
-  vars_.set("linux.qmake.dir.gone", "${root}/qt/bin");
-  vars_.set("macos.qmake.dir", "${root}/qt/bin");
-  vars_.set("win.qmake.dir", "${root}/qt/bin");
-  vars_.set("win.make.path.x64", " C:/tools/make.exe ");
+  EXPECT_EQ(0, vars_.set("linux.qmake.path.custom", "${root}/tools/qmake-custom"));
+  EXPECT_EQ(0, vars_.set("linux.qmake.path.gone", "${root}/tools/gone"));
+  EXPECT_EQ(0, vars_.set("linux.qmake.dir.gone", "${root}/qt/bin"));
+  EXPECT_EQ(0, vars_.set("macos.qmake.dir", "${root}/qt/bin"));
+  EXPECT_EQ(0, vars_.set("win.qmake.dir", "${root}/qt/bin"));
+  EXPECT_EQ(0, vars_.set("win.make.path.x64", " C:/tools/make.exe "));
 
   const struct {
     const char* name;

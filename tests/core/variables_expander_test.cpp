@@ -66,9 +66,11 @@ TEST(VariablesExpansionTest, ReferencesAreResolvedAsTheScanRulesSay) {
   };
   for (const Case& c : cases) {
     VariablesMgr store;
-    store.set("a", c.aValue ? c.aValue : "x");
-    store.set("b", "1");
-    if (!c.dropA1) store.set("a1", "z");
+    EXPECT_EQ(0, store.set("a", c.aValue ? c.aValue : "x"));
+    EXPECT_EQ(0, store.set("b", "1"));
+    if (!c.dropA1) {
+      EXPECT_EQ(0, store.set("a1", "z"));
+    }
     QString text = c.text;
     EXPECT_EQ(c.changed, run(c.via, &store, text)) << c.name;
     EXPECT_EQ(c.expected, text) << c.name;
@@ -77,7 +79,7 @@ TEST(VariablesExpansionTest, ReferencesAreResolvedAsTheScanRulesSay) {
 
 TEST(VariablesExpansionTest, MissingPartsLeaveTheTextAlone) {
   VariablesMgr store;
-  store.set("a", "x");
+  EXPECT_EQ(0, store.set("a", "x"));
   QString text = "${a}";
   EXPECT_EQ("${a}", expandDollarVariables(nullptr, text));
   VariablesExpanderHelper noGetter(VariablesExpanderHelper::KindDollar, nullptr);
@@ -93,9 +95,9 @@ TEST(VariablesExpansionTest, MissingPartsLeaveTheTextAlone) {
 TEST(VariablesExpansionTest, ChainRunsBothExpandersUntilNothingChanges) {
   VariablesMgr vars;
   VariablesMgr params;
-  vars.set("dir", "@{root}/bin");
-  params.set("root", "/opt/${name}");
-  vars.set("name", "tool");
+  EXPECT_EQ(0, vars.set("dir", "@{root}/bin"));
+  EXPECT_EQ(0, params.set("root", "/opt/${name}"));
+  EXPECT_EQ(0, vars.set("name", "tool"));
   VariablesExpanderHelper dollar(VariablesExpanderHelper::KindDollar, &vars);
   VariablesExpanderHelper at(VariablesExpanderHelper::KindAt, &params);
   VariablesExpanders chain(&dollar, &at);
@@ -144,7 +146,7 @@ namespace {
 
 TEST(VariablesExpansionTest, DeeplyNestedNamesNeitherCrashNorChange) {
   VariablesMgr store;
-  store.set("a", "x");
+  EXPECT_EQ(0, store.set("a", "x"));
   const int depth = 20000;
   const QString text = QString("${").repeated(depth) + "a" + QString("}").repeated(depth);
   VariablesExpanderHelper helper(VariablesExpanderHelper::KindDollar, &store);

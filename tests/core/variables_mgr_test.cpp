@@ -52,17 +52,17 @@ TEST(VariablesMgrTest, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
 
 TEST(VariablesMgrTest, IndexReadsFollowCaseBlindOrderAcrossChanges) {
   VariablesMgr store;
-  for (const char* n : {"delta", "Bravo", "alpha", "Charlie"}) store.set(n, n);
+  for (const char* n : {"delta", "Bravo", "alpha", "Charlie"}) EXPECT_EQ(0, store.set(n, n));
   EXPECT_EQ((QStringList{"alpha", "Bravo", "Charlie", "delta"}), namesInOrder(store));
 
   // A walk that reads backwards, then changes the store between reads, must see the new order.
   QString name;
-  store.getNameAt(3, name);
-  store.getNameAt(2, name);
-  store.set("beta", "b");
+  EXPECT_EQ(0, store.getNameAt(3, name));
+  EXPECT_EQ(0, store.getNameAt(2, name));
+  EXPECT_EQ(0, store.set("beta", "b"));
   EXPECT_EQ(0, store.getNameAt(2, name));
   EXPECT_EQ("Bravo", name);
-  store.remove("alpha");
+  EXPECT_EQ(0, store.remove("alpha"));
   EXPECT_EQ(0, store.getNameAt(0, name));
   EXPECT_EQ("beta", name);
   EXPECT_EQ((QStringList{"beta", "Bravo", "Charlie", "delta"}), namesInOrder(store));
@@ -81,7 +81,7 @@ TEST(VariablesMgrTest, OrderAndIdentityMatchQtCaseBlindCompare) {
                              "PROJECT.MODULE1.", "a_b", "aZ", "AZZ", QString::fromUtf8("\xC3\x84rger"),
                              "zebra", deseretUpper, QString::fromUtf8("\xC3\xA9t\xC3\xA9"), "E"};
   VariablesMgr store;
-  for (const QString& n : names) store.set(n, n);
+  for (const QString& n : names) EXPECT_EQ(0, store.set(n, n));
   QStringList expected = names;
   std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
@@ -93,16 +93,16 @@ TEST(VariablesMgrTest, OrderAndIdentityMatchQtCaseBlindCompare) {
   EXPECT_EQ(0, store.set(deseretLower, "2"));
   EXPECT_EQ(names.size(), store.count());
   QString value;
-  store.get(QString::fromUtf8("\xC3\x84rger"), value);
+  EXPECT_EQ(0, store.get(QString::fromUtf8("\xC3\x84rger"), value));
   EXPECT_EQ("1", value);
-  store.get(deseretUpper, value);
+  EXPECT_EQ(0, store.get(deseretUpper, value));
   EXPECT_EQ("2", value);
 }
 
 TEST(VariablesMgrTest, MissingNamesAndIndexesGive60AndLeaveOutArgumentsAlone) {
   VariablesMgr store;
   EXPECT_EQ(0, store.clear());
-  store.set("a", "1");
+  EXPECT_EQ(0, store.set("a", "1"));
   QString name = "keep";
   QString value = "keep";
   VariableFlags flags{true, 9};
@@ -125,19 +125,19 @@ TEST(VariablesMgrTest, MissingNamesAndIndexesGive60AndLeaveOutArgumentsAlone) {
 TEST(VariablesMgrTest, FlagsAreKeptByPlainSetAndReplacedByFlaggedSet) {
   VariablesMgr store;
   VariableFlags flags;
-  store.set("plain", "1");
+  EXPECT_EQ(0, store.set("plain", "1"));
   ASSERT_EQ(0, store.getFlags("plain", flags));
   EXPECT_FALSE(flags.readOnly);
   EXPECT_EQ(VariableFlags::kCategoryPlain, flags.category);
 
-  store.set("job", "1", VariableFlags{false, VariableFlags::kCategoryJob});
-  store.set("job", "2");
+  EXPECT_EQ(0, store.set("job", "1", VariableFlags{false, VariableFlags::kCategoryJob}));
+  EXPECT_EQ(0, store.set("job", "2"));
   QString value;
   ASSERT_EQ(0, store.get("job", value, flags));
   EXPECT_EQ("2", value);
   EXPECT_EQ(VariableFlags::kCategoryJob, flags.category);
-  store.set("job", "3", VariableFlags{false, 7});
-  store.getFlags("job", flags);
+  EXPECT_EQ(0, store.set("job", "3", VariableFlags{false, 7}));
+  EXPECT_EQ(0, store.getFlags("job", flags));
   EXPECT_EQ(7u, flags.category);
 }
 
@@ -145,13 +145,13 @@ TEST(VariablesMgrTest, ReadOnlyRefusesBothSetsButCanBeRemoved) {
   VariablesMgr store;
   ReplacingTrigger trigger("other", "", false);
   store.setTrigger(&trigger);
-  store.set("symbol.crlf", "\r\n", VariableFlags{true, 1});
+  EXPECT_EQ(0, store.set("symbol.crlf", "\r\n", VariableFlags{true, 1}));
   trigger.seen.clear();
   EXPECT_EQ(700, store.set("SYMBOL.CRLF", "x"));
   EXPECT_EQ(700, store.set("symbol.crlf", "x", VariableFlags{false, 1}));
   EXPECT_TRUE(trigger.seen.isEmpty());
   QString value;
-  store.get("symbol.crlf", value);
+  EXPECT_EQ(0, store.get("symbol.crlf", value));
   EXPECT_EQ("\r\n", value);
   EXPECT_EQ(0, store.remove("symbol.crlf"));
   EXPECT_EQ(0, store.set("symbol.crlf", "x"));
@@ -172,15 +172,17 @@ TEST(VariablesMgrTest, TriggerDecidesTheStoredValue) {
   };
   for (const Case& c : cases) {
     VariablesMgr store;
-    if (c.existing) store.set("log.level", "old");
+    if (c.existing) {
+      EXPECT_EQ(0, store.set("log.level", "old"));
+    }
     ReplacingTrigger trigger("LOG.LEVEL", "replaced", c.replace);
     store.setTrigger(&trigger);
     EXPECT_EQ(0, store.set("Log.Level", "given")) << c.name;
-    store.set("untouched", "u");
+    EXPECT_EQ(0, store.set("untouched", "u"));
     QString value;
-    store.get("log.level", value);
+    EXPECT_EQ(0, store.get("log.level", value));
     EXPECT_EQ(c.stored, value) << c.name;
-    store.get("untouched", value);
+    EXPECT_EQ(0, store.get("untouched", value));
     EXPECT_EQ("u", value) << c.name;
     EXPECT_EQ((QStringList{"Log.Level=given", "untouched=u"}), trigger.seen) << c.name;
   }
@@ -207,10 +209,10 @@ TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
   for (const auto& c : cases) {
     VariablesMgr store;
     store.setRefuseSelfReference(true);
-    store.set("self", "old");
+    EXPECT_EQ(0, store.set("self", "old"));
     EXPECT_EQ(c.code, store.set("Self", c.value)) << c.value;
     QString value;
-    store.get("self", value);
+    EXPECT_EQ(0, store.get("self", value));
     EXPECT_EQ(c.code ? QString("old") : QString(c.value), value) << c.value;
   }
   // The check looks at what is stored, so a trigger's replacement counts too.
@@ -228,45 +230,45 @@ TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
 
 TEST(CopyVariablesTest, CopiesWithFlagsAndReportsTheLastSet) {
   VariablesMgr source;
-  source.set("a", "new-a", VariableFlags{true, 3});
-  source.set("b", "new-b");
-  source.set("c", "new-c");
+  EXPECT_EQ(0, source.set("a", "new-a", VariableFlags{true, 3}));
+  EXPECT_EQ(0, source.set("b", "new-b"));
+  EXPECT_EQ(0, source.set("c", "new-c"));
 
   {
     VariablesMgr dest;
-    dest.set("c", "old-c", VariableFlags{true, 1});  // read-only and last in order
+    EXPECT_EQ(0, dest.set("c", "old-c", VariableFlags{true, 1}));  // read-only and last in order
     EXPECT_EQ(700, copyVariables(dest, &source, true));
     QString value;
     VariableFlags flags;
-    dest.get("a", value, flags);
+    EXPECT_EQ(0, dest.get("a", value, flags));
     EXPECT_EQ("new-a", value);
     EXPECT_TRUE(flags.readOnly);
     EXPECT_EQ(3u, flags.category);
-    dest.get("b", value);
+    EXPECT_EQ(0, dest.get("b", value));
     EXPECT_EQ("new-b", value);
-    dest.get("c", value);
+    EXPECT_EQ(0, dest.get("c", value));
     EXPECT_EQ("old-c", value);
   }
   {
     VariablesMgr dest;
-    dest.set("A", "old-a");
-    dest.set("b", "old-b", VariableFlags{false, 3});
+    EXPECT_EQ(0, dest.set("A", "old-a"));
+    EXPECT_EQ(0, dest.set("b", "old-b", VariableFlags{false, 3}));
     EXPECT_EQ(0, copyVariables(dest, &source, false));
     QString value;
     VariableFlags flags;
-    dest.get("a", value, flags);
+    EXPECT_EQ(0, dest.get("a", value, flags));
     EXPECT_EQ("old-a", value);
     EXPECT_FALSE(flags.readOnly);
-    dest.get("b", value, flags);
+    EXPECT_EQ(0, dest.get("b", value, flags));
     EXPECT_EQ("old-b", value);
     EXPECT_EQ(3u, flags.category);
-    dest.get("c", value);
+    EXPECT_EQ(0, dest.get("c", value));
     EXPECT_EQ("new-c", value);
     EXPECT_EQ((QStringList{"A", "b", "c"}), namesInOrder(dest));
   }
   {
     VariablesMgr dest;
-    dest.set("a", "1");
+    EXPECT_EQ(0, dest.set("a", "1"));
     EXPECT_EQ(0, copyVariables(dest, nullptr, true));
     EXPECT_EQ(1, dest.count());
   }

@@ -27,10 +27,10 @@ class BuiltinFunctions : public testing::TestWithParam<FuncCase> {};
 TEST_P(BuiltinFunctions, Result) {
   const FuncCase& c = GetParam();
   VariablesMgr vars;
-  vars.set(QStringLiteral("known"), QStringLiteral("x"));
-  vars.set(QStringLiteral("ref"), QStringLiteral("known"));
-  vars.set(QStringLiteral("internal.current.build.target"), QStringLiteral("release"));
-  vars.set(QStringLiteral("this.user.name"), QStringLiteral("builder"));
+  EXPECT_EQ(0, vars.set(QStringLiteral("known"), QStringLiteral("x")));
+  EXPECT_EQ(0, vars.set(QStringLiteral("ref"), QStringLiteral("known")));
+  EXPECT_EQ(0, vars.set(QStringLiteral("internal.current.build.target"), QStringLiteral("release")));
+  EXPECT_EQ(0, vars.set(QStringLiteral("this.user.name"), QStringLiteral("builder")));
   FakeExpander expander(&vars);
   intr::Interpreter interpreter;
   interpreter.init(&expander, &vars, nullptr);
@@ -93,7 +93,7 @@ const FuncCase kFuncCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Functions, BuiltinFunctions, testing::ValuesIn(kFuncCases),
-                         [](const testing::TestParamInfo<FuncCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<FuncCase>& row) { return row.param.name; });
 
 TEST(BuiltinFunctionsFiles, ExistsFileAndDir) {
   QTemporaryDir dir;

@@ -82,7 +82,7 @@ const EvalCase kEvalCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Evaluation, EvaluationTable, testing::ValuesIn(kEvalCases),
-                         [](const testing::TestParamInfo<EvalCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<EvalCase>& row) { return row.param.name; });
 
 // A provider whose answers each case sets.
 class FakeProvider : public intr::IFunctionsProvider {

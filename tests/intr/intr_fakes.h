@@ -46,7 +46,7 @@ inline std::string shape(intr::ITask* node) {
   out += "(";
   for (int i = 0; i < node->childCount(); ++i) {
     intr::ITask* child = nullptr;
-    node->child(i, &child);
+    (void)node->child(i, &child);  // in-range
     if (i) out += ", ";
     out += shape(child);
   }

@@ -14,7 +14,7 @@ struct LexCase {
 // Reads to the end; a bound guards against a lexer that never finishes.
 std::string lexAll(const QString& text, int* finalCode) {
   intr::Lexer lexer;
-  lexer.setText(text);
+  EXPECT_EQ(0, lexer.setText(text));
   std::string out;
   for (int i = 0; i < 1000; ++i) {
     QString token;
@@ -66,14 +66,14 @@ const LexCase kLexCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Lexer, LexerTable, testing::ValuesIn(kLexCases),
-                         [](const testing::TestParamInfo<LexCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<LexCase>& row) { return row.param.name; });
 
 TEST(Lexer, SetTextRestarts) {
   intr::Lexer lexer;
-  lexer.setText(QStringLiteral("'open"));
+  EXPECT_EQ(0, lexer.setText(QStringLiteral("'open")));
   QString token;
   ASSERT_EQ(lexer.nextToken(token), 0);
-  lexer.setText(QStringLiteral("a b"));
+  EXPECT_EQ(0, lexer.setText(QStringLiteral("a b")));
   ASSERT_EQ(lexer.nextToken(token), 0);
   EXPECT_EQ(token, QStringLiteral("a"));  // no quote state carried over
 }

@@ -79,7 +79,7 @@ const ParseCase kParseCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Parser, ParserTable, testing::ValuesIn(kParseCases),
-                         [](const testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<ParseCase>& row) { return row.param.name; });
 
 TEST(Parser, RefusesMissingLexerOrRoot) {
   intr::Parser parser;

@@ -11,7 +11,7 @@ namespace {
 
 TEST(ProjectPathsTest, ResolveProjectPath) {
   VariablesMgr vars;
-  vars.set("out", "bin\\x64");
+  EXPECT_EQ(0, vars.set("out", "bin\\x64"));
   VariablesExpanderHelper expander(VariablesExpanderHelper::KindDollar, &vars);
   ProjectBuild project(1, "core");
   project.setDefFile("/repo/modules\\core/varkel.xml");

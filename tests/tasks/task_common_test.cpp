@@ -15,7 +15,7 @@ namespace {
 
 TEST(TaskCommonTest, FailOnErrorIsTrueUnlessAFalseWord) {
   VariablesMgr vars;
-  vars.set("off", "false");
+  EXPECT_EQ(0, vars.set("off", "false"));
   VariablesExpanderHelper expander(VariablesExpanderHelper::KindDollar, &vars);
   const std::pair<const char*, bool> cases[] = {
       {"", true}, {"No", false}, {" 0 ", false}, {"maybe", true}, {"yes", true}, {"${off}", false}};
@@ -53,8 +53,8 @@ TEST(TaskCommonTest, OneTaskHeldByTwoOwnersIsReleasedOnce) {
   auto parent = std::make_unique<RecordingTask>(1, "Parent", nullptr);
   auto macrodef = std::make_unique<MacrodefImpl>("m");
   auto* task = new RecordingTask(2, "Shared", nullptr);
-  macrodef->addTask(task);
-  parent->addChild(task);
+  EXPECT_EQ(0, macrodef->addTask(task));
+  EXPECT_EQ(0, parent->addChild(task));
   parent.reset();
   ITask* out = nullptr;
   ASSERT_EQ(0, macrodef->getTask(0, &out));
@@ -67,14 +67,14 @@ TEST(TaskCommonTest, SetVariableNeedsASetterAndAName) {
   EXPECT_FALSE(TaskCommon::setVariable(&vars, "", "1"));
   EXPECT_EQ(0, vars.count());
   EXPECT_TRUE(TaskCommon::setVariable(&vars, "a", "1"));
-  vars.set("ro", "x", VariableFlags{true, 1});
+  EXPECT_EQ(0, vars.set("ro", "x", VariableFlags{true, 1}));
   EXPECT_FALSE(TaskCommon::setVariable(&vars, "ro", "y"));
 }
 
 TEST(TaskCommonTest, CheckConditionLogsWhatItDecided) {
   VariablesMgr vars;
-  vars.set("v", "1");
-  vars.set("empty", "");
+  EXPECT_EQ(0, vars.set("v", "1"));
+  EXPECT_EQ(0, vars.set("empty", ""));
   VariablesExpanderHelper expander(VariablesExpanderHelper::KindDollar, &vars);
   FakeConditionHandler handler;
   handler.evaluate = [](const QString& text, bool& result) {
@@ -121,9 +121,9 @@ TEST(TaskCommonTest, CheckConditionLogsWhatItDecided) {
 TEST(MacrodefImplTest, AttributesAreUniqueIgnoringCaseAndListsCheckTheirIndex) {
   MacrodefImpl macrodef("m");
   EXPECT_TRUE(macrodef.getFlag());
-  macrodef.addAttribute("dir");
+  EXPECT_EQ(0, macrodef.addAttribute("dir"));
   EXPECT_EQ(0, macrodef.addAttribute("Dir"));
-  macrodef.addAttribute("mode");
+  EXPECT_EQ(0, macrodef.addAttribute("mode"));
   EXPECT_EQ(2, macrodef.getAttributeCount());
   QString name = "kept";
   EXPECT_EQ(60, macrodef.getAttribute(2, name));

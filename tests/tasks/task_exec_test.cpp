@@ -16,8 +16,12 @@ namespace {
 
 class TaskExecTest : public task_test_env::TaskTest {
  protected:
-  void set(const QString& key, const QString& value) { task_.getPropertiesSetter()->setString(key, value); }
-  void setArgs(const std::vector<QString>& args) { task_.getPropertiesSetter()->setStringList("args", args); }
+  void set(const QString& key, const QString& value) {
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setString(key, value));
+  }
+  void setArgs(const std::vector<QString>& args) {
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setStringList("args", args));
+  }
   void setVars(const QString& exitCodeVar, const QString& waitResultVar) {
     set("exitcodevar", exitCodeVar);
     set("waitresultvar", waitResultVar);
@@ -51,7 +55,7 @@ TEST_F(TaskExecTest, StoresTheExitCodeOfAProgramThatEndsWithinTheWait) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     capture_.clear();
-    vars_.set("res", "stale");
+    EXPECT_EQ(0, vars_.set("res", "stale"));
     set("exe", script("prog.sh", c.body));
     set("waittime", c.waitTime);
     task_.setResultVar("res");
@@ -71,7 +75,7 @@ TEST_F(TaskExecTest, LeavesALongProgramRunningWhenThePositiveWaitRunsOut) {
   set("exe", script("long.sh", "echo $$ > '" + pidFile.toLocal8Bit() + "'; exec sleep 30"));
   set("waittime", "400");
   setVars("code", "ended");
-  vars_.set("code", "stale");
+  EXPECT_EQ(0, vars_.set("code", "stale"));
   EXPECT_EQ(0, start(task_));
   EXPECT_EQ("0", var("code"));
   EXPECT_EQ("false", var("ended"));
@@ -113,8 +117,8 @@ TEST_F(TaskExecTest, PassesArgumentsAsAListWithoutAShell) {
   const QString out = path("args.txt");
   set("exe", "${tools}/echo args.sh");
   script("echo args.sh", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + out.toLocal8Bit() + "'");
-  vars_.set("tools", dir_.path());
-  vars_.set("word", "expanded");
+  EXPECT_EQ(0, vars_.set("tools", dir_.path()));
+  EXPECT_EQ(0, vars_.set("word", "expanded"));
   setArgs({"${word}", " two words ", "$HOME;echo x", "\"q\"", "'*'"});
   EXPECT_EQ(0, start(task_));
   EXPECT_EQ("[expanded]\n[ two words ]\n[$HOME;echo x]\n[\"q\"]\n['*']\n", readFile(out));
@@ -197,8 +201,8 @@ TEST_F(TaskExecTest, AProgramThatCannotStartIsAFailureNotASuccess) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     capture_.clear();
-    vars_.set("code", "stale");
-    vars_.set("ended", "stale");
+    EXPECT_EQ(0, vars_.set("code", "stale"));
+    EXPECT_EQ(0, vars_.set("ended", "stale"));
     set("exe", c.exe);
     task_.setResultVar("res");
     setVars("code", "ended");
@@ -216,8 +220,8 @@ TEST_F(TaskExecTest, WithoutAProgramFailsWith316AndResetsTheVariables) {
   for (const char* exe : {"", "  ", " \"' '\" "}) {
     SCOPED_TRACE(exe);
     capture_.clear();
-    vars_.set("code", "stale");
-    vars_.set("ended", "stale");
+    EXPECT_EQ(0, vars_.set("code", "stale"));
+    EXPECT_EQ(0, vars_.set("ended", "stale"));
     set("exe", exe);
     task_.setResultVar("res");
     setVars("code", "ended");
@@ -230,7 +234,7 @@ TEST_F(TaskExecTest, WithoutAProgramFailsWith316AndResetsTheVariables) {
 }
 
 TEST_F(TaskExecTest, LogsWhatItIsAboutToRun) {
-  vars_.set("v", "exit");
+  EXPECT_EQ(0, vars_.set("v", "exit"));
   set("exe", " \"/bin/true\" ");
   set("dir", "/tmp");
   set("waittime", "100");

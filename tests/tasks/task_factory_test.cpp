@@ -97,13 +97,13 @@ TEST(TaskFactoryTest, WiresTheCollaboratorsAndTheParentLink) {
 
 TEST(TaskFactoryTest, CommonAttributesAreTrimmedWhileTheStoreKeepsThemAsWritten) {
   FactoryFixture f;
-  f.attributes.setString("comment", " note ");
-  f.attributes.setString("condition", " ${a} ");
-  f.attributes.setString("depends", " d ");
-  f.attributes.setString("failonerror", " no ");
-  f.attributes.setString("resultvar", " rv ");
-  f.attributes.setString("in", "a,b");
-  f.attributes.setStringList("projectName", {"app", "lib"});
+  EXPECT_EQ(0, f.attributes.setString("comment", " note "));
+  EXPECT_EQ(0, f.attributes.setString("condition", " ${a} "));
+  EXPECT_EQ(0, f.attributes.setString("depends", " d "));
+  EXPECT_EQ(0, f.attributes.setString("failonerror", " no "));
+  EXPECT_EQ(0, f.attributes.setString("resultvar", " rv "));
+  EXPECT_EQ(0, f.attributes.setString("in", "a,b"));
+  EXPECT_EQ(0, f.attributes.setStringList("projectName", {"app", "lib"}));
   std::unique_ptr<ITask> task;
   ASSERT_EQ(0, f.create(70, task));
   EXPECT_EQ(QStringList({"note", "${a}", "d", "no", "rv"}),

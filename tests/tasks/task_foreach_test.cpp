@@ -15,8 +15,10 @@ namespace {
 
 std::unique_ptr<TaskForeach> makeLoop(std::uint64_t id, const QString& in, const QString& item = QString()) {
   auto loop = std::make_unique<TaskForeach>(id, nullptr);
-  loop->getPropertiesSetter()->setString("in", in);
-  if (!item.isNull()) loop->getPropertiesSetter()->setString("item", item);
+  EXPECT_EQ(0, loop->getPropertiesSetter()->setString("in", in));
+  if (!item.isNull()) {
+    EXPECT_EQ(0, loop->getPropertiesSetter()->setString("item", item));
+  }
   return loop;
 }
 
@@ -40,7 +42,7 @@ TEST(TaskForeachTest, SplitsTrimsAndUnquotesTheItems) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
     RunFixture f;
-    f.variables.set("list", "1,2");
+    EXPECT_EQ(0, f.variables.set("list", "1,2"));
     auto loop = makeLoop(1, c.in, c.item);
     const QString name = c.item && QString(c.item).trimmed() == "\"it\"" ? "it" : "item";
     addNew<RecordingTask>(loop.get(), 2, "child", &f.journal)->setLabel("#{" + name + "}");
@@ -79,7 +81,7 @@ TEST(TaskForeachTest, BreakEndsTheLoopAndContinueThePass) {
                             : static_cast<ITask*>(new TaskForeachContinue(3, nullptr));
     jump->setCondition("#{item}");
     jump->setResultVar("jumped");
-    loop->addChild(jump);
+    EXPECT_EQ(0, loop->addChild(jump));
     addNew<RecordingTask>(loop.get(), 4, "second", &f.journal)->setLabel("#{item}2");
     f.handler.evaluate = [](const QString& text, bool& result) {
       result = text.isEmpty() || text == "b";
@@ -95,8 +97,8 @@ TEST(TaskForeachTest, NestedLoopsBreakOnlyTheInnerOne) {
   RunFixture f;
   auto outer = makeLoop(1, "x,y", "i");
   auto* inner = addNew<TaskForeach>(outer.get(), 2, nullptr);
-  inner->getPropertiesSetter()->setString("in", "1,2,3");
-  inner->getPropertiesSetter()->setString("item", "j");
+  EXPECT_EQ(0, inner->getPropertiesSetter()->setString("in", "1,2,3"));
+  EXPECT_EQ(0, inner->getPropertiesSetter()->setString("item", "j"));
   addNew<RecordingTask>(inner, 3, "body", &f.journal)->setLabel("#{i}#{j}");
   auto* stop = addNew<TaskForeachBreak>(inner, 4, nullptr);
   stop->setCondition("#{j}");
@@ -124,8 +126,8 @@ TEST(TaskForeachTest, ExitInsideTheLoopStopsEverything) {
   RunFixture f;
   auto outer = makeLoop(1, "x,y");
   auto* inner = addNew<TaskForeach>(outer.get(), 2, nullptr);
-  inner->getPropertiesSetter()->setString("in", "1,2,3");
-  inner->getPropertiesSetter()->setString("item", "j");
+  EXPECT_EQ(0, inner->getPropertiesSetter()->setString("in", "1,2,3"));
+  EXPECT_EQ(0, inner->getPropertiesSetter()->setString("item", "j"));
   addNew<RecordingTask>(inner, 3, "body", &f.journal)->setLabel("#{item}#{j}");
   auto* exit = addNew<TaskExit>(inner, 4, nullptr);
   exit->setCondition("#{j}");
@@ -144,7 +146,7 @@ TEST(TaskForeachTest, FailingChildStopsOrGoesOn) {
     SCOPED_TRACE(stop);
     ScopedLogCapture capture(logger::LogWarning);
     RunFixture f;
-    f.variables.set("interrupt.tasks.on.error", stop ? "true" : "false");
+    EXPECT_EQ(0, f.variables.set("interrupt.tasks.on.error", stop ? "true" : "false"));
     auto loop = makeLoop(1, "a,b");
     loop->setResultVar("rc");
     auto* failing = addNew<RecordingTask>(loop.get(), 2, "failing", &f.journal);
@@ -182,7 +184,7 @@ TEST(TaskForeachTest, AnInterruptedLoopStopsWith30) {
   RunFixture f;
   auto loop = makeLoop(1, "a,b");
   loop->setResultVar("rc");
-  loop->addChild(new Interrupter(2, loop.get(), &f.journal));
+  EXPECT_EQ(0, loop->addChild(new Interrupter(2, loop.get(), &f.journal)));
   addNew<RecordingTask>(loop.get(), 3, "after", &f.journal);
   EXPECT_EQ(30, f.run(loop.get()));
   EXPECT_EQ(QStringList({"start:interrupter"}), starts(f.journal));
@@ -205,10 +207,12 @@ TEST(TaskExitTest, NotifiesTheRunAndReturnsZero) {
     SCOPED_TRACE(c.notification);
     ScopedLogCapture capture(logger::LogInfo);
     RunFixture f;
-    f.variables.set("why", "done");
+    EXPECT_EQ(0, f.variables.set("why", "done"));
     TaskExit exit(3, nullptr);
-    if (c.error) exit.getPropertiesSetter()->setString("error", c.error);
-    exit.getPropertiesSetter()->setString("message", " all ${why} ");
+    if (c.error) {
+      EXPECT_EQ(0, exit.getPropertiesSetter()->setString("error", c.error));
+    }
+    EXPECT_EQ(0, exit.getPropertiesSetter()->setString("message", " all ${why} "));
     exit.setResultVar("rc");
     EXPECT_EQ(0, exit.start(&f.expander, &f.variables, &f.variables, nullptr, &f.notifications));
     ASSERT_EQ(1u, f.notifications.messages.size());

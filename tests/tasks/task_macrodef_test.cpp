@@ -20,20 +20,21 @@ std::unique_ptr<TaskMacrodef> makeCall(std::uint64_t id, IMacrodef* macrodef,
                                        const std::vector<std::pair<QString, QString>>& parameters) {
   auto call = std::make_unique<TaskMacrodef>(id, macrodef->getName(), nullptr);
   call->setMacrodef(macrodef);
-  for (const auto& [name, value] : parameters) call->getPropertiesSetter()->setString(macroPropertyName(name), value);
+  for (const auto& [name, value] : parameters)
+    EXPECT_EQ(0, call->getPropertiesSetter()->setString(macroPropertyName(name), value));
   return call;
 }
 
 TEST(TaskMacrodefTest, EachCallRunsTheSameTasksWithItsOwnParameters) {
   RunFixture f;
-  f.variables.set("dir", "global");
-  f.variables.set("base", "/b");
+  EXPECT_EQ(0, f.variables.set("dir", "global"));
+  EXPECT_EQ(0, f.variables.set("base", "/b"));
   MacrodefImpl macrodef("mk");
-  macrodef.addAttribute("dir");
-  macrodef.addAttribute("mode");
+  EXPECT_EQ(0, macrodef.addAttribute("dir"));
+  EXPECT_EQ(0, macrodef.addAttribute("mode"));
   auto* task = new RecordingTask(10, "body", &f.journal);
   task->setLabel("@{dir}|${dir}|@{mode}");
-  macrodef.addTask(task);
+  EXPECT_EQ(0, macrodef.addTask(task));
 
   auto first = makeCall(1, &macrodef, {{"dir", "${base}/one"}, {"mode", "fast"}});
   auto second = makeCall(2, &macrodef, {{"dir", "two"}});  // "mode" missing: empty
@@ -62,12 +63,12 @@ TEST(TaskMacrodefTest, ResultAndStopOnError) {
     SCOPED_TRACE(c.name);
     ScopedLogCapture capture(logger::LogWarning);
     RunFixture f;
-    f.variables.set("interrupt.tasks.on.error", c.stopOnError);
+    EXPECT_EQ(0, f.variables.set("interrupt.tasks.on.error", c.stopOnError));
     MacrodefImpl macrodef("m");
     auto* a = new RecordingTask(10, "a", &f.journal);
     a->startCode = 4;
-    macrodef.addTask(a);
-    macrodef.addTask(new RecordingTask(11, "b", &f.journal));
+    EXPECT_EQ(0, macrodef.addTask(a));
+    EXPECT_EQ(0, macrodef.addTask(new RecordingTask(11, "b", &f.journal)));
     auto call = makeCall(1, &macrodef, {});
     call->setResultVar("rc");
     call->setFailOnError(c.failOnError);
@@ -83,16 +84,16 @@ TEST(TaskMacrodefTest, ResultAndStopOnError) {
 TEST(TaskMacrodefTest, InterruptedRunOrCallOrMissingDefinition) {
   RunFixture f;
   MacrodefImpl macrodef("m");
-  macrodef.addTask(new RecordingTask(10, "a", &f.journal));
+  EXPECT_EQ(0, macrodef.addTask(new RecordingTask(10, "a", &f.journal)));
   auto call = makeCall(1, &macrodef, {});
   call->setResultVar("rc");
 
-  f.variables.set("interrupt.tasks", "true");
+  EXPECT_EQ(0, f.variables.set("interrupt.tasks", "true"));
   EXPECT_EQ(0, call->start(&f.expander, &f.variables, &f.variables, nullptr, nullptr));
   EXPECT_EQ("0", f.var("rc"));
   EXPECT_TRUE(f.journal.isEmpty());
 
-  f.variables.set("interrupt.tasks", "false");
+  EXPECT_EQ(0, f.variables.set("interrupt.tasks", "false"));
   call->interrupt();
   EXPECT_EQ(30, call->start(&f.expander, &f.variables, &f.variables, nullptr, nullptr));
   EXPECT_EQ("30", f.var("rc"));
@@ -106,16 +107,16 @@ TEST(TaskMacrodefTest, InterruptedRunOrCallOrMissingDefinition) {
 // holds while the text is shorter than `limit`, so the deepest call is number `limit`.
 struct RecursiveMacro {
   RecursiveMacro() : macrodef("down") {
-    macrodef.addAttribute("n");
+    EXPECT_EQ(0, macrodef.addAttribute("n"));
     auto* record = new TaskSetvar(10, nullptr);
-    record->getPropertiesSetter()->setString("varName", "deepest");
-    record->getPropertiesSetter()->setString("varValue", "@{n}");
-    macrodef.addTask(record);
+    EXPECT_EQ(0, record->getPropertiesSetter()->setString("varName", "deepest"));
+    EXPECT_EQ(0, record->getPropertiesSetter()->setString("varValue", "@{n}"));
+    EXPECT_EQ(0, macrodef.addTask(record));
     auto* self = new TaskMacrodef(11, "down", nullptr);
     self->setMacrodef(&macrodef);
     self->setCondition("@{n}");
-    self->getPropertiesSetter()->setString(macroPropertyName("n"), "@{n}x");
-    macrodef.addTask(self);
+    EXPECT_EQ(0, self->getPropertiesSetter()->setString(macroPropertyName("n"), "@{n}x"));
+    EXPECT_EQ(0, macrodef.addTask(self));
   }
   int run(RunFixture& f, int limit) {
     f.handler.evaluate = [limit](const QString& text, bool& result) {
@@ -162,15 +163,15 @@ TEST(TaskMacrodefTest, LoopInARecursiveMacroKeepsItsOwnBreak) {
   // walk(n): foreach a,b: record, walk(n + "x") while n is short, break at the deepest level.
   RunFixture f;
   MacrodefImpl macrodef("walk");
-  macrodef.addAttribute("n");
+  EXPECT_EQ(0, macrodef.addAttribute("n"));
   auto* loop = new TaskForeach(10, nullptr);
-  loop->getPropertiesSetter()->setString("in", "a,b");
-  macrodef.addTask(loop);
+  EXPECT_EQ(0, loop->getPropertiesSetter()->setString("in", "a,b"));
+  EXPECT_EQ(0, macrodef.addTask(loop));
   addNew<RecordingTask>(loop, 11, "record", &f.journal)->setLabel("@{n}#{item}");
   auto* self = addNew<TaskMacrodef>(loop, 12, "walk", nullptr);
   self->setMacrodef(&macrodef);
   self->setCondition("@{n}");
-  self->getPropertiesSetter()->setString(macroPropertyName("n"), "@{n}x");
+  EXPECT_EQ(0, self->getPropertiesSetter()->setString(macroPropertyName("n"), "@{n}x"));
   addNew<TaskForeachBreak>(loop, 13, nullptr)->setCondition("@{n}!");
   f.handler.evaluate = [](const QString& text, bool& result) {
     result = text.endsWith('!') ? text.size() == 3 : text.size() < 2;

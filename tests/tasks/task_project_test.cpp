@@ -37,17 +37,17 @@ class FakeProjects : public IProjectsProvider {
 
 RecordingProjectTask* addProjectTask(ITask* parent, std::uint64_t id, const QString& project, FakeProjects* projects) {
   auto* task = addNew<RecordingProjectTask>(parent, id, "Build", nullptr);
-  task->getPropertiesSetter()->setString("projectName", project);
+  EXPECT_EQ(0, task->getPropertiesSetter()->setString("projectName", project));
   task->setProjectsProvider(projects);
   return task;
 }
 
 TEST(TaskProjectTest, ParentProjectNamesSkipTasksInBetween) {
   RunFixture f;
-  f.variables.set("p", "app");
+  EXPECT_EQ(0, f.variables.set("p", "app"));
   FakeProjects projects;
   RecordingProjectTask build(1, "Build", nullptr);
-  build.getPropertiesSetter()->setString("projectName", "${p}");
+  EXPECT_EQ(0, build.getPropertiesSetter()->setString("projectName", "${p}"));
   build.setProjectsProvider(&projects);
   auto* loop = addNew<TaskForeach>(&build, 2, nullptr);
   auto* middle = addProjectTask(loop, 3, "lib", &projects);
@@ -78,20 +78,20 @@ TEST(TaskProjectTest, EnvironmentIsCopiedInAndOut) {
 TEST(TaskProjectTest, OutputSubdirectoriesFromVariablesOrProperties) {
   RunFixture f;
   RecordingProjectTask task(1, "Build", nullptr);
-  task.getPropertiesSetter()->setString("preferOutSubDir", "fromProperty");
+  EXPECT_EQ(0, task.getPropertiesSetter()->setString("preferOutSubDir", "fromProperty"));
   EXPECT_EQ("fromProperty", task.getOutSubdir("app", &f.expander, &f.variables));
-  f.variables.set("app.prefer.out.subdir", "fromVariable");
+  EXPECT_EQ(0, f.variables.set("app.prefer.out.subdir", "fromVariable"));
   EXPECT_EQ("fromVariable", task.getOutSubdir("app", &f.expander, &f.variables));
   EXPECT_EQ("", task.getOutSubdir("", &f.expander, &f.variables));
 
   EXPECT_FALSE(task.isOutSubdirRecursive("app", &f.expander, &f.variables));
-  f.variables.set("app.prefer.out.subdir.recursively", " yes ");
+  EXPECT_EQ(0, f.variables.set("app.prefer.out.subdir.recursively", " yes "));
   EXPECT_TRUE(task.isOutSubdirRecursive("app", &f.expander, &f.variables));
   EXPECT_FALSE(task.isOutSubdirRecursive("app", nullptr, &f.variables));
   EXPECT_TRUE(task.isOutSubdirRecursive("", &f.expander, &f.variables));
 
-  f.variables.set("app.bin.fileset.prefer.out.subdir", "b");
-  f.variables.set("app.fileset.prefer.out.subdir", "all");
+  EXPECT_EQ(0, f.variables.set("app.bin.fileset.prefer.out.subdir", "b"));
+  EXPECT_EQ(0, f.variables.set("app.fileset.prefer.out.subdir", "all"));
   EXPECT_EQ("b", task.getFileSetOutSubdir("app", &f.expander, &f.variables, "bin"));
   EXPECT_EQ("all", task.getFileSetOutSubdir("app", &f.expander, &f.variables, ""));
   EXPECT_EQ("", task.getFileSetOutSubdir("app", &f.expander, &f.variables, "lib"));
@@ -102,7 +102,7 @@ TEST(TaskProjectTest, FindsProjectTasksAmongDescendants) {
   RecordingTask root(1, "Root", nullptr);
   auto* loop = addNew<TaskForeach>(&root, 2, nullptr);
   auto* lib = addProjectTask(loop, 3, "Lib", &projects);
-  lib->getPropertiesSetter()->setString("currentProjectName", "LibPrepared");
+  EXPECT_EQ(0, lib->getPropertiesSetter()->setString("currentProjectName", "LibPrepared"));
   addProjectTask(&root, 4, "app", &projects);
   EXPECT_TRUE(hasProjectTask(&root, "APP"));
   EXPECT_TRUE(hasProjectTask(&root, "libprepared"));
@@ -120,17 +120,17 @@ TEST(TaskProjectTest, DependentOutputSubdirsFollowTheDependencesAndTheirConditio
   ScopedLogCapture capture;
   RunFixture f;
   FakeProjects projects;
-  projects.add("app")->addChildProject({"lib", ""});
-  projects.projects["app"]->addChildProject({"tool", "${with.tool}"});
-  projects.add("lib")->addChildProject({"core", ""});
-  f.variables.set("with.tool", "no");
+  EXPECT_EQ(0, projects.add("app")->addChildProject({"lib", ""}));
+  EXPECT_EQ(0, projects.projects["app"]->addChildProject({"tool", "${with.tool}"}));
+  EXPECT_EQ(0, projects.add("lib")->addChildProject({"core", ""}));
+  EXPECT_EQ(0, f.variables.set("with.tool", "no"));
   f.handler.evaluate = [](const QString& text, bool& result) {
     result = text != "no";
     return 0;
   };
 
   RecordingProjectTask app(1, "Build", nullptr);
-  app.getPropertiesSetter()->setString("projectName", "app");
+  EXPECT_EQ(0, app.getPropertiesSetter()->setString("projectName", "app"));
   app.setProjectsProvider(&projects);
   auto* lib = addProjectTask(&app, 2, "LIB", &projects);
   auto* tool = addProjectTask(&app, 3, "tool", &projects);
@@ -140,7 +140,7 @@ TEST(TaskProjectTest, DependentOutputSubdirsFollowTheDependencesAndTheirConditio
   EXPECT_TRUE(app.checkDependenceCondition(&f.expander, &f.handler, "x64"));
   auto subdir = [](ITask* t) {
     QString value;
-    t->getProperties()->getString("preferOutSubDir", value);
+    (void)t->getProperties()->getString("preferOutSubDir", value);  // optional
     return value;
   };
   EXPECT_EQ("x64", subdir(lib));
@@ -152,16 +152,16 @@ TEST(TaskProjectTest, DependentOutputSubdirsFollowTheDependencesAndTheirConditio
 
   // A condition that cannot be evaluated does not drop the dependence; a true one keeps it too.
   capture.clear();
-  projects.add("svc")->addChildProject({"broken", " ${c} "});
-  projects.projects["svc"]->addChildProject({"fine", "yes"});
-  f.variables.set("c", "bad");
+  EXPECT_EQ(0, projects.add("svc")->addChildProject({"broken", " ${c} "}));
+  EXPECT_EQ(0, projects.projects["svc"]->addChildProject({"fine", "yes"}));
+  EXPECT_EQ(0, f.variables.set("c", "bad"));
   f.handler.evaluate = [](const QString& text, bool& result) {
     if (text == "bad") return 2003;
     result = true;
     return 0;
   };
   RecordingProjectTask svc(6, "Build", nullptr);
-  svc.getPropertiesSetter()->setString("projectName", "svc");
+  EXPECT_EQ(0, svc.getPropertiesSetter()->setString("projectName", "svc"));
   svc.setProjectsProvider(&projects);
   auto* broken = addProjectTask(&svc, 7, "broken", &projects);
   auto* fine = addProjectTask(&svc, 8, "fine", &projects);
@@ -175,7 +175,7 @@ TEST(TaskProjectTest, DependentOutputSubdirsFollowTheDependencesAndTheirConditio
                                      "    Condition template: 'yes'.\n    Condition: 'yes'. \n    Task ID: 8"));
 
   RecordingProjectTask unknown(9, "Build", nullptr);
-  unknown.getPropertiesSetter()->setString("projectName", "nosuch");
+  EXPECT_EQ(0, unknown.getPropertiesSetter()->setString("projectName", "nosuch"));
   unknown.setProjectsProvider(&projects);
   addProjectTask(&unknown, 10, "lib", &projects);
   EXPECT_FALSE(unknown.checkDependenceCondition(&f.expander, &f.handler, "x64"));

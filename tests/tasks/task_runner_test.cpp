@@ -26,7 +26,7 @@ struct Tree {
 
 TEST(TaskRunnerTest, RunsConditionPreStartChildrenThenStartDepthFirst) {
   RunFixture f;
-  f.variables.set("x", "if-");
+  EXPECT_EQ(0, f.variables.set("x", "if-"));
   Tree t(&f.journal);
   for (RecordingTask* task : {t.root.get(), t.a, t.a1, t.b}) task->setCondition("${x}" + task->getName());
 
@@ -58,9 +58,9 @@ TEST(TaskRunnerTest, InterruptionSkipsOrRefuses) {
     ScopedLogCapture capture;
     RunFixture f;
     if (c.interruptTasks)
-      f.variables.set("interrupt.tasks", c.interruptTasks);
+      EXPECT_EQ(0, f.variables.set("interrupt.tasks", c.interruptTasks));
     else
-      f.variables.remove("interrupt.tasks");
+      EXPECT_EQ(0, f.variables.remove("interrupt.tasks"));
     RecordingTask task(1, "T", &f.journal);
     if (c.taskInterrupted) task.interrupt();
     const int code = startTask("Mgr", &task, &f.expander, c.nullGetter ? nullptr : &f.variables, &f.variables,
@@ -129,7 +129,7 @@ TEST(TaskRunnerTest, FailuresAndStopOnError) {
     SCOPED_TRACE(c.name);
     ScopedLogCapture capture(logger::LogWarning);
     RunFixture f;
-    f.variables.set("interrupt.tasks.on.error", c.stopOnError);
+    EXPECT_EQ(0, f.variables.set("interrupt.tasks.on.error", c.stopOnError));
     Tree t(&f.journal);
     t.root->preStartCode = c.preStartRoot;
     t.a->startCode = c.startA;
@@ -143,7 +143,7 @@ TEST(TaskRunnerTest, FailuresAndStopOnError) {
 TEST(TaskRunnerTest, FailingPreStartWithoutChildrenIsReportedOnce) {
   ScopedLogCapture capture(logger::LogWarning);
   RunFixture f;
-  f.variables.set("interrupt.tasks.on.error", "false");
+  EXPECT_EQ(0, f.variables.set("interrupt.tasks.on.error", "false"));
   RecordingTask task(1, "T", &f.journal);
   task.preStartCode = 9;
   EXPECT_EQ(0, f.run(&task));
@@ -189,10 +189,10 @@ TEST(TaskRunnerTest, ExitAmongChildrenStopsSiblingsAndParentStart) {
   RunFixture f;
   Tree t(&f.journal);
   // Root: A, Exit, B.
-  t.root->clearChildren();
-  t.root->addChild(new RecordingTask(2, "A", &f.journal));
-  t.root->addChild(new TaskExit(3, nullptr));
-  t.root->addChild(new RecordingTask(4, "B", &f.journal));
+  EXPECT_EQ(0, t.root->clearChildren());
+  EXPECT_EQ(0, t.root->addChild(new RecordingTask(2, "A", &f.journal)));
+  EXPECT_EQ(0, t.root->addChild(new TaskExit(3, nullptr)));
+  EXPECT_EQ(0, t.root->addChild(new RecordingTask(4, "B", &f.journal)));
   EXPECT_EQ(0, f.run(t.root.get()));
   EXPECT_EQ(QStringList({"preStart:Root", "preStart:A", "start:A"}), f.journal.filter(QRegExp("^(preStart|start):")));
   ASSERT_EQ(1u, f.notifications.messages.size());
@@ -202,21 +202,21 @@ TEST(TaskRunnerTest, ExitAmongChildrenStopsSiblingsAndParentStart) {
 
 TEST(TaskRunnerTest, ProjectTaskIsPreparedOnceForItsName) {
   RunFixture f;
-  f.variables.set("app", "App");
+  EXPECT_EQ(0, f.variables.set("app", "App"));
   RecordingProjectTask task(1, "Build", &f.journal);
-  task.getPropertiesSetter()->setString("projectName", " ${app} ");
+  EXPECT_EQ(0, task.getPropertiesSetter()->setString("projectName", " ${app} "));
 
   EXPECT_EQ(0, f.run(&task));
   EXPECT_EQ(QStringList({"App"}), f.preprocessor.prepared);
   EXPECT_TRUE(f.journal.contains("start:Build"));
 
   // Prepared for the same name (in any case): not again.
-  task.getPropertiesSetter()->setString("currentProjectName", "APP");
+  EXPECT_EQ(0, task.getPropertiesSetter()->setString("currentProjectName", "APP"));
   EXPECT_EQ(0, f.run(&task));
   EXPECT_EQ(QStringList({"App"}), f.preprocessor.prepared);
 
   // The name now expands to another project: prepared again.
-  f.variables.set("app", "Lib");
+  EXPECT_EQ(0, f.variables.set("app", "Lib"));
   EXPECT_EQ(0, f.run(&task));
   EXPECT_EQ(QStringList({"App", "Lib"}), f.preprocessor.prepared);
 }
@@ -225,9 +225,9 @@ TEST(TaskRunnerTest, ProjectTaskFailures) {
   {
     ScopedLogCapture capture;
     RunFixture f;
-    f.variables.set("blank", "   ");
+    EXPECT_EQ(0, f.variables.set("blank", "   "));
     RecordingProjectTask task(7, "Build", &f.journal);
-    task.getPropertiesSetter()->setString("projectName", "${blank}");
+    EXPECT_EQ(0, task.getPropertiesSetter()->setString("projectName", "${blank}"));
     EXPECT_EQ(314, f.run(&task));
     EXPECT_TRUE(f.journal.isEmpty());
     EXPECT_TRUE(capture.log().contains("Project name is not defined! Original project name: '${blank}'. Current "
@@ -238,7 +238,7 @@ TEST(TaskRunnerTest, ProjectTaskFailures) {
     RunFixture f;
     f.preprocessor.code = 401;
     RecordingProjectTask task(7, "Build", &f.journal);
-    task.getPropertiesSetter()->setString("projectName", "app");
+    EXPECT_EQ(0, task.getPropertiesSetter()->setString("projectName", "app"));
     EXPECT_EQ(401, f.run(&task));
     EXPECT_TRUE(f.journal.isEmpty());
     EXPECT_TRUE(capture.log().contains("Failed to prepare project task. Error: 401. Project name: 'app'. Original "
@@ -248,7 +248,7 @@ TEST(TaskRunnerTest, ProjectTaskFailures) {
     ScopedLogCapture capture;
     RunFixture f;
     RecordingProjectTask task(7, "Build", &f.journal);
-    task.getPropertiesSetter()->setString("projectName", "app");
+    EXPECT_EQ(0, task.getPropertiesSetter()->setString("projectName", "app"));
     EXPECT_EQ(0, startTask("Mgr", &task, nullptr, &f.variables, nullptr, nullptr, nullptr, nullptr));
     EXPECT_TRUE(f.journal.contains("start:Build"));
     EXPECT_TRUE(capture.log().contains(
@@ -259,14 +259,14 @@ TEST(TaskRunnerTest, ProjectTaskFailures) {
 TEST(TaskRunnerTest, DetailsBlockWordForWord) {
   ScopedLogCapture capture(logger::LogInfo);
   RunFixture f;
-  f.variables.set("c", "why");
+  EXPECT_EQ(0, f.variables.set("c", "why"));
   RecordingTask parent(1, "Parent", nullptr);
   auto* task = addNew<RecordingTask>(&parent, 2, "Child", nullptr);
   task->setComment(" ${c} ");
   task->setResultVar("rv");
   task->setFailOnError("no");
   task->setFile("/jobs/job.xml");
-  task->getPropertiesSetter()->setInt("count", 3);
+  EXPECT_EQ(0, task->getPropertiesSetter()->setInt("count", 3));
   EXPECT_EQ(0, f.run(task, "Tag"));
   ASSERT_FALSE(capture.log().entries.empty());
   EXPECT_EQ("Tag", capture.log().entries[0].tag);
@@ -297,11 +297,11 @@ TEST(TaskRunnerTest, DetailsBlockWordForWord) {
 TEST(TaskRunnerTest, DetailsBlockOfAProjectTask) {
   ScopedLogCapture capture(logger::LogInfo);
   RunFixture f;
-  f.variables.set("app.prefer.out.subdir", "sub");
+  EXPECT_EQ(0, f.variables.set("app.prefer.out.subdir", "sub"));
   RecordingProjectTask task(5, "Build", nullptr);
-  task.getPropertiesSetter()->setString("projectName", "app");
-  task.getPropertiesSetter()->setString("output", "out");
-  task.addChild(new RecordingTask(6, "Inner", nullptr));
+  EXPECT_EQ(0, task.getPropertiesSetter()->setString("projectName", "app"));
+  EXPECT_EQ(0, task.getPropertiesSetter()->setString("output", "out"));
+  EXPECT_EQ(0, task.addChild(new RecordingTask(6, "Inner", nullptr)));
   EXPECT_EQ(0, f.run(&task));
   const QString text = capture.log().texts().filter("Try to start task:").value(0);
   EXPECT_TRUE(text.contains("    Is project task: yes\r\n"

@@ -26,7 +26,7 @@ const char kName[] = "VARKEL_TASK_SYSVAR";
 class SysVarTaskTest : public task_test_env::TaskTest {
  protected:
   static void set(ITask& task, const std::map<QString, QString>& attributes) {
-    for (const auto& a : attributes) task.getPropertiesSetter()->setString(a.first, a.second);
+    for (const auto& a : attributes) EXPECT_EQ(0, task.getPropertiesSetter()->setString(a.first, a.second));
   }
   ScopedEnv restore_{kName, nullptr};
 };
@@ -58,8 +58,8 @@ TEST_F(SysVarTaskTest, GetSysVarReadsProcessOrSystemVariables) {
     ScopedEnv env(kName, c.process);
     writeFile(systemFile(), c.system);
     capture_.clear();
-    vars_.set("target", "old");
-    vars_.set("which", kName);
+    EXPECT_EQ(0, vars_.set("target", "old"));
+    EXPECT_EQ(0, vars_.set("which", kName));
     TaskGetSysVar task(2, nullptr);
     set(task, {{"name", " ${which} "}, {"valuevar", " target "}, {"system", c.systemAttribute}});
     task.setResultVar("res");
@@ -77,7 +77,7 @@ TEST_F(SysVarTaskTest, GetSysVarReadsProcessOrSystemVariables) {
 TEST_F(SysVarTaskTest, SetSysVarSetsAndRemovesProcessVariables) {
   TaskSetSysVar task(3, nullptr);
   set(task, {{"name", " VARKEL_TASK_SYSVAR "}, {"value", " a ${v} "}, {"system", "no"}});
-  vars_.set("v", "b");
+  EXPECT_EQ(0, vars_.set("v", "b"));
   EXPECT_EQ(0, start(task));
   QString value;
   ASSERT_EQ(0, getProcessEnvironmentVariable(value, kName));
@@ -132,8 +132,8 @@ TEST_F(SysVarTaskTest, ExpandSysVarKeepsBlanksAndUnknownReferences) {
   ScopedEnv env(kName, "val");
   TaskExpandSysVar task(5, nullptr);
   set(task, {{"text", "  %VARKEL_TASK_SYSVAR% and %VARKEL_TASK_NONE% ${v} "}, {"valuevar", " ${out} "}});
-  vars_.set("v", "100%");
-  vars_.set("out", "target");
+  EXPECT_EQ(0, vars_.set("v", "100%"));
+  EXPECT_EQ(0, vars_.set("out", "target"));
   EXPECT_EQ(0, start(task));
   EXPECT_EQ("  val and %VARKEL_TASK_NONE% 100% ", var("target"));
   EXPECT_TRUE(capture_.log().contains(
@@ -151,7 +151,7 @@ class SysVarJobTest : public SysVarTaskTest {
 
   ITask* add(unsigned type, const std::map<QString, QString>& attributes) {
     PropertiesMgr props;
-    for (const auto& a : attributes) props.setString(a.first, a.second);
+    for (const auto& a : attributes) EXPECT_EQ(0, props.setString(a.first, a.second));
     ITask* task = nullptr;
     EXPECT_EQ(0, factory_.createTask(nullptr, type, QString(), &props, nullptr, nullptr, nullptr, &task));
     tasks_.push_back(shareTask(task));

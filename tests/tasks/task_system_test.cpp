@@ -11,10 +11,10 @@ class TaskSystemTest : public task_test_env::TaskTest {
  protected:
   int run(const QString& cmd) {
     capture_.clear();
-    vars_.set("code", "stale");
-    vars_.set("res", "stale");
-    task_.getPropertiesSetter()->setString("cmd", cmd);
-    task_.getPropertiesSetter()->setString("exitcodevar", " code ");
+    EXPECT_EQ(0, vars_.set("code", "stale"));
+    EXPECT_EQ(0, vars_.set("res", "stale"));
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setString("cmd", cmd));
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setString("exitcodevar", " code "));
     task_.setResultVar("res");
     return start(task_);
   }
@@ -23,7 +23,7 @@ class TaskSystemTest : public task_test_env::TaskTest {
 };
 
 TEST_F(TaskSystemTest, StoresTheExitStatusOfTheShellCommand) {
-  vars_.set("n", "9");
+  EXPECT_EQ(0, vars_.set("n", "9"));
   const QString file = path("made by shell");
   const struct {
     const char* name;

@@ -28,7 +28,7 @@ class TaskTest : public ::testing::Test {
       : systemFile_(dir_.filePath("environment")),
         systemEnv_("VARKEL_SYSTEM_ENVIRONMENT_FILE", systemFile_.toLocal8Bit().constData()),
         expander_(VariablesExpanderHelper::KindDollar, &vars_) {
-    vars_.set("interrupt.tasks", "false");
+    EXPECT_EQ(0, vars_.set("interrupt.tasks", "false"));
   }
 
   QString path(const QString& name) const { return dir_.filePath(name); }
@@ -45,7 +45,7 @@ class TaskTest : public ::testing::Test {
 
   QString var(const QString& name) {
     QString value = "<unset>";
-    vars_.get(name, value);
+    (void)vars_.get(name, value);  // optional
     return value;
   }
 

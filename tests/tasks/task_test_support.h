@@ -11,6 +11,8 @@
 
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <utility>
@@ -26,7 +28,7 @@ class Recording : public Base {
  public:
   Recording(std::uint64_t id, const QString& name, QStringList* journal)
       : Base(id, name, nullptr), journal_(journal) {
-    this->getPropertiesSetter()->setString(QStringLiteral("label"), name);
+    EXPECT_EQ(0, this->getPropertiesSetter()->setString(QStringLiteral("label"), name));
   }
   ~Recording() override { this->markInterrupted(); }
 
@@ -42,7 +44,9 @@ class Recording : public Base {
     record(QStringLiteral("start"), expander);
     return startCode;
   }
-  void setLabel(const QString& label) { this->getPropertiesSetter()->setString(QStringLiteral("label"), label); }
+  void setLabel(const QString& label) {
+    EXPECT_EQ(0, this->getPropertiesSetter()->setString(QStringLiteral("label"), label));
+  }
 
   int preStartCode = 0;
   int startCode = 0;
@@ -91,7 +95,9 @@ class FakeNotifications : public INotifications {
   explicit FakeNotifications(IVariablesSetter* variables) : variables_(variables) {}
   int sendMessage(int code, const QString& text) override {
     messages.emplace_back(code, text);
-    if (code == kInterrupt || code == kInterruptWithError) variables_->set("interrupt.tasks", "true");
+    if (code == kInterrupt || code == kInterruptWithError) {
+      EXPECT_EQ(0, variables_->set("interrupt.tasks", "true"));
+    }
     return 0;
   }
   std::vector<std::pair<int, QString>> messages;
@@ -107,7 +113,7 @@ class FakePreprocessor : public ITaskProjectPreprocessor {
   int prepareProjectTask(const QString& projectName, ITask* task) override {
     prepared << projectName;
     if (code != 0) return code;
-    task->getPropertiesSetter()->setString(QStringLiteral("currentProjectName"), projectName);
+    EXPECT_EQ(0, task->getPropertiesSetter()->setString(QStringLiteral("currentProjectName"), projectName));
     task->setPrepared(true);
     return 0;
   }
@@ -118,14 +124,14 @@ class FakePreprocessor : public ITaskProjectPreprocessor {
 // A run's variables with "interrupt.tasks" false, a ${} expander over them and the
 // fakes, wired as the driver wires them.
 struct RunFixture {
-  RunFixture() { variables.set("interrupt.tasks", "false"); }
+  RunFixture() { EXPECT_EQ(0, variables.set("interrupt.tasks", "false")); }
 
   int run(ITask* task, const QString& tag = QStringLiteral("Mgr")) {
     return startTask(tag, task, &expander, &variables, &variables, &handler, &notifications, &preprocessor);
   }
   QString var(const QString& name) {
     QString value;
-    variables.get(name, value);
+    (void)variables.get(name, value);  // optional
     return value;
   }
 
@@ -141,7 +147,7 @@ struct RunFixture {
 template <typename T, typename... Args>
 T* addNew(ITask* parent, Args&&... args) {
   T* task = new T(std::forward<Args>(args)...);
-  parent->addChild(task);
+  EXPECT_EQ(0, parent->addChild(task));
   return task;
 }
 

@@ -16,16 +16,16 @@ namespace {
 
 std::unique_ptr<TaskSetvar> makeSetvar(const QString& name, const QString& value, const QString& asExpression = "") {
   auto task = std::make_unique<TaskSetvar>(4, nullptr);
-  task->getPropertiesSetter()->setString("varName", name);
-  task->getPropertiesSetter()->setString("varValue", value);
-  task->getPropertiesSetter()->setString("asExpression", asExpression);
+  EXPECT_EQ(0, task->getPropertiesSetter()->setString("varName", name));
+  EXPECT_EQ(0, task->getPropertiesSetter()->setString("varValue", value));
+  EXPECT_EQ(0, task->getPropertiesSetter()->setString("asExpression", asExpression));
   return task;
 }
 
 TEST(TaskSetvarTest, StoresTheExpandedTextWithItsBlanks) {
   ScopedLogCapture capture(logger::LogInfo);
   RunFixture f;
-  f.variables.set("who", "you");
+  EXPECT_EQ(0, f.variables.set("who", "you"));
   auto task = makeSetvar(" greeting ", "  hi ${who}  ");
   EXPECT_EQ(0, f.run(task.get()));
   EXPECT_EQ("  hi you  ", f.var("greeting"));
@@ -36,8 +36,8 @@ TEST(TaskSetvarTest, StoresTheExpandedTextWithItsBlanks) {
 TEST(TaskSetvarTest, ExpressionGoesThroughTheConditionHandler) {
   ScopedLogCapture capture(logger::LogError);
   RunFixture f;
-  f.variables.set("n", "2");
-  f.variables.set("sum", "old");
+  EXPECT_EQ(0, f.variables.set("n", "2"));
+  EXPECT_EQ(0, f.variables.set("sum", "old"));
   f.handler.compute = [](const QString& text, QString& result) {
     if (text == "bad") return 2005;
     result = text == "${n}+1" ? "wrong" : text == "2+1" ? "3" : "?";
@@ -65,7 +65,7 @@ TEST(TaskSetvarTest, ReadOnlyVariableIsRefused) {
     SCOPED_TRACE(failOnError);
     ScopedLogCapture capture(logger::LogError);
     RunFixture f;
-    f.variables.set("fixed", "1", VariableFlags{true, 1});
+    EXPECT_EQ(0, f.variables.set("fixed", "1", VariableFlags{true, 1}));
     auto task = makeSetvar("fixed", "2");
     task->setFailOnError(failOnError);
     task->setResultVar("rc");
@@ -88,9 +88,9 @@ class TaskLoadPropertiesTest : public ::testing::Test {
   std::unique_ptr<TaskLoadProperties> makeTask(const QString& file, const QString& replace = "",
                                                const QString& prefix = "") {
     auto task = std::make_unique<TaskLoadProperties>(6, nullptr);
-    task->getPropertiesSetter()->setString("file", file);
-    task->getPropertiesSetter()->setString("replace", replace);
-    task->getPropertiesSetter()->setString("varprefix", prefix);
+    EXPECT_EQ(0, task->getPropertiesSetter()->setString("file", file));
+    EXPECT_EQ(0, task->getPropertiesSetter()->setString("replace", replace));
+    EXPECT_EQ(0, task->getPropertiesSetter()->setString("varprefix", prefix));
     return task;
   }
   QTemporaryDir dir;
@@ -99,8 +99,8 @@ class TaskLoadPropertiesTest : public ::testing::Test {
 
 TEST_F(TaskLoadPropertiesTest, PrefixAndReplace) {
   const QString path = writeFile("a=1\nb=${build.a}2\nbuild.c=old\n");
-  f.variables.set("build.a", "keep");
-  f.variables.set("build.b", "keep");
+  EXPECT_EQ(0, f.variables.set("build.a", "keep"));
+  EXPECT_EQ(0, f.variables.set("build.b", "keep"));
 
   // Not "replace": only names the variables already hold.
   EXPECT_EQ(0, f.run(makeTask(path, "no", "build").get()));

@@ -120,8 +120,8 @@ class JobXmlParserTest : public ::testing::Test {
     std::vector<std::string> out;
     for (const auto& task : driver_.tasks) {
       QString name, value;
-      task->getProperties()->getString("varName", name);
-      task->getProperties()->getString("varValue", value);
+      (void)task->getProperties()->getString("varName", name);    // optional
+      (void)task->getProperties()->getString("varValue", value);  // optional
       out.push_back((name + "=" + value).toStdString());
     }
     return out;
@@ -157,7 +157,7 @@ TEST_F(JobXmlParserTest, MacrosAreDefinedAndCalled) {
   EXPECT_EQ(driver_.tasks[0]->getName(), "CopyTo");
   EXPECT_EQ(driver_.tasks[1]->getType(), 70);
 
-  globals_.set("interrupt.tasks", "false");
+  EXPECT_EQ(0, globals_.set("interrupt.tasks", "false"));
   EXPECT_EQ(run(driver_.tasks[0].get()), 0);
   EXPECT_EQ(global("last.dir"), "out");
   EXPECT_EQ(global("last.mode"), "");
@@ -252,7 +252,7 @@ TEST_F(JobXmlParserTest, LoopsNestedTooDeeplyFail) {
   };
   ASSERT_EQ(parse(write(nested(256))), 0);
   ASSERT_EQ(driver_.tasks.size(), 1u);
-  globals_.set("interrupt.tasks", "false");
+  EXPECT_EQ(0, globals_.set("interrupt.tasks", "false"));
   EXPECT_EQ(run(driver_.tasks[0].get()), 0);
   EXPECT_EQ(global("deep"), "yes");
 

@@ -131,7 +131,7 @@ TEST_F(XmlParserTest, MalformedDocumentFailsWithPositionAndKeepsWhatWasRead) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    globals_.clear();
+    EXPECT_EQ(0, globals_.clear());
     ScopedLogCapture capture;
     const QString path = write(c.content);
     RecordingParser parser;
@@ -176,8 +176,8 @@ TEST_F(XmlParserTest, StopFromHookEndsReading) {
 }
 
 TEST_F(XmlParserTest, VariablesGoToBothTables) {
-  globals_.set("old", "kept");
-  globals_.set("known", "0");
+  EXPECT_EQ(0, globals_.set("old", "kept"));
+  EXPECT_EQ(0, globals_.set("known", "0"));
   EXPECT_EQ(parse("<project><vars>"
                   "<var name=' a ' value=' 1 '/>"
                   "<var name='b' value='${a}${known}${nope}'/>"
@@ -192,12 +192,12 @@ TEST_F(XmlParserTest, VariablesGoToBothTables) {
   EXPECT_EQ(global("old"), "kept");
   EXPECT_EQ(global("known"), "2");
   VariableFlags flags;
-  globals_.getFlags("a", flags);
+  EXPECT_EQ(0, globals_.getFlags("a", flags));
   EXPECT_EQ(flags.category, VariableFlags::kCategoryJob);
 }
 
 TEST_F(XmlParserTest, ReplaceNeedsTheFileFlagToo) {
-  globals_.set("a", "1");
+  EXPECT_EQ(0, globals_.set("a", "1"));
   EXPECT_EQ(parse("<project><vars><var name='a' value='2' replace='true'/>"
                   "<var name='b' value='${a}'/></vars></project>",
                   false),
@@ -209,7 +209,7 @@ TEST_F(XmlParserTest, ReplaceNeedsTheFileFlagToo) {
 TEST_F(XmlParserTest, VariablesPrefix) {
   for (const char* prefix : {"lib", " lib. "}) {
     SCOPED_TRACE(prefix);
-    globals_.clear();
+    EXPECT_EQ(0, globals_.clear());
     EXPECT_EQ(parse("<project><vars><var name='x' value='1'/>"
                     "<var name='y' value='${lib.x}'/></vars></project>",
                     true, prefix),
@@ -328,7 +328,7 @@ TEST_F(XmlParserTest, ReadingOperations) {
     }
     int endParse() override { return 0; }
   } probe;
-  globals_.set("off", "No");
+  EXPECT_EQ(0, globals_.set("off", "No"));
   probe.setVariablesGetter(&globals_);
   EXPECT_EQ(probe.parseFile(write("<project><a/><a enable=''/><a enable='${off}'/><a enable='0'/>"
                                   "<a enable='maybe'/><a Enable='false'/></project>"),

@@ -26,7 +26,7 @@ class FakeMacros : public IMacrodefProvider {
  public:
   MacrodefImpl* add(const QString& name, const QStringList& attributes) {
     macros_.push_back(std::make_shared<MacrodefImpl>(name));
-    for (const QString& a : attributes) macros_.back()->addAttribute(a);
+    for (const QString& a : attributes) EXPECT_EQ(0, macros_.back()->addAttribute(a));
     return macros_.back().get();
   }
   bool contains(const QString& name) override { return find(name) != nullptr; }
@@ -46,7 +46,7 @@ std::string show(PropertiesMgr& store) {
   QString name, value;
   std::uint32_t type;
   for (int i = 0; store.getPropertyByIndex(i, name, type) == 0; ++i) {
-    store.getString(name, value);
+    EXPECT_EQ(0, store.getString(name, value));
     out += "[" + name.toStdString() + "=" + value.toStdString() + "]";
   }
   return out;
@@ -214,7 +214,7 @@ TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {
     std::shared_ptr<ITask> task = createTask(*parser);
     ASSERT_TRUE(task);
     std::vector<QString> args;
-    task->getProperties()->getStringList("args", args);
+    (void)task->getProperties()->getStringList("args", args);  // optional
     EXPECT_EQ(args, c.args);
   }
 }
@@ -251,7 +251,7 @@ TEST_F(XmlTaskFactoryTest, CreateTask) {
   ASSERT_TRUE(task);
   EXPECT_EQ(task->getFile(), "/jobs/job.xml");
   QString name;
-  task->getProperties()->getString("varName", name);
+  EXPECT_EQ(0, task->getProperties()->getString("varName", name));
   EXPECT_EQ(name, "a");
 
   parser->setTaskFactory(nullptr);
@@ -273,14 +273,14 @@ TEST_F(XmlTaskFactoryTest, ForeachNestsAnyTaskElement) {
   std::vector<int> types;
   for (int i = 0; i < loop->getChildCount(); ++i) {
     ITask* child = nullptr;
-    loop->getChild(i, &child);
+    EXPECT_EQ(0, loop->getChild(i, &child));
     types.push_back(child->getType());
     EXPECT_EQ(child->getParent(), loop.get());
     EXPECT_EQ(child->getFile(), "/jobs/job.xml");
   }
   EXPECT_EQ(types, (std::vector<int>{601, 70, 3, 72}));
   ITask* inner = nullptr;
-  loop->getChild(1, &inner);
+  EXPECT_EQ(0, loop->getChild(1, &inner));
   ASSERT_EQ(inner->getChildCount(), 1);
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+namespace task_codes {
+
+// Result codes of the task engine and the standard tasks.
+enum ResultCode : int {
+  kOk = 0,
+  kUnknownTaskType = 2,
+  kNullArgument = 3,
+  kSystemCallFailed = 5,
+  kInterrupted = 30,
+  kIndexOutOfRange = 60,
+  kNotDefined = 71,
+  kFileNotFound = 72,
+  kNoMacrodefProvider = 308,
+  kNoMacrodef = 309,
+  kCallWithoutMacrodef = 310,
+  kMacroCallsNestedTooDeeply = 311,
+  kNoProjectName = 314,
+  kTasksNestedTooDeeply = 315,
+  kNoCommand = 316,
+  kNoConditionHandler = 341,
+  kExpandSysVarFailed = 343,
+  kRunSystemFailed = 351,
+  kGetSysVarFailed = 352,
+  kSetSysVarFailed = 353,
+};
+
+}  // namespace task_codes
