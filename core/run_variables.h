@@ -18,6 +18,7 @@ inline constexpr QLatin1String kInterruptTasksOnError = latin1("interrupt.tasks.
 inline constexpr QLatin1String kInterruptTasks = latin1("interrupt.tasks");
 inline constexpr QLatin1String kPlaySoundWhenComplete = latin1("play.sound.when.complete");
 inline constexpr QLatin1String kShowMessageWhenComplete = latin1("show.message.when.complete");
+inline constexpr QLatin1String kSvnRepositoryDir = latin1("svn.repository.dir");
 
 inline constexpr QLatin1String kCurrentTime = latin1("current.time");
 inline constexpr QLatin1String kVersionBuildNumber = latin1("version.build.number");

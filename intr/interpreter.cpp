@@ -4,6 +4,7 @@
 #include "intr/expression_nodes.h"
 #include "intr/lexer.h"
 #include "intr/parser.h"
+#include "intr/project_functions.h"
 #include "intr/result_codes.h"
 
 namespace intr {
@@ -31,6 +32,30 @@ void Interpreter::init(IVariablesExpander* expander, IVariablesGetter* getter,
   registerFunction(new FuncGetBuildConfiguration(nullptr, getter));
   registerFunction(new FuncGetBuildPlatform(nullptr, getter));
   registerFunction(new FuncGetBuildTarget(nullptr, getter));
+  registerFunction(new FuncGetProjectAttribute(expander, getter, projects));
+  registerFunction(new FuncExistsProjectAttribute(expander, getter, projects));
+  registerFunction(new FuncGetAllProjects(nullptr, getter, projects));
+  registerFunction(new FuncGetAllProjectsByFilter(nullptr, getter, projects));
+  registerFunction(new FuncGetAllChildProjects(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectFilterName(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectFile(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectDir(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectDefFile(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectFinalOutDirById(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectFinalOutDir(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectOutDirById(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectOutDirIdByPath(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectOutDirIds(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectOutDirs(nullptr, getter, projects));
+  registerFunction(new FuncGetChildProjects(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectVerFileById(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectVerFileCount(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectVerFileIds(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectVerFiles(nullptr, getter, projects));
+  registerFunction(new FuncGetAllBuildProjects(nullptr, getter, projects));
+  registerFunction(new FuncGetAllLibs(nullptr, getter, projects));
+  registerFunction(new FuncIsBuildProject(nullptr, getter, projects));
+  registerFunction(new FuncIsLib(nullptr, getter, projects));
   registerFunction(new FuncGetComputerName(nullptr, getter));
   registerFunction(new FuncGetDomainName(nullptr, getter));
   registerFunction(new FuncGetUserName(nullptr, getter));
@@ -42,6 +67,12 @@ void Interpreter::init(IVariablesExpander* expander, IVariablesGetter* getter,
   registerFunction(new FuncIsOsWindows(nullptr, getter));
   registerFunction(new FuncIsOsMacos(nullptr, getter));
   registerFunction(new FuncIsOsLinux(nullptr, getter));
+  registerFunction(new FuncGetAllProjectsByDistribution(nullptr, getter, projects));
+  registerFunction(new FuncGetAllProductProjects(nullptr, getter, projects));
+  registerFunction(new FuncGetAllInternalProjects(nullptr, getter, projects));
+  registerFunction(new FuncGetProjectDistribution(nullptr, getter, projects));
+  registerFunction(new FuncIsProductProject(nullptr, getter, projects));
+  registerFunction(new FuncIsInternalProject(nullptr, getter, projects));
 }
 
 void Interpreter::registerFunction(IFunction* function) {

@@ -21,6 +21,12 @@ BuildManager::BuildManager() {
   xmlTaskFactory_.setNotifications(this);
   xmlTaskFactory_.setProjectPreprocessor(this);
 
+  // The walker reads the project store only; the reader of solutions also keeps the
+  // variables that 'build rules' files define.
+  rulesEnum_.setVariablesGetter(&projectVariables_);
+  projectParser_.setVariablesGetter(&projectVariables_);
+  projectParser_.setVariablesSetter(&projectVariables_);
+
   jobParser_.setVariablesGetter(&globalVariables_);
   jobParser_.setVariablesSetter(&globalVariables_);
   jobParser_.setProjectsProvider(this);
@@ -73,6 +79,11 @@ int BuildManager::start(int argc, char** argv) {
   code = loadJob();
   if (code != kOk) {
     VLOG_ERROR(kLogTag) << "[Start] Failed to load jobs. Error: " << code;
+    return finish(code);
+  }
+  code = scan();
+  if (code != kOk) {
+    VLOG_ERROR(kLogTag) << "[Start] Failed to load projects. Error: " << code;
     return finish(code);
   }
   code = prepareCmdTasks();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "build/build_rules_enum.h"
+#include "build/ifile_enum_callback.h"
+#include "build/project_xml_parser.h"
 #include "core/case_blind_less.h"
 #include "core/latin1_literal.h"
 #include "core/variables.h"
@@ -19,8 +22,10 @@
 #include "xml/job_xml_parser.h"
 #include "xml/xml_task_factory.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -31,7 +36,8 @@
 // line, the property files and the job, runs the root tasks and judges the run.
 // The base order fixes the vtable slots; keep it. The operations live in one file
 // per stage of the run, named after the stage: build_manager_<stage>.cpp.
-class BuildManager : public ITaskHolder,
+class BuildManager : public IFileEnumCallback,
+                     public ITaskHolder,
                      public IXmlTaskParserFactory,
                      public IProjectsProvider,
                      public IMacrodefProvider,
@@ -78,7 +84,18 @@ class BuildManager : public ITaskHolder,
   bool contains(const QString& name) override;
   IMacrodef* find(const QString& name) override;
 
+  // The 'build rules' scan (build_manager_scan.cpp).
+  [[nodiscard]] int scan();
+  // "svn.repository.dir" when it names an existing directory; else empty.
+  QString getScanDirectory();
+  [[nodiscard]] int directoryFound(std::uint32_t taskId, const QString& path) override;
+  [[nodiscard]] int fileFound(std::uint32_t taskId, const QString& path) override;
+  // 0, 402 for a name defined twice in the file, or the reader's code.
+  [[nodiscard]] int parseBuildRules(const QString& path);
+
   // The project table (build_manager_projects.cpp).
+  // The projects whose dependences name the project, with case, in table order.
+  QStringList findParentProjects(const QString& name);
   bool exists(const QString& name) override;
   IProject* getProject(const QString& name) override;
   int count() override;
@@ -140,8 +157,17 @@ class BuildManager : public ITaskHolder,
   QMutex cmdTasksMutex_;
   std::vector<CmdTaskEntry> cmdTasks_;
 
+  // Projects are only ever added, by the scan.
+  void insertProject(const std::shared_ptr<IProject>& project, const QStringList& dependences);
+
   QMutex projectsMutex_;
   std::map<QString, std::shared_ptr<IProject>, CaseBlindLess> projects_;
+  // The table's order by index, rebuilt on the first read after an insertion, so that
+  // a walk over every index is linear.
+  std::vector<IProject*> projectOrder_;
+  bool projectOrderStale_ = false;
+  // For each dependence name as written, the projects whose child list holds it.
+  QHash<QString, QStringList> dependents_;
 
   QMutex rootTasksMutex_;
   std::vector<std::shared_ptr<ITask>> rootTasks_;
@@ -157,6 +183,8 @@ class BuildManager : public ITaskHolder,
   QString scanDirectory_;
   QString jobFilePath_;
 
+  BuildRulesEnum rulesEnum_;
+  ProjectXmlParser projectParser_;
   JobXmlParser jobParser_;
   VariablesMgr projectVariables_;
   VariablesMgr globalVariables_;

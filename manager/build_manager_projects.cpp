@@ -2,7 +2,22 @@
 
 #include <QMutexLocker>
 
-#include <iterator>
+#include <algorithm>
+
+void BuildManager::insertProject(const std::shared_ptr<IProject>& project, const QStringList& dependences) {
+  const QString name = project->getName();
+  QMutexLocker lock(&projectsMutex_);
+  projects_.emplace(name, project);
+  projectOrderStale_ = true;
+  for (const QString& dependence : dependences) dependents_[dependence] << name;
+}
+
+QStringList BuildManager::findParentProjects(const QString& name) {
+  QMutexLocker lock(&projectsMutex_);
+  QStringList parents = dependents_.value(name);
+  std::sort(parents.begin(), parents.end(), CaseBlindLess());
+  return parents;
+}
 
 bool BuildManager::exists(const QString& name) {
   QMutexLocker lock(&projectsMutex_);
@@ -23,5 +38,11 @@ int BuildManager::count() {
 IProject* BuildManager::getProjectAt(int index) {
   QMutexLocker lock(&projectsMutex_);
   if (index < 0 || index >= static_cast<int>(projects_.size())) return nullptr;
-  return std::next(projects_.begin(), index)->second.get();
+  if (projectOrderStale_) {
+    projectOrder_.clear();
+    projectOrder_.reserve(projects_.size());
+    for (const auto& entry : projects_) projectOrder_.push_back(entry.second.get());
+    projectOrderStale_ = false;
+  }
+  return projectOrder_[static_cast<std::size_t>(index)];
 }

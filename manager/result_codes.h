@@ -15,7 +15,9 @@ enum ResultCode : int {
   kCannotAddChildTask = 342,
   kProjectNotFound = 400,
   kCannotReadDependence = 401,
+  kProjectDefinedTwice = 402,
   kInvalidProjectType = 403,
+  kNoScanDirectory = 500,
 };
 
 }  // namespace manager_codes

@@ -4,7 +4,9 @@
 VARKEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # What the program needs, and what the tests and benchmarks add.
 VARKEL_PROGRAM_PACKAGES="cmake g++ make qtbase5-dev"
-VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev"
+# clang builds the sanitizer tree and the fuzz harnesses: a second compiler whose
+# checks differ (it warns on a dropped [[nodiscard]] result of a virtual call).
+VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev"
 
 # varkel_install_missing PACKAGE...: installs those that are not installed, through
 # apt-get as root or with sudo; without either it names them and fails.

@@ -24,6 +24,7 @@ enum ResultCode : int {
   kRunSystemFailed = 351,
   kGetSysVarFailed = 352,
   kSetSysVarFailed = 353,
+  kNoProjectsProvider = 404,
 };
 
 }  // namespace task_codes

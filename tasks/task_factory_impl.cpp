@@ -17,6 +17,7 @@
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
 #include "tasks/task_messagebox.h"
+#include "tasks/task_print_projects.h"
 #include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
@@ -81,6 +82,7 @@ const TaskKind kTaskKinds[] = {
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
     {TaskEcho::kType, false, &createPlain<TaskEcho>},
     {TaskSound::kType, false, &createPlain<TaskSound>},
+    {TaskPrintProjects::kType, true, &createProjectTask<TaskPrintProjects>},
     {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},
     {TaskQuestion::kType, false, &createPlain<TaskQuestion>},
     {TaskSetvar::kType, false, &createPlain<TaskSetvar>},

@@ -19,7 +19,7 @@ class ITaskProjectPreprocessor;
 
 // Tasks run inside tasks (loops, macro calls) nested deeper than this fail with
 // kTasksNestedTooDeeply instead of overflowing the stack.
-constexpr int kMaxTaskNesting = 2048;
+constexpr int kMaxTaskNesting = 1024;
 constexpr int kTasksNestedTooDeeply = task_codes::kTasksNestedTooDeeply;
 
 // Runs one task and, unless it is a container, its children: interruption, project

@@ -35,15 +35,7 @@ int JobXmlParser::parseElement() {
 }
 
 int JobXmlParser::parseMacrodefs() {
-  while (!isStopRequested() && readNextStartElement()) {
-    if (!isElement(QStringLiteral("macrodef"))) {
-      skipCurrentElement();
-      continue;
-    }
-    const int code = parseMacrodef();
-    if (code != 0) return code;
-  }
-  return 0;
+  return readChildren(QStringLiteral("macrodef"), [this] { return parseMacrodef(); });
 }
 
 int JobXmlParser::parseTasks() {
@@ -133,10 +125,7 @@ bool JobXmlParser::isBeingRead(const QString& file) const {
 int JobXmlParser::includeXml(const QString& callerId, const QString& parentFile, const QString& thisFile,
                              bool replaceVariables, const QString& variablesPrefix,
                              const QString& objectPrefix) {
-  VLOG_INFO(kTag) << "Tries to include XML. Caller id: '" << callerId << "'. Parent file: '" << parentFile
-                  << "'. This file: '" << thisFile << "'. Replace variables: '"
-                  << (replaceVariables ? "yes" : "no") << "'. Variables prefix: '" << variablesPrefix
-                  << "'. Object prefix: '" << objectPrefix << "'";
+  logIncludeRequest(kTag, callerId, parentFile, thisFile, replaceVariables, variablesPrefix, objectPrefix);
   if (thisFile.isEmpty()) return 0;
   // Each level of nesting has a reader of its own; a cycle would add levels forever.
   if (isBeingRead(thisFile)) {

@@ -246,6 +246,14 @@ int XmlParser::readInclude() {
                                       variablesPrefix.trimmed(), objectPrefix.trimmed());
 }
 
+void XmlParser::logIncludeRequest(const QString& tag, const QString& callerId, const QString& parentFile,
+                                  const QString& thisFile, bool replaceVariables, const QString& variablesPrefix,
+                                  const QString& objectPrefix) {
+  VLOG_INFO(tag) << "Tries to include XML. Caller id: '" << callerId << "'. Parent file: '" << parentFile
+                 << "'. This file: '" << thisFile << "'. Replace variables: '" << (replaceVariables ? "yes" : "no")
+                 << "'. Variables prefix: '" << variablesPrefix << "'. Object prefix: '" << objectPrefix << "'";
+}
+
 bool XmlParser::isElement(const QString& name) const {
   return isActive() && reader_.name().compare(name, Qt::CaseInsensitive) == 0;
 }

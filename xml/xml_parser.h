@@ -60,6 +60,24 @@ class XmlParser {
 
   bool isActive() const;
   bool isStopRequested() const;
+  // The line with which a reader of included files acknowledges an "include" element.
+  static void logIncludeRequest(const QString& tag, const QString& callerId, const QString& parentFile,
+                                const QString& thisFile, bool replaceVariables, const QString& variablesPrefix,
+                                const QString& objectPrefix);
+  // Hands each child element called name to read, which reads it through to its end,
+  // and skips every other child; ends at the element's end, at a stop, or with the
+  // first non-zero code of read.
+  template <typename Read>
+  [[nodiscard]] int readChildren(const QString& name, Read read) {
+    while (!isStopRequested() && readNextStartElement()) {
+      if (!isElement(name)) {
+        skipCurrentElement();
+        continue;
+      }
+      if (const int code = read()) return code;
+    }
+    return 0;
+  }
   IVariablesGetter* variablesGetter() const { return variablesGetter_; }
   IVariablesSetter* variablesSetter() const { return variablesSetter_; }
   qint64 lineNumber() const { return reader_.lineNumber(); }

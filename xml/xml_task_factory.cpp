@@ -45,7 +45,7 @@ const ElementKind kElements[] = {
     {"messagebox", &make<XmlTaskMessagebox>},
     {"mkdir", nullptr},
     {"move", nullptr},
-    {"printprojects", nullptr},
+    {"printprojects", &make<XmlTaskPrintProjects>},
     {"printtasks", nullptr},
     {"printvars", nullptr},
     {"question", &make<XmlTaskQuestion>},

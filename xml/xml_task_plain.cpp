@@ -9,6 +9,7 @@
 #include "tasks/task_get_sys_var.h"
 #include "tasks/task_load_properties.h"
 #include "tasks/task_messagebox.h"
+#include "tasks/task_print_projects.h"
 #include "tasks/task_question.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
@@ -33,6 +34,8 @@ const XmlAttributeKey kEchoAttributes[] = {{"message", "message"}, {"level", "le
 const XmlAttributeKey kSoundAttributes[] = {{"type", "type"}, {"file", "file"}};
 const XmlAttributeKey kMessageboxAttributes[] = {{"message", "message"}, {"icon", "icon"}};
 const XmlAttributeKey kQuestionAttributes[] = {{"message", "message"}};
+const XmlAttributeKey kPrintProjectsAttributes[] = {
+    {"showdependence", "showDependence"}, {"details", "details"}, {"file", "file"}};
 
 }  // namespace
 
@@ -61,4 +64,6 @@ XmlTaskEcho::XmlTaskEcho() : XmlTaskPlain("echo", TaskEcho::kType, kEchoAttribut
 XmlTaskSound::XmlTaskSound() : XmlTaskPlain("sound", TaskSound::kType, kSoundAttributes) {}
 XmlTaskMessagebox::XmlTaskMessagebox() : XmlTaskPlain("messagebox", TaskMessagebox::kType, kMessageboxAttributes) {}
 XmlTaskQuestion::XmlTaskQuestion() : XmlTaskPlain("question", TaskQuestion::kType, kQuestionAttributes) {}
+XmlTaskPrintProjects::XmlTaskPrintProjects()
+    : XmlTaskPlain("printprojects", TaskPrintProjects::kType, kPrintProjectsAttributes) {}
 XmlTaskLibs::XmlTaskLibs() : XmlTaskPlain("libs", project_task_types::kCopyProjectFiles, kLibsAttributes) {}

@@ -95,6 +95,11 @@ class XmlTaskQuestion : public XmlTaskPlain {
   XmlTaskQuestion();
 };
 
+class XmlTaskPrintProjects : public XmlTaskPlain {
+ public:
+  XmlTaskPrintProjects();
+};
+
 class XmlTaskLibs : public XmlTaskPlain {
  public:
   XmlTaskLibs();

@@ -1,6 +1,7 @@
 #include "manager/build_manager.h"
 
 #include "manager/exit_code.h"
+#include "manager_test_support.h"
 #include "tasks/macrodef_impl.h"
 #include "tasks/task_common.h"
 #include "test_support.h"
@@ -17,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using manager_testing::Args;
+using manager_testing::Quiet;
 using testing_support::ScopedLogCapture;
 
 namespace {
@@ -43,30 +46,6 @@ class ScriptedTask : public TaskCommon {
  private:
   int result_;
   std::function<void(INotifications*)> action_;
-};
-
-// argv from a list of words; the program path comes first.
-struct Args {
-  explicit Args(std::initializer_list<const char*> words) {
-    storage.push_back("varkel");
-    for (const char* w : words) storage.push_back(w);
-    for (std::string& s : storage) pointers.push_back(&s[0]);
-  }
-  int argc() const { return static_cast<int>(pointers.size()); }
-  char** argv() { return pointers.data(); }
-  std::vector<std::string> storage;
-  std::vector<char*> pointers;
-};
-
-// A manager with the built-ins set and the finishing box and sound off, so that no
-// test waits for a person or plays anything.
-struct Quiet {
-  Quiet() {
-    EXPECT_EQ(manager.initGlobalVariables(), 0);
-    EXPECT_EQ(manager.globalVariables().set("show.message.when.complete", "false"), 0);
-    EXPECT_EQ(manager.globalVariables().set("play.sound.when.complete", "false"), 0);
-  }
-  BuildManager manager;
 };
 
 QString appPath(const QString& tail) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + tail; }

@@ -69,6 +69,7 @@ TEST(TaskFactoryTest, FailuresCreateNothingAndDrawNoId) {
   ITask* out = nullptr;
   EXPECT_EQ(308, f.factory.createTask(nullptr, 3, "copyAll", &f.attributes, nullptr, nullptr, nullptr, &out));
   EXPECT_EQ(3, f.factory.createTask(nullptr, 601, "setvar", nullptr, nullptr, nullptr, nullptr, &out));
+  EXPECT_EQ(3, f.create(402, task)) << "a project task without the project table";
   EXPECT_EQ(nullptr, out);
   EXPECT_EQ(0, f.ids.currentId());
 

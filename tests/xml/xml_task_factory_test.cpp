@@ -6,6 +6,7 @@
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
+#include "tasks/task_print_projects.h"
 #include "test_support.h"
 #include "xml/xml_task_foreach.h"
 #include "xml/xml_task_parser.h"
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+using project_testing::FakeProjects;
 using testing_support::ScopedLogCapture;
 
 namespace {
@@ -180,6 +182,8 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][icon=Warning][message= m ][resultvar=]"},
       {"question", "<question message='Go?' resultvar='answer'/>",
        "[comment=][condition=][depends=][failonerror=][message=Go?][resultvar=answer]"},
+      {"printprojects", "<printprojects showdependence=' yes ' details='1' file='p.txt' showDependence='x'/>",
+       "[comment=][condition=][depends=][details=1][failonerror=][file=p.txt][resultvar=][showDependence= yes ]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -190,6 +194,23 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
     ASSERT_EQ(parse(*parser, c.xml), 0);
     EXPECT_EQ(show(parser->properties()), c.expected);
   }
+}
+
+TEST_F(XmlTaskFactoryTest, ProjectElementsGetTheProjectTable) {
+  std::unique_ptr<XmlTaskParser> parser = parserFor("PrintProjects");
+  ASSERT_TRUE(parser);
+  ASSERT_EQ(parse(*parser, "<printprojects/>"), 0);
+  ITask* task = nullptr;
+  EXPECT_EQ(parser->createTask(nullptr, &task), 3) << "a project task needs the project table";
+
+  FakeProjects projects;
+  factory_.setProjectsProvider(&projects);
+  parser = parserFor("printprojects");
+  ASSERT_EQ(parse(*parser, "<printprojects/>"), 0);
+  std::shared_ptr<ITask> created = createTask(*parser);
+  ASSERT_TRUE(created);
+  EXPECT_EQ(created->getType(), 402);
+  EXPECT_EQ(static_cast<TaskPrintProjects*>(created.get())->getProjectsProvider(), &projects);
 }
 
 TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {

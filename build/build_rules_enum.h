@@ -1,0 +1,60 @@
+#pragma once
+
+#include "xml/xml_parser.h"
+
+#include <QMutex>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class IFileEnumCallback;
+class IVariablesExpander;
+
+// Walks 'build rules' files (varkel.xml): from a start path it finds the file there,
+// reports it, then walks the file's scan targets in order, depth first. Reads only the
+// "scan" element of each file.
+class BuildRulesEnum : public XmlParser {
+ public:
+  // Targets reached through more files than this fail instead of deepening the stack.
+  static constexpr int kMaxNestedTargets = 1024;
+
+  BuildRulesEnum() = default;
+
+  // One whole walk: 0, or the first failure (2 an empty path, 21 a missing path, 41 a
+  // path walked twice, 42 targets nested too deeply, the reader's code for a file that
+  // cannot be read, or the callback's code). Both pointers may be null.
+  [[nodiscard]] int enumerate(std::uint32_t taskId, const QString& startPath, IVariablesExpander* expander,
+                              IFileEnumCallback* callback);
+  // Makes a walk in progress report no further file and list no further directory.
+  void requestStop();
+  bool isRunning() const;
+
+  [[nodiscard]] int enumerateFiles(std::uint32_t taskId, const QString& path, IVariablesExpander* expander,
+                                   IFileEnumCallback* callback);
+  [[nodiscard]] int processRule(std::uint32_t taskId, const QString& rulesFile, IVariablesExpander* expander,
+                                IFileEnumCallback* callback);
+  // The last path component is "varkel.xml" in any letter case.
+  static bool isRulesFile(const QString& path);
+
+ protected:
+  [[nodiscard]] int beginParse() override;
+  [[nodiscard]] int parseElement() override;
+  [[nodiscard]] int endParse() override;
+
+ private:
+  bool isStopped() const;
+  void setRunning(bool running);
+  void readScanElement();
+  // The first 'build rules' file of a directory; empty when there is none or a stop came.
+  QString rulesFileIn(const QString& directory) const;
+
+  mutable QMutex runningMutex_;
+  bool running_ = false;
+  mutable QMutex stopMutex_;
+  bool stop_ = false;
+  QSet<QString> visited_;
+  QStringList targets_;
+  int nestedTargets_ = 0;
+};
