@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/unique_fd.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -18,26 +20,6 @@ namespace {
 int lastError() { return errno != 0 ? errno : EIO; }
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // A failing close after writes is a failed write.
-  int close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd);
-  }
-
- private:
-  int fd_;
-};
 
 EntryKind kindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::File;
@@ -136,12 +118,12 @@ int renameOver(const QByteArray& from, const QByteArray& to) {
 template <typename MakeOut>
 int copyRegularFile(const QString& source, QByteArray& created, MakeOut makeOut) {
   // Non-blocking, so that a pipe named as the source is refused, not waited on.
-  Fd in(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  UniqueFd in(::open(encoded(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (in.get() < 0) return lastError();
   struct stat st;
   if (::fstat(in.get(), &st) != 0) return lastError();
   if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  Fd out(makeOut(created));
+  UniqueFd out(makeOut(created));
   if (out.get() < 0) return lastError();
   int rc = copyData(in.get(), out.get(), st.st_size);
   if (rc == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) rc = lastError();

@@ -1,5 +1,7 @@
 #include "platform/system_environment.h"
 
+#include "platform/unique_fd.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -41,28 +43,8 @@ const RootName kRootNames[] = {
 
 [[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
 
-// Closes on every path; a failing close after writes counts as a failed write.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd);
-  }
-
- private:
-  int fd_;
-};
-
 [[nodiscard]] unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
-  Fd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return lastError();
   content.clear();
   char buffer[16384];
@@ -143,7 +125,7 @@ QByteArray directoryOf(const QByteArray& path) {
 
 [[nodiscard]] unsigned replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old) {
   QByteArray temp = directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1) + ".XXXXXX";
-  Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return lastError();
   unsigned rc = writeAll(fd.get(), content);
   if (rc == 0 && ::fchmod(fd.get(), old ? (old->st_mode & 07777) : 0644) != 0) rc = lastError();
@@ -152,7 +134,7 @@ QByteArray directoryOf(const QByteArray& path) {
     if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) errno = 0;
   }
   if (rc == 0 && ::fsync(fd.get()) != 0) rc = lastError();
-  if (rc == 0 && fd.release() != 0) rc = lastError();
+  if (rc == 0 && fd.close() != 0) rc = lastError();
   if (rc == 0 && ::rename(temp.constData(), target.constData()) != 0) rc = lastError();
   if (rc != 0) ::unlink(temp.constData());
   return rc;
