@@ -15,6 +15,10 @@ varkel_configure release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARKEL_TESTS=ON -DV
 varkel_build release
 (cd "$VARKEL_ROOT/out/release" && ctest --output-on-failure -j "$(nproc)")
 
+# A tree configured earlier with another compiler would lose its options on the switch.
+if ! grep -qs '^CMAKE_CXX_COMPILER:.*clang' "$VARKEL_ROOT/out/asan/CMakeCache.txt"; then
+  rm -rf "$VARKEL_ROOT/out/asan/CMakeCache.txt" "$VARKEL_ROOT/out/asan/CMakeFiles"
+fi
 varkel_configure asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DVARKEL_SANITIZE=ON -DVARKEL_TESTS=ON -DVARKEL_WERROR=ON
 varkel_build asan
 (cd "$VARKEL_ROOT/out/asan" && ctest --output-on-failure -j "$(nproc)")

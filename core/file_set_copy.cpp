@@ -1,6 +1,7 @@
 #include "core/file_set_copy.h"
 
 #include "core/condition_handler.h"
+#include "core/file_set_filter.h"
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/name_correctors.h"
@@ -9,6 +10,7 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 
+#include <algorithm>
 #include <set>
 
 using namespace core_codes;
@@ -42,26 +44,18 @@ void logSameFile(const QString& path) {
       << "File '" << path << "' is its own target; it was left as it is";
 }
 
-// Copies one file (or link) onto target. A target that may exist is replaced only by a
-// complete copy, and is left alone when it is the source itself; one known to be absent
-// is written in place.
+// Copies one file (or link) onto target. A target that may be there is left alone when
+// it is the source itself; the copy replaces any other only once it is complete.
 bool copyOne(const QString& source, const QString& target, bool asLink, bool mayExist) {
-  bool replacing = mayExist;
-  if (!mayExist && copyFileToNewTarget(source, target, asLink, replacing) != 0) {
+  if (mayExist && isSameFile(source, target)) {
+    logSameFile(target);
+    return true;
+  }
+  if (copyFileSafely(source, target, asLink) != 0) {
     logCopyFailed(source, target);
     return false;
   }
-  if (replacing) {
-    if (isSameFile(source, target)) {
-      logSameFile(target);
-      return true;
-    }
-    if (copyFileSafely(source, target, asLink) != 0) {
-      logCopyFailed(source, target);
-      return false;
-    }
-    logReplaced(target);
-  }
+  if (mayExist) logReplaced(target);
   logCopied(source, target);
   return true;
 }
@@ -155,10 +149,9 @@ class TreeCopy {
  public:
   TreeCopy(const QStringList& excludes, const std::vector<NameCorrector>& correctors, const QString& configuration,
            const QString& targetRoot)
-      : correctors_(correctors), configuration_(configuration), targetRoot_(targetRoot) {
-    for (const QString& pattern : excludes)
-      if (!pattern.isEmpty()) excludes_ << pattern;
-  }
+      : excludes_({}, excludes), hasExcludes_(std::any_of(excludes.begin(), excludes.end(),
+                                                        [](const QString& p) { return !p.isEmpty(); })),
+        correctors_(correctors), configuration_(configuration), targetRoot_(targetRoot) {}
 
   int copy(const QString& sourceDir, const QString& targetDir, bool isRoot) {
     std::vector<platform::DirEntry> entries;
@@ -177,7 +170,7 @@ class TreeCopy {
         continue;
       }
       if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
-      if (!excludes_.isEmpty() && matchesAnyExclude(source, excludes_)) continue;
+      if (hasExcludes_ && excludes_.isExcluded(source)) continue;
       const QString target = joined(targetDir, targetName(entry.name));
       const bool targetExists = !targetIsNew && fileIdOf(target, false).valid;
       if (!targetExists && !targetReady) {
@@ -205,7 +198,8 @@ class TreeCopy {
     return target.valid && fileIdOf(dir, false) == target;
   }
 
-  QStringList excludes_;
+  FileSetFilter excludes_;
+  bool hasExcludes_;
   const std::vector<NameCorrector>& correctors_;
   const QString& configuration_;
   QString targetRoot_;

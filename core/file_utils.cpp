@@ -2,12 +2,11 @@
 
 #include "core/path_utils.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 
 bool dirExists(const QString& path) {
   return !path.isEmpty() && QFileInfo(fileSystemPath(path)).isDir();
@@ -31,20 +30,16 @@ bool makeParentPath(const QString& filePath) {
 }
 
 bool removeFile(const QString& path) {
-  const QString fsPath = fileSystemPath(path);
-  const QFileInfo info(fsPath);
-  // A dangling link is something to remove too; a live one is removed, never its target.
-  if (!info.exists() && !info.isSymLink()) return true;
-  if (info.isDir() && !info.isSymLink()) return false;
-  if (!info.isSymLink()) {
-    QFile::setPermissions(fsPath, QFile::permissions(fsPath) | QFile::ReadOwner |
-                                      QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-  }
-  return QFile::remove(fsPath);
+  if (path.isEmpty()) return true;
+  return platform::removeFileEntry(fileSystemPath(path)) == 0;
 }
 
 QString cleanAbsolutePath(const QString& path) {
   return QDir::cleanPath(QDir::current().absoluteFilePath(fileSystemPath(path)));
+}
+
+QString programRelativePath(const QString& path) {
+  return makeAbsolutePath(QCoreApplication::applicationDirPath(), path);
 }
 
 platform::FileId fileIdOf(const QString& path, bool followLinks) {
@@ -52,13 +47,62 @@ platform::FileId fileIdOf(const QString& path, bool followLinks) {
 }
 
 bool isSameFile(const QString& a, const QString& b) {
-  if (a.isEmpty() || b.isEmpty()) return false;
-  if (samePath(cleanAbsolutePath(a), cleanAbsolutePath(b))) return true;
-  return fileIdOf(a, true) == fileIdOf(b, true);
+  // By identity alone: folding "a/link/.." by the text would judge another place.
+  return !a.isEmpty() && !b.isEmpty() && fileIdOf(a, true) == fileIdOf(b, true);
 }
 
-bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
-  if (platform::listDirectory(fileSystemPath(path), false, isRoot, out) != 0) {
+namespace {
+
+// The deepest existing ancestor resolved through its links, then the rest as written.
+QString resolvedPath(const QString& path) {
+  QString head = cleanAbsolutePath(path);
+  QString tail;
+  while (!head.isEmpty()) {
+    const QString canonical = QFileInfo(head).canonicalFilePath();
+    if (!canonical.isEmpty()) return QDir::cleanPath(canonical + tail);
+    const int slash = head.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0) break;
+    tail.prepend(head.mid(slash));
+    head.truncate(slash);
+  }
+  return cleanAbsolutePath(path);
+}
+
+bool isSameOrBelow(const QString& dir, const QString& path) {
+  if (dir == QLatin1String("/")) return true;
+  const Qt::CaseSensitivity cs = pathCaseSensitivity();
+  return path.startsWith(dir, cs) && (path.size() == dir.size() || path.at(dir.size()) == QLatin1Char('/'));
+}
+
+}  // namespace
+
+bool isSameOrAncestorDir(const QString& dir, const QString& path) {
+  if (dir.isEmpty() || path.isEmpty()) return false;
+  return isSameOrBelow(cleanAbsolutePath(dir), cleanAbsolutePath(path)) ||
+         isSameOrBelow(resolvedPath(dir), resolvedPath(path));
+}
+
+QString protectedPlaceIn(const QString& dir, const QString& jobDir) {
+  const struct {
+    QString path;
+    const char* what;
+  } places[] = {
+      {QStringLiteral("/"), "the file-system root"},
+      {QDir::homePath(), "the home directory"},
+      {QCoreApplication::applicationDirPath(), "the program's directory"},
+      {jobDir, "the job file's directory"},
+      {QDir::currentPath(), "the current directory"},
+  };
+  for (const auto& place : places)
+    if (!place.path.isEmpty() && isSameOrAncestorDir(dir, place.path)) return QLatin1String(place.what);
+  // "${out}/tmp" with an empty "out" is "/tmp": no job empties a directory of the system.
+  const QString clean = cleanAbsolutePath(dir);
+  if (clean.lastIndexOf(QLatin1Char('/')) == 0) return QStringLiteral("a top-level directory of the system");
+  return QString();
+}
+
+bool listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out) {
+  if (platform::listDirectory(dir, false, out) != 0) {
     out.clear();
     return false;
   }
@@ -67,6 +111,11 @@ bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform:
     return c != 0 ? c < 0 : a.name < b.name;
   });
   return true;
+}
+
+bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
+  WalkDirectory dir(fileSystemPath(path), isRoot);
+  return listDirectorySorted(dir, out);
 }
 
 QString childPath(const QString& dir, const QString& name) {
@@ -79,15 +128,24 @@ QString childPath(const QString& dir, const QString& name) {
 }
 
 int copyFileSafely(const QString& source, const QString& target, bool asLink) {
-  const QString from = fileSystemPath(source);
-  const QString to = fileSystemPath(target);
-  return asLink ? platform::copyLinkReplacing(from, to) : platform::copyFileReplacing(from, to);
+  return platform::copyFileReplacing(fileSystemPath(source), fileSystemPath(target), asLink);
 }
 
-int copyFileToNewTarget(const QString& source, const QString& target, bool asLink, bool& targetExisted) {
-  const QString from = fileSystemPath(source);
-  const QString to = fileSystemPath(target);
-  const int rc = asLink ? platform::copyLinkCreating(from, to) : platform::copyFileCreating(from, to);
-  targetExisted = rc == EEXIST;
-  return targetExisted ? 0 : rc;
+int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDirectory& targetDir,
+                   const QString& targetName, bool asLink) {
+  return platform::copyFileReplacingAt(sourceDir, sourceName, targetDir, targetName, asLink);
+}
+
+bool removeFileIn(WalkDirectory& dir, const QString& name) { return platform::removeFileEntryAt(dir, name) == 0; }
+
+bool removeDirectoryTree(const QString& path) {
+  return !path.isEmpty() && platform::removeTree(fileSystemPath(path)) == 0;
+}
+
+int renameEntry(const QString& from, const QString& to) {
+  return platform::renamePath(fileSystemPath(from), fileSystemPath(to));
+}
+
+int renameDirectoryReplacing(const QString& from, const QString& to) {
+  return platform::renameDirectoryReplacing(fileSystemPath(from), fileSystemPath(to));
 }

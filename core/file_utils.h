@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/path_utils.h"
 #include "platform/file_system.h"
 
 #include <QString>
@@ -7,7 +8,9 @@
 #include <vector>
 
 // File-system tests and changes on path texts; "\" and "/" are both separators.
-// None of them logs: the result says what happened.
+// None of them logs: the result says what happened. The walks, copies and removals
+// below never follow a symbolic link found inside a tree: a link is copied or
+// removed as the link.
 
 bool dirExists(const QString& path);
 // Anything at all: a file, a directory, a link.
@@ -16,8 +19,8 @@ bool fileExists(const QString& path);
 bool makePath(const QString& path);
 // The directory that would hold the file; true at once when the file exists.
 bool makeParentPath(const QString& filePath);
-// Removes a file even when it is read-only; true when nothing is left there.
-// A directory is left in place (false).
+// Removes a file or a link (never what it points to), even a read-only one; true when
+// nothing is left there. A directory is left in place (false).
 bool removeFile(const QString& path);
 
 // The path made absolute against the current directory, "." and ".." folded, in the
@@ -26,14 +29,35 @@ QString cleanAbsolutePath(const QString& path);
 
 // Device and inode of what lies at path (platform::fileId on a path of either separator).
 platform::FileId fileIdOf(const QString& path, bool followLinks);
+inline platform::FileId fileIdIn(platform::DirectoryHandle& dir, const QString& name, bool followLinks) {
+  return platform::fileIdAt(dir, name, followLinks);
+}
 
-// Whether a and b name one file: equal paths by the file system's rule, or the same
-// file reached through another spelling, a link or a hard link.
+// A relative path (the empty one too) taken against the program's own directory.
+QString programRelativePath(const QString& path);
+
+// Whether a and b name one existing file, reached through any spelling, a link or a
+// hard link.
 bool isSameFile(const QString& a, const QString& b);
 
+// Whether dir is path itself or a directory above it, after links are resolved as far
+// as each path exists (so "/a/link/.." is judged where it leads).
+bool isSameOrAncestorDir(const QString& dir, const QString& path);
+
+// What removing dir would take with it that a run must keep: "the file-system root",
+// "the home directory", "the program's directory", "the job file's directory" (when
+// jobDir is given), "the current directory", or, for a directory right below the
+// root, "a top-level directory of the system"; empty when none of them.
+QString protectedPlaceIn(const QString& dir, const QString& jobDir);
+
+// A directory of a walk, opened once for the files in it (platform::DirectoryHandle).
+// isRoot: the directory a walk starts from, which may be reached through a link; below
+// it a link is never entered.
+using WalkDirectory = platform::DirectoryHandle;
+
 // The entries of a directory as the lister shows them by default: no dot-files, sorted
-// by name ignoring case. isRoot: the directory a walk starts from, which may be reached
-// through a link; below it a link is never entered. False when it cannot be read.
+// by name ignoring case. False when it cannot be read (out is then empty).
+[[nodiscard]] bool listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out);
 [[nodiscard]] bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out);
 
 // An entry's path as a walk writes it: the directory and the name joined by "/".
@@ -41,9 +65,20 @@ QString childPath(const QString& dir, const QString& name);
 
 // Copies a file (a link as the link) onto target through a temporary file beside it
 // that is renamed over it, with the source's permission bits: a failure leaves target
-// as it was. 0 or errno.
+// as it was. 0 or errno. The walk's form names both by their directories.
 [[nodiscard]] int copyFileSafely(const QString& source, const QString& target, bool asLink);
+[[nodiscard]] int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDirectory& targetDir,
+                                 const QString& targetName, bool asLink);
 
-// The same onto a target that does not exist yet, without a temporary file. When
-// something is there after all, nothing is done and targetExisted is set. 0 or errno.
-[[nodiscard]] int copyFileToNewTarget(const QString& source, const QString& target, bool asLink, bool& targetExisted);
+// removeFile for an entry of a walk.
+bool removeFileIn(WalkDirectory& dir, const QString& name);
+
+// Removes a directory with everything in it, or a link to one as the link. True when
+// nothing is left; on failure what could be removed is gone.
+[[nodiscard]] bool removeDirectoryTree(const QString& path);
+
+// Renames a file, a link or a directory in one step where the system can; 0 or errno.
+[[nodiscard]] int renameEntry(const QString& from, const QString& to);
+// Renames a directory over the directory at to: the old one is set aside first and
+// put back when the rename fails, then removed. 0 or errno.
+[[nodiscard]] int renameDirectoryReplacing(const QString& from, const QString& to);

@@ -3,11 +3,11 @@
 #include "core/run_variables.h"
 
 #include "core/variables.h"
+#include "core/wildcard_pattern.h"
 #include "platform/sound.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QRegExp>
 
 #include <cstddef>
 #include <cstring>
@@ -69,9 +69,7 @@ bool unquote(QString& text, bool trim, QChar quote) {
   return changed;
 }
 
-bool wildcardMatches(const QString& name, const QString& pattern) {
-  return QRegExp(pattern, Qt::CaseInsensitive, QRegExp::Wildcard).exactMatch(name);
-}
+bool wildcardMatches(const QString& name, const QString& pattern) { return WildcardPattern(pattern).matches(name); }
 
 void playProgramSound(const QString& fileName) {
   const QString dir = QCoreApplication::applicationDirPath();

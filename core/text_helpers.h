@@ -37,8 +37,9 @@ bool unquoteSingleQuotes(QString& text, bool trim);
 // in any nesting go.
 void stripQuotes(QString& text, bool trim);
 
-// Wildcard tests ("*", "?", "[...]") of the whole name, ignoring letter case.
-// An empty name counts as excluded and as not included.
+// Wildcard tests ("*", "?", "[...]") of the whole name, ignoring letter case; "/" and
+// "\" in a pattern match either separator (WildcardPattern; FileSetFilter compiles a
+// set's patterns once for a walk). An empty name counts as excluded and as not included.
 bool matchesExclude(const QString& name, const QString& pattern);
 bool matchesAnyExclude(const QString& name, const QStringList& patterns);
 bool matchesInclude(const QString& name, const FileSetInclude& include);

@@ -4,8 +4,7 @@
 
 namespace platform {
 
-// A file descriptor closed on every path; a failing close after writes counts as a
-// failed write, so close() gives its result.
+// A file descriptor closed on every path out of a scope.
 class UniqueFd {
  public:
   explicit UniqueFd(int fd) : fd_(fd) {}
@@ -14,7 +13,9 @@ class UniqueFd {
   }
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
+
   int get() const { return fd_; }
+  // Closes now and gives close's result: after writes, a failing close is a failed write.
   int close() {
     const int fd = fd_;
     fd_ = -1;

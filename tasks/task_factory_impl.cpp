@@ -6,10 +6,13 @@
 #include "tasks/result_codes.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
+#include "tasks/task_copy_files.h"
+#include "tasks/task_delete.h"
 #include "tasks/task_echo.h"
 #include "tasks/task_exec.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_expand_sys_var.h"
+#include "tasks/task_find_in_file.h"
 #include "tasks/task_foreach.h"
 #include "tasks/task_foreach_break.h"
 #include "tasks/task_foreach_continue.h"
@@ -17,13 +20,20 @@
 #include "tasks/task_load_properties.h"
 #include "tasks/task_macrodef.h"
 #include "tasks/task_messagebox.h"
+#include "tasks/task_mkdir.h"
+#include "tasks/task_move.h"
 #include "tasks/task_print_projects.h"
+#include "tasks/task_print_tasks.h"
+#include "tasks/task_print_vars.h"
 #include "tasks/task_question.h"
+#include "tasks/task_rename.h"
+#include "tasks/task_set_curr_dir.h"
 #include "tasks/task_set_sys_var.h"
 #include "tasks/task_setvar.h"
 #include "tasks/task_sound.h"
 #include "tasks/task_system.h"
 #include "tasks/task_texts.h"
+#include "tasks/task_write_file.h"
 
 #include <iterator>
 
@@ -80,8 +90,18 @@ const TaskKind kTaskKinds[] = {
     {TaskExec::kType, false, &createPlain<TaskExec>},
     {TaskSystem::kType, false, &createPlain<TaskSystem>},
     {TaskLoadProperties::kType, false, &createPlain<TaskLoadProperties>},
+    {TaskMkdir::kType, false, &createPlain<TaskMkdir>},
+    {TaskSetCurrDir::kType, false, &createPlain<TaskSetCurrDir>},
+    {TaskRename::kType, false, &createPlain<TaskRename>},
+    {TaskCopyFiles::kType, false, &createPlain<TaskCopyFiles>},
+    {TaskMove::kType, false, &createPlain<TaskMove>},
+    {TaskDelete::kType, false, &createPlain<TaskDelete>},
+    {TaskWriteFile::kType, false, &createPlain<TaskWriteFile>},
+    {TaskFindInFile::kType, false, &createPlain<TaskFindInFile>},
     {TaskEcho::kType, false, &createPlain<TaskEcho>},
     {TaskSound::kType, false, &createPlain<TaskSound>},
+    {TaskPrintTasks::kType, false, &createPlain<TaskPrintTasks>},
+    {TaskPrintVars::kType, false, &createPlain<TaskPrintVars>},
     {TaskPrintProjects::kType, true, &createProjectTask<TaskPrintProjects>},
     {TaskMessagebox::kType, false, &createPlain<TaskMessagebox>},
     {TaskQuestion::kType, false, &createPlain<TaskQuestion>},

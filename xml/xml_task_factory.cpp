@@ -1,10 +1,14 @@
 #include "xml/xml_task_factory.h"
 
 #include "tasks/task_callbacks.h"
+#include "xml/xml_task_directories.h"
 #include "xml/xml_task_exec.h"
+#include "xml/xml_task_file_sets.h"
 #include "xml/xml_task_foreach.h"
 #include "xml/xml_task_macrodef.h"
 #include "xml/xml_task_plain.h"
+#include "xml/xml_task_print.h"
+#include "xml/xml_task_text_files.h"
 
 #include <memory>
 
@@ -27,34 +31,34 @@ const ElementKind kElements[] = {
     {"build", nullptr},
     {"libs", &make<XmlTaskLibs>},
     {"echo", &make<XmlTaskEcho>},
-    {"setcurrdir", nullptr},
+    {"setcurrdir", &make<XmlTaskSetCurrDir>},
     {"setvar", &make<XmlTaskSetvar>},
-    {"copy", nullptr},
-    {"delete", nullptr},
+    {"copy", &make<XmlTaskCopy>},
+    {"delete", &make<XmlTaskDelete>},
     {"exec", &make<XmlTaskExec>},
     {"system", &make<XmlTaskSystem>},
     {"exit", &make<XmlTaskExit>},
     {"expandsysvar", &make<XmlTaskExpandSysVar>},
     {"getsysvar", &make<XmlTaskGetSysVar>},
     {"setsysvar", &make<XmlTaskSetSysVar>},
-    {"findinfile", nullptr},
+    {"findinfile", &make<XmlTaskFindInFile>},
     {"foreach", &make<XmlTaskForeach>},
     {"break", &make<XmlTaskForeachBreak>},
     {"continue", &make<XmlTaskForeachContinue>},
     {"loadproperties", &make<XmlTaskLoadProperties>},
     {"messagebox", &make<XmlTaskMessagebox>},
-    {"mkdir", nullptr},
-    {"move", nullptr},
+    {"mkdir", &make<XmlTaskMkdir>},
+    {"move", &make<XmlTaskMove>},
     {"printprojects", &make<XmlTaskPrintProjects>},
-    {"printtasks", nullptr},
-    {"printvars", nullptr},
+    {"printtasks", &make<XmlTaskPrintTasks>},
+    {"printvars", &make<XmlTaskPrintVars>},
     {"question", &make<XmlTaskQuestion>},
-    {"rename", nullptr},
+    {"rename", &make<XmlTaskRename>},
     {"setprojectversion", nullptr},
     {"sound", &make<XmlTaskSound>},
     {"versionfileread", nullptr},
     {"versionfilewrite", nullptr},
-    {"writefile", nullptr},
+    {"writefile", &make<XmlTaskWriteFile>},
 };
 
 // The parsers of project tasks also get the project table and the macro definitions.

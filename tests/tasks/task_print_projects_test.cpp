@@ -46,9 +46,9 @@ class TaskPrintProjectsTest : public ::testing::Test {
   }
 
   int run(const char* details, const char* showDependence, const QString& file = QString()) {
-    task_.getPropertiesSetter()->setString("details", details);
-    task_.getPropertiesSetter()->setString("showDependence", showDependence);
-    task_.getPropertiesSetter()->setString("file", file);
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setString("details", details));
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setString("showDependence", showDependence));
+    EXPECT_EQ(0, task_.getPropertiesSetter()->setString("file", file));
     task_.setResultVar("res");
     return run_.run(&task_);
   }

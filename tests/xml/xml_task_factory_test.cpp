@@ -7,6 +7,7 @@
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
 #include "tasks/task_print_projects.h"
+#include "tasks/task_with_file_sets.h"
 #include "test_support.h"
 #include "xml/xml_task_foreach.h"
 #include "xml/xml_task_parser.h"
@@ -104,6 +105,10 @@ TEST_F(XmlTaskFactoryTest, ElementWordsInAnyCaseGiveTheirParser) {
       {"getsysvar", "getsysvar", 603}, {"SetSysVar", "setsysvar", 604},
       {"Echo", "echo", 400},     {"SOUND", "sound", 401},      {"MessageBox", "messagebox", 500},
       {"question", "question", 501},
+      {"MkDir", "mkdir", 201},   {"SetCurrDir", "setcurrdir", 205}, {"RENAME", "rename", 206},
+      {"Copy", "copy", 305},     {"move", "move", 306},         {"Delete", "delete", 307},
+      {"WriteFile", "writefile", 308}, {"FINDINFILE", "findinfile", 309},
+      {"PrintTasks", "printtasks", 403}, {"printVars", "printvars", 404},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.written);
@@ -131,7 +136,7 @@ TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
 
 // Built-in words win over macros even before they have a parser of their own.
 TEST_F(XmlTaskFactoryTest, BuiltInWordsWithoutParserAreNotMacroCalls) {
-  for (const char* name : {"Copy", "build", "WRITEFILE", "printVars"}) {
+  for (const char* name : {"build", "VersionFileRead", "setProjectVersion"}) {
     SCOPED_TRACE(name);
     macros_.add(name, {});
     XmlTaskParser* parser = nullptr;
@@ -184,6 +189,26 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
        "[comment=][condition=][depends=][failonerror=][message=Go?][resultvar=answer]"},
       {"printprojects", "<printprojects showdependence=' yes ' details='1' file='p.txt' showDependence='x'/>",
        "[comment=][condition=][depends=][details=1][failonerror=][file=p.txt][resultvar=][showDependence= yes ]"},
+      {"mkdir", "<mkdir dir=' a/b '/>", "[comment=][condition=][depends=][dir= a/b ][failonerror=][resultvar=]"},
+      {"setcurrdir", "<setcurrdir dir='${d}'/>",
+       "[comment=][condition=][depends=][dir=${d}][failonerror=][resultvar=]"},
+      {"rename keys", "<rename src='a' newname='b' newName='ignored'/>",
+       "[comment=][condition=][depends=][failonerror=][newName=b][resultvar=][src=a]"},
+      {"copy keys", "<copy file='f' tofile='t' todir='d' overwrite='no' force='yes' verbose=' false ' toDir='x'/>",
+       "[comment=][condition=][depends=][failonerror=][file=f][force=yes][overwrite=no][resultvar=][toDir=d]"
+       "[toFile=t][verbose= false ]"},
+      {"move keys", "<move todir='d'/>",
+       "[comment=][condition=][depends=][failonerror=][file=][force=][overwrite=][resultvar=][toDir=d][toFile=]"
+       "[verbose=]"},
+      {"delete keys", "<delete dir='d' file='f' verbose='no' todir='ignored'/>",
+       "[comment=][condition=][depends=][dir=d][failonerror=][file=f][resultvar=][verbose=no]"},
+      {"findinfile keys", "<findinfile file='f' openexisting='yes' text=' t ' caseinsensitive='1' asregexp='0' "
+                          "valuevar='v'/>",
+       "[asregexp=0][caseinsensitive=1][comment=][condition=][depends=][failonerror=][file=f][openExisting=yes]"
+       "[resultvar=][text= t ][valuevar=v]"},
+      {"printvars", "<printvars file='vars.txt'><x/></printvars>",
+       "[comment=][condition=][depends=][failonerror=][file=vars.txt][resultvar=]"},
+      {"printtasks", "<printtasks file='ignored'/>", "[comment=][condition=][depends=][failonerror=][resultvar=]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -237,6 +262,52 @@ TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {
     std::vector<QString> args;
     (void)task->getProperties()->getStringList("args", args);  // optional
     EXPECT_EQ(args, c.args);
+  }
+}
+
+TEST_F(XmlTaskFactoryTest, CopyMoveAndDeleteHandTheirFileSetsToTheTask) {
+  for (const char* word : {"copy", "move", "delete"}) {
+    SCOPED_TRACE(word);
+    std::unique_ptr<XmlTaskParser> parser = parserFor(word);
+    const QByteArray xml = QByteArray("<") + word +
+                           " todir='out'><fileset dir=' bin '><include name='*.dll' targetsubdir='s'/>"
+                           "<exclude name='d*.dll'/><exclude/></fileset><other><fileset dir='nested'/></other>"
+                           "<FileSet dir='two'/></" + word + ">";
+    ASSERT_EQ(parse(*parser, xml), 0);
+    std::shared_ptr<ITask> task = createTask(*parser);
+    auto* holder = dynamic_cast<TaskWithFileSets*>(task.get());
+    ASSERT_TRUE(holder);
+    const std::vector<FileSetInfo>& sets = holder->fileSets();
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[0].dir, " bin ");
+    ASSERT_EQ(sets[0].includes.size(), 1u);
+    EXPECT_EQ(sets[0].includes[0].name, "*.dll");
+    EXPECT_EQ(sets[0].includes[0].targetsubdir, "s");
+    EXPECT_EQ(sets[0].excludes, (QStringList{"d*.dll", ""}));
+    EXPECT_EQ(sets[1].dir, "two");
+    EXPECT_TRUE(sets[1].includes.empty());
+  }
+}
+
+TEST_F(XmlTaskFactoryTest, WriteFileTextItemsAreTheNonEmptyTextsAsWritten) {
+  struct Case {
+    const char* name;
+    const char* xml;
+    std::vector<QString> items;
+  };
+  const Case cases[] = {
+      {"no children", "<writefile file='f.txt'/>", {}},
+      {"blanks and line breaks kept, empty dropped",
+       "<writefile file='f.txt'><text>a b </text><text></text><other>x</other><TEXT>\n ${v}\n</TEXT></writefile>",
+       {"a b ", "\n ${v}\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<XmlTaskParser> parser = parserFor("writefile");
+    ASSERT_EQ(parse(*parser, c.xml), 0);
+    std::vector<QString> items{"stale"};
+    EXPECT_EQ(parser->properties().getStringList("text", items), 0);
+    EXPECT_EQ(items, c.items);
   }
 }
 

@@ -1,0 +1,207 @@
+#include "tasks/task_copy_files.h"
+
+#include "core/file_set_filter.h"
+#include "core/file_utils.h"
+#include "core/logger.h"
+#include "core/path_utils.h"
+#include "core/text_helpers.h"
+#include "tasks/result_codes.h"
+#include "tasks/task_file_texts.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <vector>
+
+namespace {
+
+const QLatin1String kName("CopyFiles");
+// The copy operations log under their own tag.
+const QLatin1String kCopyTag("TaskCopyFiles");
+
+QString includesText(const std::vector<FileSetInclude>& includes) {
+  QStringList parts;
+  for (const FileSetInclude& include : includes)
+    parts << include.name + QLatin1String(" (") + include.targetsubdir + QLatin1Char(')');
+  return parts.join(QLatin1Char(','));
+}
+
+}  // namespace
+
+TaskCopyFiles::TaskCopyFiles(std::uint64_t id, ITask* parent) : TaskWithFileSets(id, kName, parent) {}
+
+TaskCopyFiles::~TaskCopyFiles() { markInterrupted(); }
+
+int TaskCopyFiles::start(IVariablesExpander* expander, IVariablesGetter*, IVariablesSetter* setter,
+                         IConditionHandler*, INotifications*) {
+  const QString resultVar = getResultVarExpanded(expander);
+  const bool failOnError = isFailOnError(expander);
+  return finishStart(copy(expander), setter, resultVar, failOnError);
+}
+
+int TaskCopyFiles::copy(IVariablesExpander* expander) {
+  using namespace task_file_texts;
+  const QString baseDir = baseDirectory();
+  const QString file = resolved(baseDir, expandedTrimmed(expander, propertyText(kFile)));
+  const QString toFile = resolved(baseDir, expandedTrimmed(expander, propertyText(kToFile)));
+  const QString toDir = resolved(baseDir, expandedTrimmed(expander, propertyText(kToDir)));
+  const QString overwrite = expandedTrimmed(expander, propertyText(kOverwrite));
+  // Read and logged only.
+  const QString force = expandedTrimmed(expander, propertyText(kForce));
+  const QString verbose = expandedTrimmed(expander, propertyText(kVerbose));
+  Options options;
+  options.overwrite = !isFalse(overwrite);
+  options.verbose = !isFalse(verbose);
+
+  const QString in = indentUnit();
+  VLOG_INFO(kName) << "Try to copy files. \r\n"
+                   << in << "File: '" << file << "'.\r\n"
+                   << in << "To file: '" << toFile << "'.\r\n"
+                   << in << "To directory: '" << toDir << "'.\r\n"
+                   << in << "Overwrite: " << overwrite << ".\r\n"
+                   << in << "Force: " << force << ".\r\n"
+                   << in << "Verbose: " << verbose << ".\r\n"
+                   << in << "File sets: " << fileSets().size() << ".\r\n"
+                   << in << "Task ID: " << getId();
+
+  if (file.isEmpty() && fileSets().empty()) {
+    VLOG_WARNING(kName) << "No files to copy. ID: " << getId();
+    return task_codes::kOk;
+  }
+  if (toFile.isEmpty() && toDir.isEmpty()) {
+    VLOG_ERROR(kName) << "Destination file and directory not defined! ID: " << getId();
+    return task_codes::kNoDestination;
+  }
+  if (!toDir.isEmpty()) {
+    const int code = copyFileToDir(file, toDir, options);
+    if (code != task_codes::kOk) return code;
+  }
+  if (!toFile.isEmpty()) {
+    const int code = copyFile(file, toFile, options);
+    if (code != task_codes::kOk) return code;
+  }
+  if (toDir.isEmpty()) return task_codes::kOk;
+  for (const WorkingSet& working : workingFileSets(expander, baseDir)) {
+    const FileSetInfo& set = working.set;
+    if (!dirExists(set.dir)) return task_codes::kDirectoryNotFound;
+    const FileSetFilter filter(set.includes, set.excludes);
+    const Walk walk{filter, includesText(set.includes), set.excludes.join(QLatin1Char(',')),
+                    cleanAbsolutePath(toDir)};
+    const int code = copyDirectory(walk, set.dir, toDir, true, options);
+    if (code != task_codes::kOk) return code;
+  }
+  return task_codes::kOk;
+}
+
+int TaskCopyFiles::copyFileToDir(const QString& file, const QString& dir, const Options& options) {
+  if (file.isEmpty()) return task_codes::kOk;
+  const QFileInfo info(fileSystemPath(file));
+  if (!info.isFile()) {
+    VLOG_ERROR(kCopyTag) << "File '" << file << "' to copy not found. Task ID: " << getId();
+    return task_codes::kFileNotFound;
+  }
+  (void)makePath(dir);  // judged by the test below
+  if (!dirExists(dir)) {
+    VLOG_ERROR(kCopyTag) << "Directory '" << dir << "' to copy not found. Task ID: " << getId();
+    return task_codes::kDirectoryNotFound;
+  }
+  QString target = dir;
+  combinePath(target, info.fileName());
+  return copyOne(file, target, options);
+}
+
+int TaskCopyFiles::copyFile(const QString& file, const QString& toFile, const Options& options) {
+  if (file.isEmpty() || toFile.isEmpty()) return task_codes::kOk;
+  if (!QFileInfo(fileSystemPath(file)).isFile()) {
+    VLOG_ERROR(kCopyTag) << "File '" << file << "' to copy not found. Task ID: " << getId();
+    return task_codes::kFileNotFound;
+  }
+  (void)makeParentPath(toFile);  // a missing parent shows as a failed copy
+  return copyOne(file, toFile, options);
+}
+
+int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QString& targetDir, bool isRoot,
+                                 const Options& options) {
+  if (options.verbose)
+    VLOG_TRACE(kCopyTag) << "Includes: '" << walk.includesText << "'. Excludes: '" << walk.excludesText
+                         << "'. Task ID: " << getId();
+  WalkDirectory source(fileSystemPath(dir), isRoot);
+  WalkDirectory target(fileSystemPath(targetDir), true);
+  std::vector<platform::DirEntry> entries;
+  (void)listDirectorySorted(source, entries);  // an unreadable directory lists nothing
+  bool targetMade = false;
+  for (const platform::DirEntry& entry : entries) {
+    const QString path = childPath(dir, entry.name);
+    if (entry.kind == platform::EntryKind::Directory) {
+      // The target tree inside the source would be copied into itself for ever.
+      const platform::FileId targetId = fileIdOf(walk.targetRoot, true);
+      if (targetId.valid && targetId == fileIdIn(source, entry.name, false)) {
+        if (options.verbose)
+          VLOG_TRACE(kCopyTag) << "Directory '" << path << "' is the target of the copy and is skipped. Task ID: "
+                               << getId();
+        continue;
+      }
+      QString subTarget = targetDir;
+      combinePath(subTarget, entry.name);
+      // One open directory per level of the walk, not two.
+      source.close();
+      target.close();
+      const int code = copyDirectory(walk, path, subTarget, false, options);
+      if (code != task_codes::kOk) return code;
+      continue;
+    }
+    if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
+    if (walk.filter.isExcluded(path)) {
+      if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' was excluded. Task ID: " << getId();
+      continue;
+    }
+    if (!walk.filter.isIncluded(path)) {
+      if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' not included. Task ID: " << getId();
+      continue;
+    }
+    if (!targetMade) {
+      (void)makePath(targetDir);  // a missing directory shows as a failed copy
+      target.close();
+      targetMade = true;
+    }
+    QString targetPath = targetDir;
+    combinePath(targetPath, entry.name);
+    const int code = copyOne(source, entry.name, path, target, entry.name, targetPath,
+                             entry.kind == platform::EntryKind::Link, options);
+    if (code != task_codes::kOk) return code;
+  }
+  return task_codes::kOk;
+}
+
+int TaskCopyFiles::copyOne(const QString& source, const QString& target, const Options& options) {
+  const QFileInfo from(fileSystemPath(source));
+  const QFileInfo to(fileSystemPath(target));
+  WalkDirectory sourceDir(from.absolutePath(), true);
+  WalkDirectory targetDir(to.absolutePath(), true);
+  return copyOne(sourceDir, from.fileName(), source, targetDir, to.fileName(), target, false, options);
+}
+
+int TaskCopyFiles::copyOne(platform::DirectoryHandle& sourceDir, const QString& sourceName, const QString& source,
+                           platform::DirectoryHandle& targetDir, const QString& targetName, const QString& target,
+                           bool asLink, const Options& options) {
+  const platform::FileId targetId = fileIdIn(targetDir, targetName, false);
+  if (targetId.valid) {
+    // The very same file, by another spelling, a hard link or a link to it.
+    if (targetId == fileIdIn(sourceDir, sourceName, false)) return task_codes::kOk;
+    if (!asLink && fileIdIn(targetDir, targetName, true) == fileIdIn(sourceDir, sourceName, true))
+      return task_codes::kOk;
+    if (!options.overwrite) {
+      VLOG_WARNING(kCopyTag) << "File '" << target << "' already exists. Task ID: " << getId();
+      return task_codes::kOk;
+    }
+  }
+  if (copyFileSafely(sourceDir, sourceName, targetDir, targetName, asLink) != 0) {
+    VLOG_ERROR(kCopyTag) << "Failed to copy file '" << source << "' to '" << target << "'. Task ID: " << getId();
+    return task_codes::kCopyFailed;
+  }
+  if (options.verbose) {
+    if (targetId.valid) VLOG_TRACE(kCopyTag) << "File '" << target << "' was removed. Task ID: " << getId();
+    VLOG_TRACE(kCopyTag) << "File '" << source << "' was copied to '" << target << "'. Task ID: " << getId();
+  }
+  return task_codes::kOk;
+}

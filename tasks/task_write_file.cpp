@@ -1,0 +1,85 @@
+#include "tasks/task_write_file.h"
+
+#include "core/file_utils.h"
+#include "core/logger.h"
+#include "core/path_utils.h"
+#include "core/text_helpers.h"
+#include "core/variables_expander.h"
+#include "tasks/result_codes.h"
+#include "tasks/task_file_texts.h"
+
+#include <QFile>
+
+#include <vector>
+
+namespace {
+const QLatin1String kName("WriteFile");
+}  // namespace
+
+TaskWriteFile::TaskWriteFile(std::uint64_t id, ITask* parent) : TaskCommon(id, kName, parent) {}
+
+TaskWriteFile::~TaskWriteFile() { markInterrupted(); }
+
+int TaskWriteFile::start(IVariablesExpander* expander, IVariablesGetter*, IVariablesSetter* setter,
+                         IConditionHandler*, INotifications*) {
+  const QString resultVar = getResultVarExpanded(expander);
+  const bool failOnError = isFailOnError(expander);
+  return finishStart(run(expander), setter, resultVar, failOnError);
+}
+
+int TaskWriteFile::run(IVariablesExpander* expander) {
+  using namespace task_file_texts;
+  QString file = expandedTrimmed(expander, propertyText(kFile));
+  const QString openExisting = expandedTrimmed(expander, propertyText(kOpenExisting));
+  const QString truncate = expandedTrimmed(expander, propertyText(kTruncate));
+  const QString createNew = expandedTrimmed(expander, propertyText(kCreateNew));
+  std::vector<QString> items;
+  (void)getProperties()->getStringList(kText, items);  // no list: nothing to write
+  for (QString& item : items) expandVariables(expander, item);
+
+  const QString in = indentUnit();
+  VLOG_INFO(kName) << "Try to write into file. \r\n"
+                   << in << "File: '" << file << "'.\r\n"
+                   << in << "Open existing: '" << openExisting << "'.\r\n"
+                   << in << "Truncate: '" << truncate << "'.\r\n"
+                   << in << "Create new: '" << createNew << "'.\r\n"
+                   << in << "Text items to write: " << items.size() << ".\r\n"
+                   << in << "Task ID: " << getId();
+
+  if (file.isEmpty()) {
+    VLOG_ERROR(kName) << "File not defined! Task ID: " << getId();
+    return task_codes::kNotDefined;
+  }
+  file = programRelativePath(file);
+  if (isTrue(openExisting) && !fileExists(file)) {
+    VLOG_ERROR(kName) << "File '" << file << "' not found! Task ID: " << getId();
+    return task_codes::kFileNotFound;
+  }
+  if (isTrue(createNew) && fileExists(file)) {
+    VLOG_ERROR(kName) << "File '" << file << "' already exists! Task ID: " << getId();
+    return task_codes::kFileExists;
+  }
+  QFile output(fileSystemPath(file));
+  const QIODevice::OpenMode mode =
+      QIODevice::WriteOnly | QIODevice::Text | (isTrue(truncate) ? QIODevice::Truncate : QIODevice::Append);
+  if (!output.open(mode)) {
+    VLOG_ERROR(kName) << "Failed to open the file '" << file << "'! Task ID: " << getId();
+    return task_codes::kCannotOpenFile;
+  }
+  bool written = true;
+  for (const QString& item : items) {
+    const int nul = item.indexOf(QChar(0));
+    const QByteArray bytes = (nul < 0 ? item : item.left(nul)).toUtf8();
+    if (output.write(bytes) != bytes.size()) {
+      written = false;
+      break;
+    }
+  }
+  // The last bytes reach the file only here; a full disk shows now.
+  output.close();
+  if (!written || output.error() != QFileDevice::NoError) {
+    VLOG_ERROR(kName) << "Failed to write the file '" << file << "'! Task ID: " << getId();
+    return task_codes::kCannotOpenFile;
+  }
+  return task_codes::kOk;
+}
