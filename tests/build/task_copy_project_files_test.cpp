@@ -40,12 +40,14 @@ class TaskCopyProjectFilesTest : public task_test_env::TaskTest {
     auto t = std::make_unique<TaskCopyProjectFiles>(7, nullptr);
     t->setProjectsProvider(&projects_);
     IPropertiesSetter* p = t->getPropertiesSetter();
-    p->setString("projectName", "lib");
-    p->setString("output", output);
-    p->setString("configuration", "release");
-    p->setString("rootdir", dir_.path());
-    p->setString("resultvar", "copied");
-    if (ids) p->setString("filesetids", ids);
+    EXPECT_EQ(0, p->setString("projectName", "lib"));
+    EXPECT_EQ(0, p->setString("output", output));
+    EXPECT_EQ(0, p->setString("configuration", "release"));
+    EXPECT_EQ(0, p->setString("rootdir", dir_.path()));
+    EXPECT_EQ(0, p->setString("resultvar", "copied"));
+    if (ids) {
+      EXPECT_EQ(0, p->setString("filesetids", ids));
+    }
     t->setResultVar("copied");
     t->setFileSets(sets_);
     return t;
@@ -56,7 +58,7 @@ class TaskCopyProjectFilesTest : public task_test_env::TaskTest {
   }
   std::vector<QString> recorded() {
     std::vector<QString> keys;
-    project_->getProperties()->getStringList(project_state::kResultOutputs, keys);
+    EXPECT_EQ(0, project_->getProperties()->getStringList(project_state::kResultOutputs, keys));
     return keys;
   }
 
@@ -120,12 +122,12 @@ TEST_F(TaskCopyProjectFilesTest, FailuresAreReportedAndNothingIsRecorded) {
   EXPECT_TRUE(capture_.log().contains("Output folder not defined! Task ID: 7"));
 
   auto noName = task(path("out"), "*");
-  noName->getPropertiesSetter()->setString("projectName", " ");
+  EXPECT_EQ(0, noName->getPropertiesSetter()->setString("projectName", " "));
   EXPECT_EQ(304, run(*noName));
   EXPECT_TRUE(capture_.log().contains("Project name not defined! Task ID: 7"));
 
   auto unknown = task(path("out"), "*");
-  unknown->getPropertiesSetter()->setString("projectName", "other");
+  EXPECT_EQ(0, unknown->getPropertiesSetter()->setString("projectName", "other"));
   EXPECT_EQ(400, run(*unknown));
   EXPECT_TRUE(capture_.log().contains("Project name: 'other'. Task ID: 7"));
 
@@ -163,10 +165,10 @@ TEST_F(TaskCopyProjectFilesTest, SubdirectoriesFromVariables) {
 
 TEST_F(TaskCopyProjectFilesTest, ARecursiveSubdirectoryReachesTheDependences) {
   projects_.add<ProjectFiles>("core");
-  project_->addChildProject({"core", ""});
+  EXPECT_EQ(0, project_->addChildProject({"core", ""}));
   auto t = task(path("out"), "*");
   auto* child = new TaskCopyProjectFiles(8, nullptr);
-  child->getPropertiesSetter()->setString("projectName", "core");
+  EXPECT_EQ(0, child->getPropertiesSetter()->setString("projectName", "core"));
   ASSERT_EQ(t->addChild(child), 0);
   ASSERT_EQ(0, vars_.set("lib.prefer.out.subdir", "x64"));
   ASSERT_EQ(0, vars_.set("lib.prefer.out.subdir.recursively", "yes"));
@@ -182,7 +184,7 @@ TEST_F(TaskCopyProjectFilesTest, NotRecursivelyMakesTheProjectIndependent) {
   auto t = task(path("out"), "*");
   EXPECT_TRUE(t->isDependsFromOtherProjects(&expander_, &vars_));
   ASSERT_EQ(0, vars_.set("alone", " Yes "));
-  t->getPropertiesSetter()->setString("notrecursively", "${alone}");
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("notrecursively", "${alone}"));
   EXPECT_FALSE(t->isDependsFromOtherProjects(&expander_, &vars_));
   EXPECT_TRUE(capture_.log().contains("This project marked as an independent. Task ID: 7"));
 }

@@ -63,7 +63,7 @@ class PreparationTest : public ::testing::Test {
   // The tree below a task as "name(child,child)", by project name.
   static QString shape(ITask* task) {
     QString text;
-    task->getProperties()->getString("projectName", text);
+    EXPECT_EQ(0, task->getProperties()->getString("projectName", text));
     if (task->getChildCount() == 0) return text;
     QStringList children;
     for (int i = 0; i < task->getChildCount(); ++i) {
@@ -146,7 +146,7 @@ TEST_F(PreparationTest, ChildrenTakeTheAttributesButNotTheFileSetIds) {
 TEST_F(PreparationTest, IndependentTasksAndFailures) {
   load({filesProject("a", {{"b", ""}}), filesProject("b", {{"gone", ""}})});
   std::shared_ptr<ITask> alone = libsTask("a");
-  alone->getPropertiesSetter()->setString("notrecursively", "true");
+  EXPECT_EQ(0, alone->getPropertiesSetter()->setString("notrecursively", "true"));
   ASSERT_EQ(manager().prepareProjectTask("a", alone.get()), 0);
   EXPECT_EQ(shape(alone.get()), "a");
 
@@ -225,8 +225,8 @@ TEST_F(PreparationTest, BuildGroupsBecomeRootTasks) {
     QStringList tasks;
     for (const std::shared_ptr<ITask>& task : manager().rootTasks()) {
       QString project, output, configuration;
-      task->getProperties()->getString("projectName", project);
-      task->getProperties()->getString("output", output);
+      EXPECT_EQ(0, task->getProperties()->getString("projectName", project));
+      EXPECT_EQ(0, task->getProperties()->getString("output", output));
       EXPECT_EQ(task->getProperties()->getString("configuration", configuration), 0) << "an empty text, not missing";
       EXPECT_FALSE(task->isPrepared());
       tasks << task->getName() + ":" + project + ":" + output;
