@@ -226,7 +226,7 @@ TEST_F(PreparationTest, BuildGroupsBecomeRootTasks) {
     for (const std::shared_ptr<ITask>& task : manager().rootTasks()) {
       QString project, output, configuration;
       EXPECT_EQ(0, task->getProperties()->getString("projectName", project));
-      EXPECT_EQ(0, task->getProperties()->getString("output", output));
+      (void)task->getProperties()->getString("output", output);  // a group may have none
       EXPECT_EQ(task->getProperties()->getString("configuration", configuration), 0) << "an empty text, not missing";
       EXPECT_FALSE(task->isPrepared());
       tasks << task->getName() + ":" + project + ":" + output;
