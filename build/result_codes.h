@@ -12,6 +12,8 @@ enum ResultCode : int {
   kAlreadyProcessed = 41,
   kTargetsNestedTooDeeply = 42,
   kFileNotFound = 72,
+  // No output directory, or no project name.
+  kNotDefined = 304,
   kNoProjectName = 304,
   kNoVersion = 335,
   kNoVersionFiles = 339,
