@@ -14,9 +14,9 @@ enum ResultCode : int {
   kAlreadyProcessed = 41,
   kTargetsNestedTooDeeply = 42,
   kFileNotFound = 72,
-  kNoProjectName = 304,
-  // No output directory for a project's outputs.
+  // No output directory, or no project name.
   kNotDefined = 304,
+  kNoProjectName = 304,
   kNoProjectFile = 305,
   kNoVersion = 335,
   kNoVersionFiles = 339,

@@ -8,11 +8,15 @@ enum ResultCode : int {
   kSystemCallFailed = 5,
   kCannotOpen = 20,
   kNotFound = 60,
+  kCopyFailed = 74,
   kAlreadyRunning = 80,
   kFailedToStart = 81,
   kPropertyMissing = 200,
   kUnsupported = 201,
   kNoEquals = 204,  // also a property line holding a NUL character
+  kEmptyTarget = 304,
+  kEmptySource = 337,
+  kSourceNotFound = 338,
   kReadOnly = 700,
   kRefersToItself = 702,
   // A text would outgrow kMaxTextLength: expansion, a stored value or a function result.

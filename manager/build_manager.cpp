@@ -88,6 +88,11 @@ int BuildManager::start(int argc, char** argv) {
     VLOG_ERROR(kLogTag) << "[Start] Failed to load projects. Error: " << code;
     return finish(code);
   }
+  code = prepareCmdTasks();
+  if (code != kOk) {
+    VLOG_ERROR(kLogTag) << "[Start] Failed to prepare 'cmd' tasks. Error: " << code;
+    return finish(code);
+  }
   code = performTasks();
   if (code != kOk) VLOG_ERROR(kLogTag) << "[Start] Failed to process tasks. Error: " << code;
   return finish(code);

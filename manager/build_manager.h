@@ -11,11 +11,13 @@
 #include "intr/item_id_provider.h"
 #include "manager/cmd_task_entry.h"
 #include "manager/tasks_variables_expander.h"
+#include "project/iproject.h"
 #include "project/iprojects_provider.h"
 #include "tasks/macrodef.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
+#include "tasks/task_project.h"
 #include "xml/xml_task_parser_factory.h"
 #include "xml/job_xml_parser.h"
 #include "xml/xml_task_factory.h"
@@ -27,6 +29,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 // Owns every component of a run and is the callback of each: it reads the command
@@ -99,7 +102,12 @@ class BuildManager : public IFileEnumCallback,
   IProject* getProjectAt(int index) override;
 
   // Project-task preparation (build_manager_project_tasks.cpp).
+  [[nodiscard]] int prepareCmdTasks();
   [[nodiscard]] int prepareProjectTask(const QString& projectName, ITask* task) override;
+  [[nodiscard]] int setProjectTaskVariables(IProject* project, ITask* task, bool setProjectName);
+  bool calculateDependenceCondition(const QString& projectName, const ChildProject& dependence);
+  [[nodiscard]] int addChildProjectTask(ITask* parent, IPropertiesGetter* properties, const ChildProject& dependence);
+  [[nodiscard]] int addEnvironmentVariablesToChildTasks(ITask* task, const TaskEnvironment& environment);
 
   // Conditions (build_manager_conditions.cpp).
   [[nodiscard]] int evaluateCondition(const QString& text, bool& result) override;
@@ -133,6 +141,10 @@ class BuildManager : public IFileEnumCallback,
 
  private:
   [[nodiscard]] int loadExtraPropertyFile();
+  // The project names below one root task, so that each dependence is one lookup.
+  using ProjectTaskNames = std::set<QString, CaseBlindLess>;
+  [[nodiscard]] int addChildProjectTask(ITask* parent, IPropertiesGetter* properties, const ChildProject& dependence,
+                                        ProjectTaskNames& namesBelowRoot, int depth);
   void setRunning(bool running);
 
   QMutex runningMutex_;

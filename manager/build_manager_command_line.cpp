@@ -37,6 +37,12 @@ int BuildManager::parseCommandLine(int argc, char** argv) {
   if (line.jobFile) line.jobFile = absolute(*line.jobFile);
   if (line.propertiesFile) line.propertiesFile = absolute(*line.propertiesFile);
   if (line.manifestFile) line.manifestFile = absoluteDirPath(absolute(*line.manifestFile));
+  // A group's output directory is a command-line path like the others.
+  for (CmdTaskEntry& group : line.groups) {
+    QString output;
+    if (group.properties.getString(CmdTaskEntry::kOutput, output) == kOk)
+      (void)group.properties.setString(CmdTaskEntry::kOutput, absolute(output));  // infallible
+  }
   if (texts.hit()) return core_codes::kTextTooLong;  // the reference is logged where it grew too long
   {
     QMutexLocker lock(&settingsMutex_);

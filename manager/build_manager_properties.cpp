@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLocale>
 #include <QMutexLocker>
 
 using namespace manager_codes;
@@ -97,7 +98,9 @@ int BuildManager::initGlobalVariables() {
       {rv::kInterruptTasks, falseString(), Builtin::Plain},
       {rv::kPlaySoundWhenComplete, trueString(), Builtin::Plain},
       {rv::kShowMessageWhenComplete, trueString(), Builtin::Plain},
-      {rv::kCurrentTime, kStartTime.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")), Builtin::ReadOnly},
+      // Digits only, so the C locale gives the same text without building the system one.
+      {rv::kCurrentTime, QLocale::c().toString(kStartTime, QStringLiteral("MM/dd/yyyy hh:mm:ss")),
+       Builtin::ReadOnly},
       {rv::kVersionBuildNumber, versionBuildNumber(kStartTime), Builtin::ReadOnly},
       {rv::kComputerName, computer, Builtin::ReadOnly},
       {rv::kUserName, user, Builtin::ReadOnly},

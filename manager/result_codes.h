@@ -10,7 +10,13 @@ enum ResultCode : int {
   kJobNotFound = 20,
   // An interruption with an error whose tasks all returned 0.
   kInterrupted = 30,
+  kCannotCreateProjectTask = 300,
+  kTasksNestedTooDeeply = 315,
+  kCannotAddChildTask = 342,
+  kProjectNotFound = 400,
+  kCannotReadDependence = 401,
   kProjectDefinedTwice = 402,
+  kInvalidProjectType = 403,
   kNoScanDirectory = 500,
 };
 

@@ -6,6 +6,7 @@ namespace project_codes {
 enum ResultCode : int {
   kOk = 0,
   kIndexOutOfRange = 2,
+  kNullProject = 3,
   kAlreadyExists = 40,
   kNotFound = 60,
 };

@@ -1,20 +1,15 @@
 #pragma once
 
+#include "core/condition_handler.h"
+
 #include <QString>
 
 class ITask;
 class IMacrodef;
 
-// The callbacks through which tasks reach the run; the driver implements them all.
+// The callbacks through which tasks reach the run; the driver implements them all
+// (IConditionHandler with them, from core/).
 // Every one is handed out as a plain, non-owning pointer.
-
-class IConditionHandler {
- public:
-  virtual ~IConditionHandler() = default;
-  // An empty condition is true; on failure the result is left as it was.
-  [[nodiscard]] virtual int evaluateCondition(const QString& text, bool& result) = 0;
-  [[nodiscard]] virtual int calculate(const QString& text, QString& result) = 0;
-};
 
 class INotifications {
  public:

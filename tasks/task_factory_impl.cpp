@@ -1,5 +1,6 @@
 #include "tasks/task_factory_impl.h"
 
+#include "build/task_copy_project_files.h"
 #include "build/task_set_project_version.h"
 #include "build/task_version_file_read.h"
 #include "build/task_version_file_write.h"
@@ -83,6 +84,7 @@ struct TaskKind {
 };
 
 const TaskKind kTaskKinds[] = {
+    {TaskCopyProjectFiles::kType, true, &createProjectTask<TaskCopyProjectFiles>},
     {TaskMacrodef::kType, false, &createMacroCall},
     {TaskSetProjectVersion::kType, true, &createProjectTask<TaskSetProjectVersion>},
     {TaskExit::kType, false, &createPlain<TaskExit>},

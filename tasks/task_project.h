@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/file_set_info.h"
 #include "tasks/task_common.h"
 
 #include <QMap>
 #include <QString>
+
+#include <vector>
 
 class IProject;
 class IProjectsProvider;
@@ -18,6 +21,11 @@ class TaskProject : public TaskCommon {
 
   bool isProjectTask() const override { return true; }
 
+  // The file sets the task copies: the project's outputs, handed over by whoever
+  // prepares the task.
+  void setFileSets(const std::vector<FileSetInfo>& fileSets);
+  std::vector<FileSetInfo> getFileSets() const;
+
   void setProjectsProvider(IProjectsProvider* provider) { projects_ = provider; }
   IProjectsProvider* getProjectsProvider() const { return projects_; }
   void setEnvironment(const TaskEnvironment& environment);
@@ -26,6 +34,8 @@ class TaskProject : public TaskCommon {
   IProject* getProject(const QString& name) const;
   QString getProjectName(IVariablesExpander* expander);
   QString getOutput(IVariablesExpander* expander);
+  // The output directory taken against the current directory; empty when not given.
+  QString getAbsoluteOutput(IVariablesExpander* expander);
   QString getOutSubdir(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter);
   bool isOutSubdirRecursive(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter);
   QString getFileSetOutSubdir(const QString& projectName, IVariablesExpander* expander, IVariablesGetter* getter,
@@ -34,8 +44,15 @@ class TaskProject : public TaskCommon {
   // nearest first, joined by ",".
   QString getParentProjectNames(IVariablesExpander* expander, IVariablesGetter* getter);
   bool checkDependenceCondition(IVariablesExpander* expander, IConditionHandler* handler, const QString& subdir);
+  // The preStart of the tasks that copy project outputs: logs the project's output
+  // subdirectory and, when it applies recursively, hands it to the dependences' tasks.
+  // Lines go to the log category given.
+  void passOutSubdirToDependences(IVariablesExpander* expander, IVariablesGetter* getter, IConditionHandler* handler,
+                                  std::uint64_t logCategory);
 
  private:
+  mutable QMutex fileSetsMutex_;
+  std::vector<FileSetInfo> fileSets_;
   IProjectsProvider* projects_ = nullptr;
   TaskEnvironment environment_;
 };

@@ -224,21 +224,41 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
   return code == 0 && ownTexts.hit() ? failTooLong() : code;
 }
 
+namespace {
+
+// The name a project task stands for below its root: the one it was last prepared for,
+// else the one it was given.
+QString standingProjectName(ITask* task) {
+  QString name = getTaskCurrentProjectName(task);
+  return name.isEmpty() ? getTaskRawProjectName(task) : name;
+}
+
+}  // namespace
+
 bool hasProjectTask(ITask* task, const QString& projectName) {
   if (!task) return false;
   const int count = task->getChildCount();
   for (int i = 0; i < count; ++i) {
     ITask* child = nullptr;
     if (task->getChild(i, &child) != 0 || !child->isProjectTask()) continue;
-    QString name = getTaskCurrentProjectName(child);
-    if (name.isEmpty()) name = getTaskRawProjectName(child);
-    if (name.compare(projectName, Qt::CaseInsensitive) == 0) return true;
+    if (standingProjectName(child).compare(projectName, Qt::CaseInsensitive) == 0) return true;
   }
   for (int i = 0; i < count; ++i) {
     ITask* child = nullptr;
     if (task->getChild(i, &child) == 0 && hasProjectTask(child, projectName)) return true;
   }
   return false;
+}
+
+void collectProjectTaskNames(ITask* task, std::set<QString, CaseBlindLess>& out) {
+  if (!task) return;
+  const int count = task->getChildCount();
+  for (int i = 0; i < count; ++i) {
+    ITask* child = nullptr;
+    if (task->getChild(i, &child) != 0) continue;
+    if (child->isProjectTask()) out.insert(standingProjectName(child));
+    collectProjectTaskNames(child, out);
+  }
 }
 
 ITask* getRootTask(ITask* task) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/case_blind_less.h"
 #include "tasks/result_codes.h"
 
 #include <QString>
+
+#include <set>
 
 class ITask;
 class IProject;
@@ -28,6 +31,8 @@ constexpr int kTasksNestedTooDeeply = task_codes::kTasksNestedTooDeeply;
 
 // Helpers over project tasks, shared by the driver and the project tasks.
 bool hasProjectTask(ITask* task, const QString& projectName);
+// Every name that hasProjectTask(task, name) finds, gathered in one walk.
+void collectProjectTaskNames(ITask* task, std::set<QString, CaseBlindLess>& out);
 ITask* getRootTask(ITask* task);
 void setPreparedRecursively(ITask* task, bool prepared);
 IProject* getProjectByName(IProjectsProvider* provider, const QString& name);

@@ -21,6 +21,14 @@ inline const QLatin1String kProjectName("projectName");
 inline const QLatin1String kCurrentProjectName("currentProjectName");
 inline const QLatin1String kOutput("output");
 inline const QLatin1String kPreferOutSubDir("preferOutSubDir");
+inline const QLatin1String kConfiguration("configuration");
+inline const QLatin1String kTarget("target");
+inline const QLatin1String kPlatform("platform");
+inline const QLatin1String kFileSetIds("filesetids");
+inline const QLatin1String kNotRecursively("notrecursively");
+inline const QLatin1String kRootDir("rootdir");
+inline const QLatin1String kProjectFile("projectFile");
+inline const QLatin1String kMsbuildPath("msbuildPath");
 
 // Common attributes.
 inline const QLatin1String kComment("comment");

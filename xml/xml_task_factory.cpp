@@ -29,7 +29,7 @@ struct ElementKind {
 // when a macro carries that name: such a call would change meaning once the word has one.
 const ElementKind kElements[] = {
     {"build", nullptr},
-    {"libs", nullptr},
+    {"libs", &make<XmlTaskLibs>},
     {"echo", &make<XmlTaskEcho>},
     {"setcurrdir", &make<XmlTaskSetCurrDir>},
     {"setvar", &make<XmlTaskSetvar>},

@@ -1,5 +1,6 @@
 #include "xml/xml_task_plain.h"
 
+#include "tasks/task_types.h"
 #include "tasks/task_echo.h"
 #include "tasks/task_exit.h"
 #include "tasks/task_expand_sys_var.h"
@@ -14,10 +15,12 @@
 #include "tasks/task_setvar.h"
 #include "tasks/task_sound.h"
 #include "tasks/task_system.h"
-#include "tasks/task_types.h"
 
 namespace {
 
+const XmlAttributeKey kLibsAttributes[] = {{"name", "projectName"}, {"configuration", "configuration"},
+                                           {"platform", "platform"},   {"output", "output"},
+                                           {"filesetids", "filesetids"}, {"notrecursively", "notrecursively"}};
 const XmlAttributeKey kExitAttributes[] = {{"error", "error"}, {"message", "message"}};
 const XmlAttributeKey kLoadPropertiesAttributes[] = {
     {"file", "file"}, {"replace", "replace"}, {"varprefix", "varprefix"}};
@@ -73,3 +76,4 @@ XmlTaskPrintProjects::XmlTaskPrintProjects()
     : XmlTaskPlain("printprojects", TaskPrintProjects::kType, kPrintProjectsAttributes) {}
 XmlTaskSetProjectVersion::XmlTaskSetProjectVersion()
     : XmlTaskPlain("setprojectversion", task_types::kSetProjectVersion, kSetProjectVersionAttributes) {}
+XmlTaskLibs::XmlTaskLibs() : XmlTaskPlain("libs", task_types::kCopyProjectFiles, kLibsAttributes) {}

@@ -114,3 +114,8 @@ class XmlTaskSetProjectVersion : public XmlTaskPlain {
  public:
   XmlTaskSetProjectVersion();
 };
+
+class XmlTaskLibs : public XmlTaskPlain {
+ public:
+  XmlTaskLibs();
+};

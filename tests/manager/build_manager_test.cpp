@@ -94,6 +94,22 @@ TEST(BuildManagerCommandLine, PathsAreExpandedAndMadeAbsolute) {
   }
 }
 
+TEST(BuildManagerCommandLine, GroupOutputsAreTakenLikeTheOtherPaths) {
+  BuildManager m;
+  ASSERT_EQ(m.globalVariables().set("root", "/r"), 0);
+  Args args{"-build", "a", "-output", "${root}/o", "-build", "-output", "rel", "b", "-build", "c"};
+  ASSERT_EQ(m.parseCommandLine(args.argc(), args.argv()), 0);
+  std::vector<CmdTaskEntry> groups = m.cmdTasks();
+  ASSERT_EQ(groups.size(), 3u);
+  QString output;
+  EXPECT_EQ(groups[0].properties.getString(CmdTaskEntry::kOutput, output), 0);
+  EXPECT_EQ(output, "/r/o");
+  EXPECT_EQ(groups[1].properties.getString(CmdTaskEntry::kOutput, output), 0);
+  EXPECT_EQ(output, appPath("rel"));
+  EXPECT_EQ(namesOf(groups[1]), QStringList({"b"}));
+  EXPECT_FALSE(groups[2].properties.contains(CmdTaskEntry::kOutput));
+}
+
 TEST(BuildManagerLogControl, LevelAndFilterVariablesSteerTheLogger) {
   struct Case {
     const char* name;

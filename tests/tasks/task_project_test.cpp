@@ -108,6 +108,12 @@ TEST(TaskProjectTest, FindsProjectTasksAmongDescendants) {
   EXPECT_TRUE(hasProjectTask(&root, "libprepared"));
   EXPECT_FALSE(hasProjectTask(&root, "Lib"));  // the current name counts first
   EXPECT_FALSE(hasProjectTask(nullptr, "app"));
+
+  std::set<QString, CaseBlindLess> names;
+  collectProjectTaskNames(&root, names);
+  EXPECT_EQ(names, (std::set<QString, CaseBlindLess>{"app", "LibPrepared"})) << "the same names in one walk";
+  collectProjectTaskNames(lib, names);
+  EXPECT_EQ(names.size(), 2u) << "the task itself is not below itself";
 }
 
 TEST(TaskProjectTest, DependentOutputSubdirsFollowTheDependencesAndTheirConditions) {

@@ -1,5 +1,6 @@
 #include "xml/xml_task_factory.h"
 
+#include "build/task_copy_project_files.h"
 #include "project/fake_projects.h"
 #include "tasks/macrodef_impl.h"
 #include "tasks/task.h"
@@ -137,7 +138,7 @@ TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
 
 // Built-in words win over macros even before they have a parser of their own.
 TEST_F(XmlTaskFactoryTest, BuiltInWordsWithoutParserAreNotMacroCalls) {
-  for (const char* name : {"libs", "build", "Libs"}) {
+  for (const char* name : {"build", "Build"}) {
     SCOPED_TRACE(name);
     macros_.add(name, {});
     XmlTaskParser* parser = nullptr;
@@ -409,6 +410,39 @@ TEST_F(XmlTaskFactoryTest, ForeachChildFailures) {
   }
   XmlTaskForeach orphan;
   EXPECT_EQ(parse(orphan, "<foreach><setvar/></foreach>"), 307);
+}
+
+TEST(XmlTaskLibsTest, LibsMakesACopyProjectFilesTaskOverTheProjectTable) {
+  TaskFactoryImpl tasks;
+  project_testing::FakeProjects projects;
+  XmlTaskFactory factory;
+  factory.setTaskFactory(&tasks);
+  XmlTaskParser* raw = nullptr;
+  ASSERT_EQ(factory.createParser("LIBS", &raw), 0);
+  std::unique_ptr<XmlTaskParser> parser(raw);
+  EXPECT_EQ(parser->elementName(), "libs");
+  QXmlStreamReader reader(QByteArray("<libs name=' core ' output='out' filesetids='bin' Configuration='x' "
+                                     "platform='x64' notrecursively='yes'><libs/></libs>"));
+  reader.readNextStartElement();
+  ASSERT_EQ(parser->parse(reader), 0);
+  EXPECT_EQ(show(parser->properties()),
+            "[comment=][condition=][configuration=][depends=][failonerror=][filesetids=bin][notrecursively=yes]"
+            "[output=out][platform=x64][projectName= core ][resultvar=]");
+  ITask* task = nullptr;
+  EXPECT_EQ(parser->createTask(nullptr, &task), 3) << "a project task needs the project table";
+
+  factory.setProjectsProvider(&projects);
+  ASSERT_EQ(factory.createParser("libs", &raw), 0);
+  parser.reset(raw);
+  QXmlStreamReader again(QByteArray("<libs name='core'/>"));
+  again.readNextStartElement();
+  ASSERT_EQ(parser->parse(again), 0);
+  ASSERT_EQ(parser->createTask(nullptr, &task), 0);
+  std::unique_ptr<ITask> created(task);
+  auto* copy = dynamic_cast<TaskCopyProjectFiles*>(task);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->getType(), 2);
+  EXPECT_EQ(copy->getProjectsProvider(), &projects);
 }
 
 }  // namespace

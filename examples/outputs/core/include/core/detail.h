@@ -1,0 +1,1 @@
+namespace core { namespace detail {} }

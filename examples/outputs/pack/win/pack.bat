@@ -1,0 +1,1 @@
+@echo pack 1.0
