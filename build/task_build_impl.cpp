@@ -8,69 +8,38 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 #include "project/iproject.h"
+#include "project/project_state.h"
 #include "tasks/result_codes.h"
+#include "tasks/task_texts.h"
 
-#include <QDir>
 #include <QStringList>
 
-#include <algorithm>
-#include <initializer_list>
 #include <utility>
-#include <vector>
 
 using namespace build_codes;
 
 namespace {
 
-const QLatin1String kConfiguration("configuration");
-const QLatin1String kTarget("target");
-const QLatin1String kPlatform("platform");
 const QLatin1String kPlatformToolset("platformToolset");
 const QLatin1String kOutputBuildDir("outputbuilddir");
 const QLatin1String kExtraParam("extraparam");
-const QLatin1String kProjectFile("projectFile");
-const QLatin1String kRootDir("rootdir");
 const QLatin1String kSkipBuild("skipBuild");
-const QLatin1String kBuilt("built");
-const QLatin1String kResultOutputs("resultoutputs");
 
 // The path made absolute against the current directory and cleaned; empty stays empty.
-QString absoluteAgainstCurrent(const QString& path) {
-  if (path.isEmpty()) return path;
-  return QDir::cleanPath(QDir::current().absoluteFilePath(fileSystemPath(path)));
-}
-
-std::vector<QString> stateList(IProject* project, const QString& list) {
-  std::vector<QString> keys;
-  // A list not written yet holds nothing.
-  (void)project->getProperties()->getStringList(list, keys);  // missing-is-empty
-  return keys;
-}
-
-bool holdsKey(const std::vector<QString>& keys, const QString& key) {
-  return std::any_of(keys.begin(), keys.end(),
-                     [&key](const QString& k) { return k.compare(key, Qt::CaseInsensitive) == 0; });
-}
-
-int addKey(IProject* project, const QString& list, const QString& key) {
-  std::vector<QString> keys = stateList(project, list);
-  if (holdsKey(keys, key)) return kOk;
-  keys.push_back(key);
-  return project->getPropertiesSetter()->setStringList(list, keys);
-}
+QString absoluteAgainstCurrent(const QString& path) { return path.isEmpty() ? path : cleanAbsolutePath(path); }
 
 }  // namespace
 
 int TaskBuildImpl::getConfiguration(IVariablesExpander* expander, QString& out) {
   QString text;
-  const int code = getProperties()->getString(kConfiguration, text);
+  const int code = getProperties()->getString(task_texts::kConfiguration, text);
   if (code == kOk) out = expandedTrimmed(expander, text);
   return code;
 }
 
 int TaskBuildImpl::getTarget(IVariablesExpander* expander, QString& out) {
   QString text;
-  const int code = getProperties()->getString(kTarget, text);
+  const int code = getProperties()->getString(task_texts::kTarget, text);
   if (code == kOk) out = expandedTrimmed(expander, text);
   return code;
 }
@@ -93,7 +62,7 @@ int TaskBuildImpl::getOutputBuildDir(IVariablesExpander* expander, QString& out)
 
 int TaskBuildImpl::getPlatform(IVariablesExpander* expander, QString& out) {
   QString text;
-  const int code = getProperties()->getString(kPlatform, text);
+  const int code = getProperties()->getString(task_texts::kPlatform, text);
   if (code != kOk) return code;
   out = expandedTrimmed(expander, text);
   if (out.isEmpty()) return kOk;
@@ -121,7 +90,7 @@ int TaskBuildImpl::getPlatformToolset(IVariablesExpander* expander, QString& out
 }
 
 QString TaskBuildImpl::getRootDir(IVariablesExpander* expander) {
-  QString rootDir = propertyText(kRootDir);
+  QString rootDir = propertyText(task_texts::kRootDir);
   expandVariables(expander, rootDir);
   if (!rootDir.isEmpty()) return rootDir;
   IProject* project = getProject(getProjectName(expander));
@@ -129,7 +98,7 @@ QString TaskBuildImpl::getRootDir(IVariablesExpander* expander) {
 }
 
 QString TaskBuildImpl::getProjectFilePath(IVariablesExpander* expander) {
-  const QString projectFile = expandedTrimmed(expander, propertyText(kProjectFile));
+  const QString projectFile = expandedTrimmed(expander, propertyText(task_texts::kProjectFile));
   if (!projectFile.isEmpty()) return projectFile;
   IProject* project = getProject(getProjectName(expander));
   // A project without a project file has none: joining nothing would name the directory.
@@ -148,7 +117,7 @@ int TaskBuildImpl::getOutputDirectory(QString& out, IVariablesExpander* expander
     VLOG_ERROR(getName()) << "Project name not defined! Task ID: " << getId();
     return task_codes::kNoProjectName;
   }
-  out = absoluteAgainstCurrent(output);
+  out = getAbsoluteOutput(expander);
   const QString sub = getOutSubdir(projectName, expander, getter);
   if (!sub.isEmpty()) {
     combinePath(out, sub);
@@ -222,22 +191,24 @@ int TaskBuildImpl::readBuildRun(IVariablesExpander* expander, IVariablesGetter* 
 }
 
 bool TaskBuildImpl::isAlreadyBuilt(const BuildRun& run) const {
-  return holdsKey(stateList(run.project, kBuilt),
-                  buildStateKey(run.configuration, run.platform, run.platformToolset));
+  return project_state::holds(run.project, project_state::kBuilt,
+                              buildStateKey(run.configuration, run.platform, run.platformToolset));
 }
 
 bool TaskBuildImpl::isAlreadyProcessed(const BuildRun& run) const {
-  return holdsKey(stateList(run.project, kResultOutputs),
-                  projectBuildStateKey(run.configuration, run.platform, run.platformToolset, run.output));
+  return project_state::holds(
+      run.project, project_state::kResultOutputs,
+      projectBuildStateKey(run.configuration, run.platform, run.platformToolset, run.output));
 }
 
 int TaskBuildImpl::markBuilt(const BuildRun& run) const {
-  return addKey(run.project, kBuilt, buildStateKey(run.configuration, run.platform, run.platformToolset));
+  return project_state::add(run.project, project_state::kBuilt,
+                            buildStateKey(run.configuration, run.platform, run.platformToolset));
 }
 
 int TaskBuildImpl::markProcessed(const BuildRun& run) const {
-  return addKey(run.project, kResultOutputs,
-                projectBuildStateKey(run.configuration, run.platform, run.platformToolset, run.output));
+  return project_state::add(run.project, project_state::kResultOutputs,
+                            projectBuildStateKey(run.configuration, run.platform, run.platformToolset, run.output));
 }
 
 QProcessEnvironment TaskBuildImpl::getProcessEnvironment(IVariablesExpander* expander) const {

@@ -1,6 +1,7 @@
 #include "build/task_build_qmake.h"
 
 #include "build/result_codes.h"
+#include "core/file_set_copy.h"
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/os_info.h"
@@ -14,7 +15,6 @@
 #include <QTextCodec>
 #include <QTextDecoder>
 
-#include <map>
 #include <memory>
 
 using namespace build_codes;
@@ -27,9 +27,6 @@ const QLatin1String kTargetVar("internal.current.build.target");
 const QLatin1String kPlatformVar("internal.current.build.platform");
 const QLatin1String kRunQmake("Run qmake");
 const QLatin1String kRunMake("Run make");
-
-// File-set id -> ","-separated subdirectories of the output directory it goes to.
-using FileSetSubdirs = std::map<QString, QString>;
 
 QString banner(const char* what, std::uint64_t id, const QString& label) {
   const QString dashes(20, QLatin1Char('-'));
@@ -53,12 +50,6 @@ bool isExecutableFile(const QString& path) {
   return info.isFile() && info.isExecutable();
 }
 
-// Where file-set copying plugs in: until core copies file sets, nothing is copied.
-int copyFiles(const std::vector<FileSetInfo>&, const QString&, const QString&, const QString&, IVariablesExpander*,
-              IConditionHandler*, const FileSetSubdirs&) {
-  return kOk;
-}
-
 }  // namespace
 
 TaskBuildQmake::TaskBuildQmake(std::uint64_t id, ITask* parent) : TaskBuildImpl(id, kName, parent) {}
@@ -78,19 +69,8 @@ QString TaskBuildQmake::projectBuildStateKey(const QString& configuration, const
 
 int TaskBuildQmake::preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter*,
                              IConditionHandler* handler, INotifications*) {
-  const QString projectName = getProjectName(expander);
-  if (projectName.isEmpty()) return kOk;
-  const bool recursive = isOutSubdirRecursive(projectName, expander, getter);
-  const QString subdir = getOutSubdir(projectName, expander, getter);
-  VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName)
-      << "Output subdirectories info. Project name: '" << projectName << "'. Subdirectory: '" << subdir
-      << "'. Is set subdirectory recursively: " << (recursive ? 1 : 0) << ". Task ID: " << getId();
   // The dependences are children of the build task, not of this builder.
-  if (recursive && actingFor()->checkDependenceCondition(expander, handler, subdir)) {
-    VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName)
-        << "Output subdirectory was set for all child tasks. Project name: '" << projectName
-        << "'. Subdirectory: '" << subdir << "'. Task ID: " << getId();
-  }
+  passOutSubdirToDependences(expander, getter, handler, logger::FilterTaskBuild, actingFor());
   return kOk;
 }
 
@@ -231,9 +211,13 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
 
 int TaskBuildQmake::copyOutputs(const BuildRun& run, IVariablesExpander* expander, IVariablesGetter* getter,
                                 IConditionHandler* handler) {
-  if (fileSets_.empty()) fileSets_ = run.project->getOutputs();
-  // "." means the build directory of this start: another start may build elsewhere.
-  std::vector<FileSetInfo> fileSets = fileSets_;
+  std::vector<FileSetInfo> fileSets = getFileSets();
+  if (fileSets.empty()) {
+    fileSets = run.project->getOutputs();
+    setFileSets(fileSets);
+  }
+  // "." means the build directory of this start, in a working copy: another start may
+  // build elsewhere.
   FileSetSubdirs subdirs;
   for (FileSetInfo& set : fileSets) {
     if (set.dir.isEmpty() || set.dir == QLatin1String(".")) set.dir = run.outputBuildDir;

@@ -1,12 +1,9 @@
 #pragma once
 
 #include "build/task_build_impl.h"
-#include "core/file_set_info.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <vector>
 
 class QProcess;
 
@@ -25,7 +22,7 @@ class TaskBuildQmake : public TaskBuildImpl {
   ~TaskBuildQmake() override;
 
   // Logs the output subdirectory and, when it applies recursively, hands it to the
-  // dependences' tasks. Always 0.
+  // dependences' tasks (those of the build task). Always 0.
   [[nodiscard]] int preStart(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
                              IConditionHandler* handler, INotifications* notifications) override;
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
@@ -53,7 +50,4 @@ class TaskBuildQmake : public TaskBuildImpl {
                const QString& label, const BuildRun& run);
   [[nodiscard]] int copyOutputs(const BuildRun& run, IVariablesExpander* expander, IVariablesGetter* getter,
                                 IConditionHandler* handler);
-
-  // The project's output file sets, taken on the first copy and kept for later starts.
-  std::vector<FileSetInfo> fileSets_;
 };

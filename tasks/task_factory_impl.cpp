@@ -1,5 +1,6 @@
 #include "tasks/task_factory_impl.h"
 
+#include "build/task_build.h"
 #include "build/task_copy_project_files.h"
 #include "build/task_set_project_version.h"
 #include "build/task_version_file_read.h"
@@ -84,6 +85,7 @@ struct TaskKind {
 };
 
 const TaskKind kTaskKinds[] = {
+    {TaskBuild::kType, true, &createProjectTask<TaskBuild>},
     {TaskCopyProjectFiles::kType, true, &createProjectTask<TaskCopyProjectFiles>},
     {TaskMacrodef::kType, false, &createMacroCall},
     {TaskSetProjectVersion::kType, true, &createProjectTask<TaskSetProjectVersion>},

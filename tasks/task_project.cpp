@@ -67,7 +67,8 @@ bool TaskProject::checkDependenceCondition(IVariablesExpander* expander, ICondit
 }
 
 void TaskProject::passOutSubdirToDependences(IVariablesExpander* expander, IVariablesGetter* getter,
-                                             IConditionHandler* handler, std::uint64_t logCategory) {
+                                             IConditionHandler* handler, std::uint64_t logCategory,
+                                             TaskProject* dependencesHolder) {
   const QString projectName = getProjectName(expander);
   if (projectName.isEmpty()) return;
   const bool recursive = isOutSubdirRecursive(projectName, expander, getter);
@@ -75,7 +76,8 @@ void TaskProject::passOutSubdirToDependences(IVariablesExpander* expander, IVari
   VLOG_CAT(logger::LogInfo, logCategory, getName())
       << "Output subdirectories info. Project name: '" << projectName << "'. Subdirectory: '" << subdir
       << "'. Is set subdirectory recursively: " << (recursive ? 1 : 0) << ". Task ID: " << getId();
-  if (recursive && checkDependenceCondition(expander, handler, subdir)) {
+  TaskProject* holder = dependencesHolder ? dependencesHolder : this;
+  if (recursive && holder->checkDependenceCondition(expander, handler, subdir)) {
     VLOG_CAT(logger::LogInfo, logCategory, getName())
         << "Output subdirectory was set for all child tasks. Project name: '" << projectName << "'. Subdirectory: '"
         << subdir << "'. Task ID: " << getId();

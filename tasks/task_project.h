@@ -45,10 +45,11 @@ class TaskProject : public TaskCommon {
   QString getParentProjectNames(IVariablesExpander* expander, IVariablesGetter* getter);
   bool checkDependenceCondition(IVariablesExpander* expander, IConditionHandler* handler, const QString& subdir);
   // The preStart of the tasks that copy project outputs: logs the project's output
-  // subdirectory and, when it applies recursively, hands it to the dependences' tasks.
+  // subdirectory and, when it applies recursively, hands it to the dependences' tasks,
+  // the children of this task or of the one it works for (a build task's builder).
   // Lines go to the log category given.
   void passOutSubdirToDependences(IVariablesExpander* expander, IVariablesGetter* getter, IConditionHandler* handler,
-                                  std::uint64_t logCategory);
+                                  std::uint64_t logCategory, TaskProject* dependencesHolder = nullptr);
 
  private:
   mutable QMutex fileSetsMutex_;

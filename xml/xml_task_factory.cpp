@@ -1,6 +1,7 @@
 #include "xml/xml_task_factory.h"
 
 #include "tasks/task_callbacks.h"
+#include "xml/xml_task_build.h"
 #include "xml/xml_task_directories.h"
 #include "xml/xml_task_exec.h"
 #include "xml/xml_task_file_sets.h"
@@ -28,7 +29,7 @@ struct ElementKind {
 // Words whose task classes do not exist yet have no parser and fail as unknown, even
 // when a macro carries that name: such a call would change meaning once the word has one.
 const ElementKind kElements[] = {
-    {"build", nullptr},
+    {"build", &make<XmlTaskBuild>},
     {"libs", &make<XmlTaskLibs>},
     {"echo", &make<XmlTaskEcho>},
     {"setcurrdir", &make<XmlTaskSetCurrDir>},

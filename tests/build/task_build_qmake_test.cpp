@@ -246,6 +246,46 @@ TEST_F(TaskBuildQmakeTest, ABuildIsMadeOnceAndCopiedOncePerOutputDirectory) {
   EXPECT_EQ(2u, state("built").size()) << "a skipped build is recorded too";
 }
 
+TEST_F(TaskBuildQmakeTest, FileSetsOfTheBuildDirectoryAreCopiedFromThisStartsBuild) {
+  FileSetInfo bin;
+  bin.id = "bin";
+  bin.dir = ".";
+  bin.includes.push_back({"app", QString(), QString()});
+  FileSetInfo docs;
+  docs.dir = "docs";
+  docs.includes.push_back({"readme", QString(), QString()});
+  project_->setOutputs({bin, docs});
+  writeFile(path("src/docs/readme"), "read me");
+  make("pwd > app");
+  EXPECT_EQ(0, vars_.set("app.bin.fileset.prefer.out.subdir", "bin"));
+
+  // One task started twice, as in a loop, each time with another configuration and build
+  // directory: each start copies from its own build.
+  auto t = task(path("out1"), path("build1"));
+  ASSERT_EQ(0, run(*t));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("configuration", "debug"));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("output", path("out2")));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("outputbuilddir", path("build2")));
+  ASSERT_EQ(0, run(*t));
+  EXPECT_EQ(path("build1") + "\n", readFile(path("out1/bin/app")));
+  EXPECT_EQ(path("build2") + "\n", readFile(path("out2/bin/app")));
+  EXPECT_EQ("read me", readFile(path("out2/readme"))) << "other sets from the root directory";
+  EXPECT_TRUE(capture_.log().containsPart("File set subdirectory info. \r\n    Project name: 'app'.\r\n"
+                                          "    Output directory: '" + path("out2") + "'.\r\n"
+                                          "    File set directory: '" + path("build2") + "'.\r\n"
+                                          "    File set ID: 'bin'.\r\n    File set subdirectory: 'bin'.\r\n"));
+
+  // A missing file fails the copy, and nothing is recorded.
+  capture_.clear();
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("configuration", "other"));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("outputbuilddir", path("build3")));
+  make("");
+  EXPECT_EQ(338, run(*t));
+  EXPECT_TRUE(capture_.log().contains("Failed to copy project files. Project name: 'app'. Output: '" + path("out2") +
+                                      "'. Task ID: 7"));
+  EXPECT_EQ(2u, state("built").size());
+}
+
 TEST_F(TaskBuildQmakeTest, RelativePathsAreTakenFromTheCurrentDirectoryOnceAtTheStart) {
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(path("")));

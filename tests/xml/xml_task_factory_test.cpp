@@ -6,6 +6,7 @@
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
+#include "tasks/task_project.h"
 #include "tasks/task_print_projects.h"
 #include "tasks/task_project.h"
 #include "tasks/task_with_file_sets.h"
@@ -136,14 +137,14 @@ TEST_F(XmlTaskFactoryTest, UnknownElementsFail) {
   EXPECT_EQ(factory_.createParser("exit", nullptr), 3);
 }
 
-// Built-in words win over macros even before they have a parser of their own.
-TEST_F(XmlTaskFactoryTest, BuiltInWordsWithoutParserAreNotMacroCalls) {
-  for (const char* name : {"build", "Build"}) {
+// Built-in words win over macros of the same name.
+TEST_F(XmlTaskFactoryTest, BuiltInWordsAreNotMacroCalls) {
+  for (const auto& [name, type] : {std::pair<const char*, unsigned>{"build", 1u}, {"Libs", 2u}}) {
     SCOPED_TRACE(name);
     macros_.add(name, {});
-    XmlTaskParser* parser = nullptr;
-    EXPECT_EQ(factory_.createParser(name, &parser), 301);
-    EXPECT_EQ(parser, nullptr);
+    std::unique_ptr<XmlTaskParser> parser = parserFor(name);
+    ASSERT_TRUE(parser);
+    EXPECT_EQ(parser->taskType(), type);
   }
   macros_.add("copyfiles", {});
   std::unique_ptr<XmlTaskParser> call = parserFor("copyfiles");
@@ -233,7 +234,7 @@ TEST_F(XmlTaskFactoryTest, AttributesBecomePropertiesAsWritten) {
 
 TEST_F(XmlTaskFactoryTest, ProjectElementsGetTheProjectTable) {
   FakeProjects projects;
-  for (const auto& [word, type] : {std::pair<const char*, int>{"PrintProjects", 402}, {"SetProjectVersion", 4}}) {
+  for (const auto& [word, type] : {std::pair<const char*, int>{"PrintProjects", 402}, {"SetProjectVersion", 4}, {"Build", 1}}) {
     SCOPED_TRACE(word);
     factory_.setProjectsProvider(nullptr);
     std::unique_ptr<XmlTaskParser> parser = parserFor(word);
@@ -250,6 +251,33 @@ TEST_F(XmlTaskFactoryTest, ProjectElementsGetTheProjectTable) {
     EXPECT_EQ(created->getType(), type);
     EXPECT_EQ(static_cast<TaskProject*>(created.get())->getProjectsProvider(), &projects);
   }
+}
+
+TEST_F(XmlTaskFactoryTest, BuildElementGivesItsAttributesAndVarsToABuildTask) {
+  FakeProjects projects;
+  factory_.setProjectsProvider(&projects);
+  std::unique_ptr<XmlTaskParser> parser = parserFor("Build");
+  ASSERT_TRUE(parser);
+  EXPECT_EQ(parser->elementName(), "build");
+  ASSERT_EQ(parse(*parser,
+                  "<Build name='${app}' configuration=' release ' platformtoolset='t' outputbuilddir='b' "
+                  "skipbuild='no' extraparam='CONFIG+=debug' Output='o' other='x'>"
+                  "<vars><var name=' k ' value=' 1 '/><var name='K' value='2'/><var value='nameless'/>"
+                  "<other name='o' value='3'/></vars><var name='outside' value='4'/>"
+                  "<vars><var name='j'/></vars></Build>"),
+            0);
+  EXPECT_EQ(show(parser->properties()),
+            "[comment=][condition=][configuration= release ][depends=][extraparam=CONFIG+=debug][failonerror=]"
+            "[output=][outputbuilddir=b][platform=][platformToolset=t][projectName=${app}][resultvar=]"
+            "[skipBuild=no][target=]");
+  std::shared_ptr<ITask> task = createTask(*parser);
+  ASSERT_TRUE(task);
+  EXPECT_EQ(task->getType(), 1);
+  EXPECT_EQ(task->getName(), "Build");
+  auto* build = static_cast<TaskProject*>(task.get());
+  TaskEnvironment environment;
+  build->getEnvironment(environment);
+  EXPECT_EQ(environment, (TaskEnvironment{{"k", " 1 "}, {"j", ""}})) << "the first of two names in any case";
 }
 
 TEST_F(XmlTaskFactoryTest, ExecArgumentsAreTheNonEmptyArgValuesInOrder) {
