@@ -74,7 +74,7 @@ TEST(BuildRulesEndToEnd, ExampleTreeIsScannedPrintedAndAsked) {
       "Output files:\n"
       "    Directory: 'include', ID: 'headers', condition: ''\n"
       "    Includes:\n"
-      "        '*.h', subdirectory: 'include'\n"
+      "        '*', subdirectory: 'include'\n"
       "\n").replace("EX", examples);
   EXPECT_EQ(v.read("projects.txt"), expected);
   EXPECT_TRUE(r.logHas("[PrintProjects] " + expected + "\r\n"));
