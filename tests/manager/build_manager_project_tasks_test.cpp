@@ -216,7 +216,7 @@ TEST_F(PreparationTest, BuildGroupsBecomeRootTasks) {
        Args{"-build", "-output", "out", "B", "a", "-build", "a", "-output", "/abs"}, 0,
        {"CopyProjectFiles:b:" + appDir + "/out", "CopyProjectFiles:a:" + appDir + "/out", "CopyProjectFiles:a:/abs"}},
       {"a missing project", Args{"-build", "a", "missing"}, 400, {}},
-      {"a build project has no task class yet", Args{"-build", "app"}, 300, {}},
+      {"a build project becomes a build task", Args{"-build", "app", "-output", "/abs"}, 0, {"Build:app:/abs"}},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -236,8 +236,6 @@ TEST_F(PreparationTest, BuildGroupsBecomeRootTasks) {
     }
   }
   EXPECT_TRUE(capture_.log().contains("[PrepareCmdTasks] Project with name 'missing' not found"));
-  EXPECT_TRUE(capture_.log().contains("[PrepareCmdTasks] Failed to create the 'project task'. Project name: 'app'. "
-                                      "Error: 300"));
 }
 
 }  // namespace
