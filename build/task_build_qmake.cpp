@@ -188,12 +188,12 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
   const QString end = banner("END", getId(), label);
   // One decoder for the whole run: a character split between two reads stays whole.
   const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("UTF-8")->makeDecoder());
-  // What has come is passed on in pieces: the log gets the same text, and no piece of a
+  // What has come is passed on in chunks: the log gets the same text, and no chunk of a
   // talkative tool's output needs a fresh buffer of megabytes.
   const auto pass = [&] {
     bool started = false;
     while (process.bytesAvailable() > 0) {
-      const QString text = decoder->toUnicode(process.read(kPieceBytes));
+      const QString text = decoder->toUnicode(process.read(kChunkBytes));
       if (text.isEmpty()) continue;
       if (!started) logger::makeRawLogClient(logger::LogManager::instance()) << start;
       started = true;
@@ -203,7 +203,7 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
   };
   while (process.state() != QProcess::NotRunning) {
     if (process.waitForFinished(kFinishWaitMs)) break;
-    // Output read while waiting is passed on at once, not after the next piece.
+    // Output read while waiting is passed on at once, not after the next chunk.
     if (process.bytesAvailable() > 0 || process.waitForReadyRead(kOutputWaitMs)) pass();
   }
   pass();

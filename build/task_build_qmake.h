@@ -16,7 +16,7 @@ class TaskBuildQmake : public TaskBuildImpl {
   static constexpr int kFinishWaitMs = 500;
   static constexpr int kOutputWaitMs = 30000;
   // The most of a tool's output passed into the log at once.
-  static constexpr qint64 kPieceBytes = 16384;
+  static constexpr qint64 kChunkBytes = 16384;
 
   TaskBuildQmake(std::uint64_t id, ITask* parent);
   ~TaskBuildQmake() override;
@@ -36,7 +36,7 @@ class TaskBuildQmake : public TaskBuildImpl {
                                const QString& platformToolset, const QString& outputDir) const override;
 
   // Waits for the process to start, then passes everything it writes into the log as it
-  // comes, each piece between banners naming the task and the label, until it ends.
+  // comes, what each wait brings between banners naming the task and the label, until it ends.
   void pumpProcessOutput(QProcess& process, const QString& label);
 
  private:
