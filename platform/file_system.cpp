@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "platform/file_io.h"
 #include "platform/unique_fd.h"
 
 #include <QByteArray>
@@ -19,10 +20,7 @@ namespace platform {
 
 namespace {
 
-int lastError() { return errno != 0 ? errno : EIO; }
-
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
-
 
 EntryKind kindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::File;
@@ -91,16 +89,10 @@ int copyByReading(int in, int out) {
     if (n == 0) return 0;
     if (n < 0) {
       if (errno == EINTR) continue;
-      return lastError();
+      return lastErrno();
     }
-    for (ssize_t done = 0; done < n;) {
-      const ssize_t w = ::write(out, buffer + done, static_cast<size_t>(n - done));
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        return lastError();
-      }
-      done += w;
-    }
+    const int rc = writeAll(out, buffer, static_cast<std::size_t>(n));
+    if (rc != 0) return rc;
   }
 }
 
@@ -121,7 +113,7 @@ int copyData(int in, int out, off_t size) {
     if (errno == EINTR) continue;
     if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
       return copyByReading(in, out);
-    return lastError();
+    return lastErrno();
   }
 }
 
@@ -158,13 +150,6 @@ int renameOverAt(int dirFd, const QByteArray& from, const QByteArray& to) {
 
 int renameOver(const QByteArray& from, const QByteArray& to) { return renameOverAt(AT_FDCWD, from, to); }
 
-// The directory part of a name given relative to a directory descriptor.
-QByteArray directoryPart(const QByteArray& name) {
-  const int slash = name.lastIndexOf('/');
-  if (slash < 0) return QByteArrayLiteral(".");
-  return slash == 0 ? QByteArrayLiteral("/") : name.left(slash);
-}
-
 // Whether files without a name (O_TMPFILE) can be given one by linkat: older kernels
 // allow that only to privileged callers.
 std::atomic<bool> anonymousFilesLinkable{true};
@@ -174,23 +159,23 @@ constexpr int kNotHere = -1;
 // that neither a failure nor a crash leaves a part of it behind. kNotHere where the
 // file system or the kernel cannot do that; nothing has changed then.
 int copyThroughAnonymousFile(int in, off_t size, mode_t mode, int targetDir, const QByteArray& target) {
-  UniqueFd out(::openat(targetDir, directoryPart(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+  UniqueFd out(::openat(targetDir, directoryOf(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
   if (out.get() < 0)
-    return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? kNotHere : lastError();
+    return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? kNotHere : lastErrno();
   int rc = copyData(in, out.get(), size);
-  if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastError();
+  if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastErrno();
   if (rc != 0) return rc;
   if (::linkat(out.get(), "", targetDir, target.constData(), AT_EMPTY_PATH) == 0) return 0;
   if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) {
     anonymousFilesLinkable = false;
     return kNotHere;
   }
-  if (errno != EEXIST) return lastError();
+  if (errno != EEXIST) return lastErrno();
   // Replacing an existing target: linked beside it first, then renamed over it.
   QByteArray temp;
   for (int i = 0; i < kTempAttempts; ++i) {
     temp = tempNameBeside(target);
-    rc = ::linkat(out.get(), "", targetDir, temp.constData(), AT_EMPTY_PATH) == 0 ? 0 : lastError();
+    rc = ::linkat(out.get(), "", targetDir, temp.constData(), AT_EMPTY_PATH) == 0 ? 0 : lastErrno();
     if (rc != EEXIST) break;
   }
   if (rc != 0) return rc;
@@ -202,10 +187,10 @@ int copyThroughAnonymousFile(int in, off_t size, mode_t mode, int targetDir, con
 int copyThroughNamedFile(int in, off_t size, mode_t mode, int targetDir, const QByteArray& target) {
   QByteArray temp;
   UniqueFd out(createTempBeside(targetDir, target, mode, temp));
-  if (out.get() < 0) return lastError();
+  if (out.get() < 0) return lastErrno();
   int rc = copyData(in, out.get(), size);
-  if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastError();
-  if (rc == 0 && out.close() != 0) rc = lastError();
+  if (rc == 0 && (mode & processUmask()) != 0 && ::fchmod(out.get(), mode) != 0) rc = lastErrno();
+  if (rc == 0 && out.close() != 0) rc = lastErrno();
   if (rc == 0) rc = renameOverAt(targetDir, temp, target);
   if (rc != 0) (void)::unlinkat(targetDir, temp.constData(), 0);  // rc tells the failure
   return rc;
@@ -214,16 +199,16 @@ int copyThroughNamedFile(int in, off_t size, mode_t mode, int targetDir, const Q
 int copyFileAt(int sourceDir, const QByteArray& source, int targetDir, const QByteArray& target) {
   // Non-blocking, so that a pipe named as the source is refused, not waited on.
   UniqueFd in(::openat(sourceDir, source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (in.get() < 0) return lastError();
+  if (in.get() < 0) return lastErrno();
   struct stat st;
-  if (::fstat(in.get(), &st) != 0) return lastError();
+  if (::fstat(in.get(), &st) != 0) return lastErrno();
   if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
   // Created with the source's bits; changed afterwards only where the umask took some.
   const mode_t mode = st.st_mode & 0777;
   if (anonymousFilesLinkable) {
     const int rc = copyThroughAnonymousFile(in.get(), st.st_size, mode, targetDir, target);
     if (rc != kNotHere) return rc;
-    if (::lseek(in.get(), 0, SEEK_SET) != 0) return lastError();
+    if (::lseek(in.get(), 0, SEEK_SET) != 0) return lastErrno();
   }
   return copyThroughNamedFile(in.get(), st.st_size, mode, targetDir, target);
 }
@@ -231,14 +216,14 @@ int copyFileAt(int sourceDir, const QByteArray& source, int targetDir, const QBy
 int copyLinkAt(int sourceDir, const QByteArray& source, int targetDir, const QByteArray& target) {
   QByteArray text(4096, '\0');
   const ssize_t n = ::readlinkat(sourceDir, source.constData(), text.data(), static_cast<size_t>(text.size()));
-  if (n < 0) return lastError();
+  if (n < 0) return lastErrno();
   if (n >= text.size()) return ENAMETOOLONG;
   text.truncate(static_cast<int>(n));
   QByteArray temp;
   int rc = EEXIST;
   for (int i = 0; i < kTempAttempts && rc == EEXIST; ++i) {
     temp = tempNameBeside(target);
-    rc = ::symlinkat(text.constData(), targetDir, temp.constData()) == 0 ? 0 : lastError();
+    rc = ::symlinkat(text.constData(), targetDir, temp.constData()) == 0 ? 0 : lastErrno();
   }
   if (rc != 0) return rc;
   rc = renameOverAt(targetDir, temp, target);
@@ -292,10 +277,10 @@ int removeContents(int dirFd, const char* name) {
   int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0 && isRefused(errno) && widenForOwner(dirFd, name, S_IRWXU))
     fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return lastError();
+  if (fd < 0) return lastErrno();
   DIR* dir = ::fdopendir(fd);
   if (!dir) {
-    const int error = lastError();
+    const int error = lastErrno();
     ::close(fd);
     return error;
   }
@@ -334,10 +319,10 @@ int DirectoryHandle::open() {
   if (error_ != 0) return error_;
   const int fd =
       ::open(encoded(path_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink_ ? 0 : O_NOFOLLOW));
-  if (fd < 0) return error_ = lastError();
+  if (fd < 0) return error_ = lastErrno();
   DIR* dir = ::fdopendir(fd);
   if (!dir) {
-    error_ = lastError();
+    error_ = lastErrno();
     ::close(fd);
     return error_;
   }
@@ -410,10 +395,10 @@ int removeFileEntryAt(DirectoryHandle& dir, const QString& name) { return remove
 int removeTree(const QString& path) {
   const QByteArray p = encoded(path);
   struct stat st;
-  if (::lstat(p.constData(), &st) != 0) return errno == ENOENT ? 0 : lastError();
+  if (::lstat(p.constData(), &st) != 0) return errno == ENOENT ? 0 : lastErrno();
   if (!S_ISDIR(st.st_mode)) return removeFileEntry(path);
   const int rc = removeContents(AT_FDCWD, p.constData());
-  if (::rmdir(p.constData()) != 0) return rc != 0 ? rc : lastError();
+  if (::rmdir(p.constData()) != 0) return rc != 0 ? rc : lastErrno();
   return 0;
 }
 
@@ -427,7 +412,7 @@ int renamePath(const QString& from, const QString& to) {
   const int copied = copyFileReplacing(from, to, kind == EntryKind::Link);
   if (copied != 0) return copied;
   // A source that cannot be removed stays beside its copy: nothing is lost.
-  return ::unlink(f.constData()) == 0 ? 0 : lastError();
+  return ::unlink(f.constData()) == 0 ? 0 : lastErrno();
 }
 
 int renameDirectoryReplacing(const QString& from, const QString& to) {
@@ -440,9 +425,9 @@ int renameDirectoryReplacing(const QString& from, const QString& to) {
   for (int i = 0; i < kTempAttempts && rc == EEXIST; ++i) {
     aside = tempNameBeside(t);
     // Never over an entry of that name.
-    rc = ::renameat2(AT_FDCWD, t.constData(), AT_FDCWD, aside.constData(), RENAME_NOREPLACE) == 0 ? 0 : lastError();
+    rc = ::renameat2(AT_FDCWD, t.constData(), AT_FDCWD, aside.constData(), RENAME_NOREPLACE) == 0 ? 0 : lastErrno();
     if (rc == EINVAL && ::lstat(aside.constData(), &st) != 0)
-      rc = ::rename(t.constData(), aside.constData()) == 0 ? 0 : lastError();
+      rc = ::rename(t.constData(), aside.constData()) == 0 ? 0 : lastErrno();
   }
   if (rc != 0) return rc;
   rc = renameOver(f, t);
@@ -457,7 +442,7 @@ int renameDirectoryReplacing(const QString& from, const QString& to) {
 
 int setCurrentDirectory(const QString& path) {
   errno = 0;
-  return QDir::setCurrent(path) ? 0 : lastError();
+  return QDir::setCurrent(path) ? 0 : lastErrno();
 }
 
 }  // namespace platform

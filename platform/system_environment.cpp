@@ -1,5 +1,6 @@
 #include "platform/system_environment.h"
 
+#include "platform/file_io.h"
 #include "platform/unique_fd.h"
 #include "platform/whole_file.h"
 
@@ -39,7 +40,7 @@ const RootName kRootNames[] = {
     {"HKCC", RegistryRootKey::CurrentConfig},
 };
 
-[[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
+[[nodiscard]] unsigned lastError() { return static_cast<unsigned>(lastErrno()); }
 
 [[nodiscard]] unsigned readWholeFile(const QByteArray& path, QByteArray& content) {
   UniqueFd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));

@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include "platform/file_io.h"
 #include "platform/unique_fd.h"
 
 #include <QFile>
@@ -18,28 +19,7 @@ namespace {
 // A temporary name must stay within the file system's limit on one name.
 constexpr int kMaxTempBaseName = 200;
 
-[[nodiscard]] unsigned lastError() { return errno != 0 ? static_cast<unsigned>(errno) : static_cast<unsigned>(EIO); }
-
-[[nodiscard]] unsigned writeAll(int fd, const QByteArray& data) {
-  const char* p = data.constData();
-  qint64 left = data.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return lastError();
-    }
-    p += n;
-    left -= n;
-  }
-  return 0;
-}
-
-QByteArray directoryOf(const QByteArray& path) {
-  const int slash = path.lastIndexOf('/');
-  if (slash < 0) return QByteArrayLiteral(".");
-  return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
+[[nodiscard]] unsigned lastError() { return static_cast<unsigned>(lastErrno()); }
 
 }  // namespace
 
@@ -60,7 +40,8 @@ unsigned replaceFile(const QString& path, const QByteArray& content) {
   QByteArray temp = directoryOf(target) + "/." + name + ".XXXXXX";
   UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return lastError();
-  unsigned rc = writeAll(fd.get(), content);
+  unsigned rc =
+      static_cast<unsigned>(writeAll(fd.get(), content.constData(), static_cast<std::size_t>(content.size())));
   if (rc == 0 && ::fchmod(fd.get(), exists ? (old.st_mode & 07777) : 0644) != 0) rc = lastError();
   if (rc == 0 && exists) {
     // Keeps the owner when we may; an ordinary user writes a file of their own.

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstddef>
+
+// Small pieces of the platform's own file code, shared by its files.
+namespace platform {
+
+// errno, or EIO for a call that failed without setting it.
+int lastErrno();
+
+// Writes all size bytes, past interruptions and short writes: 0 or errno.
+[[nodiscard]] int writeAll(int fd, const char* data, std::size_t size);
+
+// The directory of a path in "/" form: "." for a bare name, "/" for one right below the root.
+QByteArray directoryOf(const QByteArray& path);
+
+}  // namespace platform
