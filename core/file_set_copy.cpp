@@ -10,7 +10,6 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 
-#include <algorithm>
 #include <set>
 
 using namespace core_codes;
@@ -149,9 +148,7 @@ class TreeCopy {
  public:
   TreeCopy(const QStringList& excludes, const std::vector<NameCorrector>& correctors, const QString& configuration,
            const QString& targetRoot)
-      : excludes_({}, excludes), hasExcludes_(std::any_of(excludes.begin(), excludes.end(),
-                                                        [](const QString& p) { return !p.isEmpty(); })),
-        correctors_(correctors), configuration_(configuration), targetRoot_(targetRoot) {}
+      : excludes_({}, excludes), correctors_(correctors), configuration_(configuration), targetRoot_(targetRoot) {}
 
   int copy(const QString& sourceDir, const QString& targetDir, bool isRoot) {
     std::vector<platform::DirEntry> entries;
@@ -170,7 +167,7 @@ class TreeCopy {
         continue;
       }
       if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
-      if (hasExcludes_ && excludes_.isExcluded(source)) continue;
+      if (excludes_.isExcluded(source)) continue;
       const QString target = joined(targetDir, targetName(entry.name));
       const bool targetExists = !targetIsNew && fileIdOf(target, false).valid;
       if (!targetExists && !targetReady) {
@@ -199,7 +196,6 @@ class TreeCopy {
   }
 
   FileSetFilter excludes_;
-  bool hasExcludes_;
   const std::vector<NameCorrector>& correctors_;
   const QString& configuration_;
   QString targetRoot_;
