@@ -1,5 +1,6 @@
 #include "build/task_build_impl.h"
 
+#include "build/log_block.h"
 #include "build/result_codes.h"
 #include "core/file_utils.h"
 #include "core/iproperties.h"
@@ -13,8 +14,6 @@
 #include "tasks/task_texts.h"
 
 #include <QStringList>
-
-#include <utility>
 
 using namespace build_codes;
 
@@ -236,27 +235,22 @@ QString TaskBuildImpl::environmentToText(const QProcessEnvironment& environment)
 
 void TaskBuildImpl::logBuildInfo(const QString& message, const BuildRun& run, IVariablesExpander* expander,
                                  IVariablesGetter* getter) {
-  if (!logger::LogManager::enabledFor(logger::LogInfo, logger::FilterTaskBuild)) return;
   TaskProject* owner = actingFor();
-  const std::pair<const char*, QString> fields[] = {
-      {"Parent task IDs", owner->getParentTaskIds()},
-      {"Parent projects", owner->getParentProjectNames(expander, getter)},
-      {"Project name", run.projectName},
-      {"Project file", run.projectFile},
-      {"Build type", buildToolName(run.project->getBuildType())},
-      {"Distribution type", distributionName(run.project->getDistribution())},
-      {"Output directory", run.output},
-      {"Output build directory", run.outputBuildDir},
-      {"Root directory", run.rootDir},
-      {"Configuration", run.configuration},
-      {"Target", run.target},
-      {"Platform", run.platform},
-      {"Platform toolset", run.platformToolset},
-      {"Extra parameters", run.extraParam},
-  };
-  QString text = message + QLatin1String("\r\n");
-  for (const auto& field : fields)
-    text += indentUnit() + QLatin1String(field.first) + QLatin1String(": '") + field.second + QLatin1String("'.\r\n");
-  text += indentUnit() + QLatin1String("Task ID: ") + QString::number(getId());
-  VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, getName()) << text;
+  VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, getName())
+      << logBlock(message,
+                  {{"Parent task IDs", owner->getParentTaskIds()},
+                   {"Parent projects", owner->getParentProjectNames(expander, getter)},
+                   {"Project name", run.projectName},
+                   {"Project file", run.projectFile},
+                   {"Build type", buildToolName(run.project->getBuildType())},
+                   {"Distribution type", distributionName(run.project->getDistribution())},
+                   {"Output directory", run.output},
+                   {"Output build directory", run.outputBuildDir},
+                   {"Root directory", run.rootDir},
+                   {"Configuration", run.configuration},
+                   {"Target", run.target},
+                   {"Platform", run.platform},
+                   {"Platform toolset", run.platformToolset},
+                   {"Extra parameters", run.extraParam}},
+                  getId());
 }
