@@ -27,27 +27,28 @@ const QLatin1String kSkipBuild("skipBuild");
 // The path made absolute against the current directory and cleaned; empty stays empty.
 QString absoluteAgainstCurrent(const QString& path) { return path.isEmpty() ? path : cleanAbsolutePath(path); }
 
+// The attribute expanded and trimmed into out; when missing, the store's code and out
+// as it was.
+[[nodiscard]] int readExpandedTrimmed(IPropertiesGetter* properties, const QString& key,
+                                      IVariablesExpander* expander, QString& out) {
+  QString text;
+  const int code = properties->getString(key, text);
+  if (code == kOk) out = expandedTrimmed(expander, text);
+  return code;
+}
+
 }  // namespace
 
 int TaskBuildImpl::getConfiguration(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(task_texts::kConfiguration, text);
-  if (code == kOk) out = expandedTrimmed(expander, text);
-  return code;
+  return readExpandedTrimmed(getProperties(), task_texts::kConfiguration, expander, out);
 }
 
 int TaskBuildImpl::getTarget(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(task_texts::kTarget, text);
-  if (code == kOk) out = expandedTrimmed(expander, text);
-  return code;
+  return readExpandedTrimmed(getProperties(), task_texts::kTarget, expander, out);
 }
 
 int TaskBuildImpl::getExtraParam(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(kExtraParam, text);
-  if (code == kOk) out = expandedTrimmed(expander, text);
-  return code;
+  return readExpandedTrimmed(getProperties(), kExtraParam, expander, out);
 }
 
 int TaskBuildImpl::getOutputBuildDir(IVariablesExpander* expander, QString& out) {
@@ -60,11 +61,8 @@ int TaskBuildImpl::getOutputBuildDir(IVariablesExpander* expander, QString& out)
 }
 
 int TaskBuildImpl::getPlatform(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(task_texts::kPlatform, text);
-  if (code != kOk) return code;
-  out = expandedTrimmed(expander, text);
-  if (out.isEmpty()) return kOk;
+  const int code = readExpandedTrimmed(getProperties(), task_texts::kPlatform, expander, out);
+  if (code != kOk || out.isEmpty()) return code;
   if (IProject* project = getProject(getProjectName(expander))) {
     for (const PlatformMapping& mapping : project->getPlatformMappings()) {
       if (mapping.from.compare(out, Qt::CaseInsensitive) == 0) {
