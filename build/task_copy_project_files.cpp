@@ -89,7 +89,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
   const QString projectName = getProjectName(expander);
   if (projectName.isEmpty()) {
     VLOG_ERROR(kName) << "Project name not defined! Task ID: " << id;
-    return finish(kNotDefined);
+    return finish(kNoProjectName);
   }
   IProject* project = getProject(projectName);
   if (!project) {
