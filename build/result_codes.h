@@ -14,7 +14,7 @@ enum ResultCode : int {
   kAlreadyProcessed = 41,
   kTargetsNestedTooDeeply = 42,
   kFileNotFound = 72,
-  // No output directory, or no project name.
+  // No output directory; a project task without a project name gives the same code.
   kNotDefined = 304,
   kNoProjectName = 304,
   kNoProjectFile = 305,

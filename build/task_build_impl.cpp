@@ -1,5 +1,6 @@
 #include "build/task_build_impl.h"
 
+#include "build/log_block.h"
 #include "build/result_codes.h"
 #include "core/file_utils.h"
 #include "core/iproperties.h"
@@ -14,8 +15,6 @@
 
 #include <QStringList>
 
-#include <utility>
-
 using namespace build_codes;
 
 namespace {
@@ -28,27 +27,28 @@ const QLatin1String kSkipBuild("skipBuild");
 // The path made absolute against the current directory and cleaned; empty stays empty.
 QString absoluteAgainstCurrent(const QString& path) { return path.isEmpty() ? path : cleanAbsolutePath(path); }
 
+// The attribute expanded and trimmed into out; when missing, the store's code and out
+// as it was.
+[[nodiscard]] int readExpandedTrimmed(IPropertiesGetter* properties, const QString& key,
+                                      IVariablesExpander* expander, QString& out) {
+  QString text;
+  const int code = properties->getString(key, text);
+  if (code == kOk) out = expandedTrimmed(expander, text);
+  return code;
+}
+
 }  // namespace
 
 int TaskBuildImpl::getConfiguration(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(task_texts::kConfiguration, text);
-  if (code == kOk) out = expandedTrimmed(expander, text);
-  return code;
+  return readExpandedTrimmed(getProperties(), task_texts::kConfiguration, expander, out);
 }
 
 int TaskBuildImpl::getTarget(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(task_texts::kTarget, text);
-  if (code == kOk) out = expandedTrimmed(expander, text);
-  return code;
+  return readExpandedTrimmed(getProperties(), task_texts::kTarget, expander, out);
 }
 
 int TaskBuildImpl::getExtraParam(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(kExtraParam, text);
-  if (code == kOk) out = expandedTrimmed(expander, text);
-  return code;
+  return readExpandedTrimmed(getProperties(), kExtraParam, expander, out);
 }
 
 int TaskBuildImpl::getOutputBuildDir(IVariablesExpander* expander, QString& out) {
@@ -61,11 +61,8 @@ int TaskBuildImpl::getOutputBuildDir(IVariablesExpander* expander, QString& out)
 }
 
 int TaskBuildImpl::getPlatform(IVariablesExpander* expander, QString& out) {
-  QString text;
-  const int code = getProperties()->getString(task_texts::kPlatform, text);
-  if (code != kOk) return code;
-  out = expandedTrimmed(expander, text);
-  if (out.isEmpty()) return kOk;
+  const int code = readExpandedTrimmed(getProperties(), task_texts::kPlatform, expander, out);
+  if (code != kOk || out.isEmpty()) return code;
   if (IProject* project = getProject(getProjectName(expander))) {
     for (const PlatformMapping& mapping : project->getPlatformMappings()) {
       if (mapping.from.compare(out, Qt::CaseInsensitive) == 0) {
@@ -236,27 +233,22 @@ QString TaskBuildImpl::environmentToText(const QProcessEnvironment& environment)
 
 void TaskBuildImpl::logBuildInfo(const QString& message, const BuildRun& run, IVariablesExpander* expander,
                                  IVariablesGetter* getter) {
-  if (!logger::LogManager::enabledFor(logger::LogInfo, logger::FilterTaskBuild)) return;
   TaskProject* owner = actingFor();
-  const std::pair<const char*, QString> fields[] = {
-      {"Parent task IDs", owner->getParentTaskIds()},
-      {"Parent projects", owner->getParentProjectNames(expander, getter)},
-      {"Project name", run.projectName},
-      {"Project file", run.projectFile},
-      {"Build type", buildToolName(run.project->getBuildType())},
-      {"Distribution type", distributionName(run.project->getDistribution())},
-      {"Output directory", run.output},
-      {"Output build directory", run.outputBuildDir},
-      {"Root directory", run.rootDir},
-      {"Configuration", run.configuration},
-      {"Target", run.target},
-      {"Platform", run.platform},
-      {"Platform toolset", run.platformToolset},
-      {"Extra parameters", run.extraParam},
-  };
-  QString text = message + QLatin1String("\r\n");
-  for (const auto& field : fields)
-    text += indentUnit() + QLatin1String(field.first) + QLatin1String(": '") + field.second + QLatin1String("'.\r\n");
-  text += indentUnit() + QLatin1String("Task ID: ") + QString::number(getId());
-  VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, getName()) << text;
+  VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, getName())
+      << logBlock(message,
+                  {{"Parent task IDs", owner->getParentTaskIds()},
+                   {"Parent projects", owner->getParentProjectNames(expander, getter)},
+                   {"Project name", run.projectName},
+                   {"Project file", run.projectFile},
+                   {"Build type", buildToolName(run.project->getBuildType())},
+                   {"Distribution type", distributionName(run.project->getDistribution())},
+                   {"Output directory", run.output},
+                   {"Output build directory", run.outputBuildDir},
+                   {"Root directory", run.rootDir},
+                   {"Configuration", run.configuration},
+                   {"Target", run.target},
+                   {"Platform", run.platform},
+                   {"Platform toolset", run.platformToolset},
+                   {"Extra parameters", run.extraParam}},
+                  getId());
 }

@@ -1,12 +1,12 @@
 #include "build/task_build_qmake.h"
 
+#include "build/log_block.h"
 #include "build/result_codes.h"
 #include "core/file_set_copy.h"
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/os_info.h"
 #include "core/path_utils.h"
-#include "core/text_helpers.h"
 #include "core/tool_paths.h"
 #include "project/iproject.h"
 
@@ -223,17 +223,14 @@ int TaskBuildQmake::copyOutputs(const BuildRun& run, IVariablesExpander* expande
     if (set.dir.isEmpty() || set.dir == QLatin1String(".")) set.dir = run.outputBuildDir;
     if (set.id.isEmpty()) continue;
     const QString subdir = getFileSetOutSubdir(run.projectName, expander, getter, set.id);
-    if (logger::LogManager::enabledFor(logger::LogInfo, logger::FilterTaskBuild)) {
-      QString text = QStringLiteral("File set subdirectory info. \r\n");
-      for (const auto& field : {std::make_pair("Project name", run.projectName),
-                                std::make_pair("Output directory", run.output),
-                                std::make_pair("File set directory", set.dir), std::make_pair("File set ID", set.id),
-                                std::make_pair("File set subdirectory", subdir)})
-        text += indentUnit() + QLatin1String(field.first) + QLatin1String(": '") + field.second +
-                QLatin1String("'.\r\n");
-      text += indentUnit() + QLatin1String("Task ID: ") + QString::number(getId());
-      VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName) << text;
-    }
+    VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName)
+        << logBlock(QStringLiteral("File set subdirectory info. "),
+                    {{"Project name", run.projectName},
+                     {"Output directory", run.output},
+                     {"File set directory", set.dir},
+                     {"File set ID", set.id},
+                     {"File set subdirectory", subdir}},
+                    getId());
     subdirs[set.id] = subdir;
   }
   return copyFiles(fileSets, run.output, run.rootDir, run.configuration, expander, handler, subdirs);

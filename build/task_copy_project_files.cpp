@@ -1,5 +1,6 @@
 #include "build/task_copy_project_files.h"
 
+#include "build/log_block.h"
 #include "build/result_codes.h"
 #include "core/file_set_copy.h"
 #include "core/logger.h"
@@ -10,9 +11,7 @@
 #include "project/project_state.h"
 #include "tasks/task_texts.h"
 
-#include <initializer_list>
 #include <set>
-#include <utility>
 
 using namespace build_codes;
 
@@ -22,16 +21,6 @@ const QLatin1String kName("CopyProjectFiles");
 const QLatin1String kBuildConfigurationVar("internal.current.build.configuration");
 const QLatin1String kBuildPlatformVar("internal.current.build.platform");
 const QLatin1String kAllFileSets("*");
-
-using Field = std::pair<const char*, QString>;
-
-// A head line, then one indented "<label>: '<value>'." line per field, then the task id.
-QString block(const char* head, std::initializer_list<Field> fields, std::uint64_t id) {
-  QString text = QLatin1String(head) + QLatin1String("\r\n");
-  for (const Field& f : fields)
-    text += indentUnit() + QLatin1String(f.first) + QLatin1String(": '") + f.second + QLatin1String("'.\r\n");
-  return text + indentUnit() + QLatin1String("Task ID: ") + QString::number(id);
-}
 
 // The distinct, non-empty, trimmed ids in plain character order.
 std::set<QString> idSet(const QString& ids) {
@@ -100,7 +89,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
   const QString projectName = getProjectName(expander);
   if (projectName.isEmpty()) {
     VLOG_ERROR(kName) << "Project name not defined! Task ID: " << id;
-    return finish(kNotDefined);
+    return finish(kNoProjectName);
   }
   IProject* project = getProject(projectName);
   if (!project) {
@@ -118,7 +107,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
   const QString normalizedIds = joinIds(ids);
   const std::vector<FileSetInfo> fileSets = selectFileSets(getFileSets(), ids);
   if (fileSets.empty()) {
-    VLOG_WARNING(kName) << block("No files to copy (probably invalid fileset IDs). ",
+    VLOG_WARNING(kName) << logBlock(QStringLiteral("No files to copy (probably invalid fileset IDs). "),
                                  {{"Output directory", output},
                                   {"Configuration", configuration},
                                   {"Fileset IDs", normalizedIds}},
@@ -140,7 +129,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
   const QString key = processedStateKey(configuration, output, normalizedIds);
   if (project_state::holds(project, project_state::kResultOutputs, key)) {
     VLOG_CAT(logger::LogInfo, logger::FilterTaskCopy, kName)
-        << block("This project has been already processed. ",
+        << logBlock(QStringLiteral("This project has been already processed. "),
                  {{"Parent task IDs", getParentTaskIds()},
                   {"Parent projects", getParentProjectNames(expander, getter)},
                   {"Project name", projectName},
@@ -154,7 +143,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
   QString rootDir = propertyText(task_texts::kRootDir);
   expandVariables(expander, rootDir);
   VLOG_CAT(logger::LogInfo, logger::FilterTaskCopy, kName)
-      << block("Try to copy project files. ",
+      << logBlock(QStringLiteral("Try to copy project files. "),
                {{"Parent task IDs", getParentTaskIds()},
                 {"Parent projects", getParentProjectNames(expander, getter)},
                 {"Project name", projectName},
@@ -169,7 +158,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
     if (set.id.isEmpty()) continue;
     const QString setSubdir = getFileSetOutSubdir(projectName, expander, getter, set.id);
     VLOG_CAT(logger::LogInfo, logger::FilterTaskCopy, kName)
-        << block("File set subdirectory info. ",
+        << logBlock(QStringLiteral("File set subdirectory info. "),
                  {{"Project name", projectName},
                   {"Output directory", output},
                   {"File set directory", set.dir},

@@ -1,6 +1,7 @@
 #include "build/task_set_project_version.h"
 
 #include "build/h_version_file_parser.h"
+#include "build/log_block.h"
 #include "build/net_version_file_parser.h"
 #include "build/result_codes.h"
 #include "build/version_file_text.h"
@@ -44,9 +45,12 @@ int TaskSetProjectVersion::setVersion(IVariablesExpander* expander, IVariablesGe
   const QString versionId = expandedTrimmed(expander, propertyText(kVersionId));
   QString version = expandedTrimmed(expander, propertyText(kVersion));
   const QString autoStamp = expandedTrimmed(expander, propertyText(kAutoStamp));
-  VLOG_INFO(getName()) << "Try to set version. \r\n    Project name: '" << name << "'.\r\n    Version ID: '"
-                       << versionId << "'.\r\n    Version: '" << version << "'.\r\n    Auto stamp: '" << autoStamp
-                       << "'.\r\n    Task ID: " << getId();
+  VLOG_INFO(getName()) << logBlock(QStringLiteral("Try to set version. "),
+                                   {{"Project name", name},
+                                    {"Version ID", versionId},
+                                    {"Version", version},
+                                    {"Auto stamp", autoStamp}},
+                                   getId());
   if (name.isEmpty()) {
     VLOG_ERROR(getName()) << "Project name not defined! Task ID: " << getId();
     return build_codes::kNoProjectName;

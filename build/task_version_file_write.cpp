@@ -1,6 +1,7 @@
 #include "build/task_version_file_write.h"
 
 #include "build/h_version_file_parser.h"
+#include "build/log_block.h"
 #include "build/net_version_file_parser.h"
 #include "build/result_codes.h"
 #include "build/version_file_text.h"
@@ -32,8 +33,8 @@ int TaskVersionFileWrite::write(IVariablesExpander* expander) {
   const QString file = expandedTrimmed(expander, propertyText(kFile));
   QString version = expandedTrimmed(expander, propertyText(kVersion));
   const QString autoStamp = expandedTrimmed(expander, propertyText(kAutoStamp));
-  VLOG_INFO(getName()) << "Try to update version. \r\n    File: '" << file << "'.\r\n    Version: '" << version
-                       << "'.\r\n    Auto stamp: '" << autoStamp << "'.\r\n    Task ID: " << getId();
+  VLOG_INFO(getName()) << logBlock(QStringLiteral("Try to update version. "),
+                                   {{"File", file}, {"Version", version}, {"Auto stamp", autoStamp}}, getId());
   int code = checkFileNamed(file);
   if (code != build_codes::kOk) return code;
 

@@ -161,6 +161,11 @@ TEST_F(TaskCopyProjectFilesTest, SubdirectoriesFromVariables) {
   EXPECT_EQ("app", readFile(path("out/x64/bin/app.bin")));
   EXPECT_EQ("core", readFile(path("out/x64/core.lib"))) << "a set without a mapping goes straight in";
   EXPECT_EQ("{configuration:release;filesetids:*;}" + path("out") + "/x64", recorded().back());
+  EXPECT_TRUE(capture_.log().containsPart("File set subdirectory info. \r\n    Project name: 'lib'.\r\n"
+                                          "    Output directory: '" + path("out") + "/x64'.\r\n"
+                                          "    File set directory: 'bin'.\r\n    File set ID: 'bin'.\r\n"
+                                          "    File set subdirectory: 'tools, bin'.\r\n"
+                                          "    Fileset IDs: '*'.\r\n    Task ID: 7"));
 }
 
 TEST_F(TaskCopyProjectFilesTest, ARecursiveSubdirectoryReachesTheDependences) {
