@@ -6,7 +6,7 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -40,7 +40,7 @@ int TaskCopyFiles::start(IVariablesExpander* expander, IVariablesGetter*, IVaria
 }
 
 int TaskCopyFiles::copy(IVariablesExpander* expander) {
-  using namespace task_file_texts;
+  using namespace task_texts;
   const QString baseDir = baseDirectory();
   const QString file = resolved(baseDir, expandedTrimmed(expander, propertyText(kFile)));
   const QString toFile = resolved(baseDir, expandedTrimmed(expander, propertyText(kToFile)));

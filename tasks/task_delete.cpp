@@ -6,7 +6,7 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 #include <vector>
 
@@ -26,7 +26,7 @@ int TaskDelete::start(IVariablesExpander* expander, IVariablesGetter*, IVariable
 }
 
 int TaskDelete::remove(IVariablesExpander* expander) {
-  using namespace task_file_texts;
+  using namespace task_texts;
   const QString baseDir = baseDirectory();
   const QString file = resolved(baseDir, expandedTrimmed(expander, propertyText(kFile)));
   const QString dir = resolved(baseDir, expandedTrimmed(expander, propertyText(kDir)));

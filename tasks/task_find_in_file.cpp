@@ -5,7 +5,7 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -47,7 +47,7 @@ int TaskFindInFile::start(IVariablesExpander* expander, IVariablesGetter*, IVari
 }
 
 int TaskFindInFile::run(IVariablesExpander* expander, IVariablesSetter* setter) {
-  using namespace task_file_texts;
+  using namespace task_texts;
   QString file = expandedTrimmed(expander, propertyText(kFile));
   const QString openExisting = expandedTrimmed(expander, propertyText(kOpenExisting));
   const QString text = expandedTrimmed(expander, propertyText(kText));

@@ -3,7 +3,7 @@
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 namespace {
 const QLatin1String kName("Mkdir");
@@ -21,7 +21,7 @@ int TaskMkdir::start(IVariablesExpander* expander, IVariablesGetter*, IVariables
 }
 
 int TaskMkdir::run(IVariablesExpander* expander) {
-  const QString dir = expandedTrimmed(expander, propertyText(task_file_texts::kDir));
+  const QString dir = expandedTrimmed(expander, propertyText(task_texts::kDir));
   if (dir.isEmpty()) {
     VLOG_INFO(kName) << "Directory to create not defined. Task ID: " << getId();
     return task_codes::kOk;

@@ -1,19 +1,17 @@
 #include "tasks/task_print_projects.h"
 
 #include "core/logger.h"
-#include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "project/iprojects_provider.h"
+#include "tasks/print_listing.h"
 #include "tasks/result_codes.h"
-
-#include <QFile>
+#include "tasks/task_texts.h"
 
 namespace {
 
 const QLatin1String kName("PrintProjects");
 const QLatin1String kShowDependence("showDependence");
 const QLatin1String kDetails("details");
-const QLatin1String kFile("file");
 const QLatin1String kRule("--------------------------------------------------------\n");
 constexpr int kLabelWidth = 21;
 
@@ -150,8 +148,8 @@ int TaskPrintProjects::start(IVariablesExpander* expander, IVariablesGetter*, IV
   if (!getProjectsProvider()) return finishStart(task_codes::kNoProjectsProvider, setter, resultVar, failOnError);
   const bool showDependence = isTrue(expandedTrimmed(expander, propertyText(kShowDependence)));
   const bool details = isTrue(expandedTrimmed(expander, propertyText(kDetails)));
-  const QString file = expandedTrimmed(expander, propertyText(kFile));
-  writeListing(listing(details, showDependence), file);
+  const QString file = expandedTrimmed(expander, propertyText(task_texts::kFile));
+  printListing(getName(), getId(), file, listing(details, showDependence));
   return finishStart(task_codes::kOk, setter, resultVar, failOnError);
 }
 
@@ -172,19 +170,4 @@ QString TaskPrintProjects::listing(bool details, bool showDependence) {
   }
   out += QLatin1Char('\n');
   return out;
-}
-
-void TaskPrintProjects::writeListing(const QString& text, const QString& file) {
-  if (!file.isEmpty()) {
-    QFile out(fileSystemPath(file));
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-      const QByteArray bytes = text.toUtf8();
-      if (out.write(bytes) != bytes.size() || !out.flush())
-        VLOG_ERROR(getName()) << "Failed to write file: '" << file << "'. Task ID: " << getId();
-      out.close();
-    } else {
-      VLOG_ERROR(getName()) << "Failed to open file: '" << file << "'. Task ID: " << getId();
-    }
-  }
-  VLOG_INFO(getName()) << text;
 }

@@ -21,7 +21,4 @@ class TaskPrintProjects : public TaskProject {
 
   // The listing of every project in the table's order.
   QString listing(bool details, bool showDependence);
-
- private:
-  void writeListing(const QString& text, const QString& file);
 };

@@ -2,7 +2,7 @@
 
 #include "core/variables.h"
 #include "tasks/print_listing.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TaskPrintVars::~TaskPrintVars() { markInterrupted(); }
 int TaskPrintVars::start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
                          IConditionHandler*, INotifications*) {
   const QString resultVar = getResultVarExpanded(expander);
-  const QString file = expandedTrimmed(expander, propertyText(task_file_texts::kFile));
+  const QString file = expandedTrimmed(expander, propertyText(task_texts::kFile));
   const QString rule = QStringLiteral("-----------------------------");
   QString listing = QStringLiteral("Variables list:\n\n");
   appendRow(listing, rule, QStringLiteral("--------"), rule);

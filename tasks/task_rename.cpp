@@ -5,7 +5,7 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ int TaskRename::start(IVariablesExpander* expander, IVariablesGetter*, IVariable
 }
 
 int TaskRename::run(IVariablesExpander* expander) {
-  const QString src = withoutTrailingSeparators(expandedTrimmed(expander, propertyText(task_file_texts::kSrc)));
-  const QString newName = expandedTrimmed(expander, propertyText(task_file_texts::kNewName));
+  const QString src = withoutTrailingSeparators(expandedTrimmed(expander, propertyText(task_texts::kSrc)));
+  const QString newName = expandedTrimmed(expander, propertyText(task_texts::kNewName));
   const QString in = indentUnit();
   VLOG_INFO(kName) << "Try to rename the file (or directory). \r\n"
                    << in << "Source file or directory: '" << src << "'.\r\n"

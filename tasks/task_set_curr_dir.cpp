@@ -5,7 +5,7 @@
 #include "core/path_utils.h"
 #include "platform/file_system.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 namespace {
 const QLatin1String kName("SetCurrDir");
@@ -23,7 +23,7 @@ int TaskSetCurrDir::start(IVariablesExpander* expander, IVariablesGetter*, IVari
 }
 
 int TaskSetCurrDir::run(IVariablesExpander* expander) {
-  const QString dir = expandedTrimmed(expander, propertyText(task_file_texts::kDir));
+  const QString dir = expandedTrimmed(expander, propertyText(task_texts::kDir));
   if (dir.isEmpty()) {
     VLOG_INFO(kName) << "Directory not defined. Task ID: " << getId();
     return task_codes::kOk;

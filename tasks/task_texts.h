@@ -49,6 +49,23 @@ inline const QLatin1String kFile("file");
 inline const QLatin1String kReplace("replace");
 inline const QLatin1String kVarPrefix("varprefix");
 
+// File and text-file task attributes ("file" is above), shared with their element parsers.
+inline const QLatin1String kToFile("toFile");
+inline const QLatin1String kToDir("toDir");
+inline const QLatin1String kOverwrite("overwrite");
+inline const QLatin1String kForce("force");
+inline const QLatin1String kVerbose("verbose");
+inline const QLatin1String kDir("dir");
+inline const QLatin1String kSrc("src");
+inline const QLatin1String kNewName("newName");
+inline const QLatin1String kOpenExisting("openExisting");
+inline const QLatin1String kText("text");
+inline const QLatin1String kCaseInsensitive("caseinsensitive");
+inline const QLatin1String kAsRegExp("asregexp");
+inline const QLatin1String kValueVar("valuevar");
+inline const QLatin1String kTruncate("truncate");
+inline const QLatin1String kCreateNew("createNew");
+
 // The messages that break and continue send to their loop.
 inline const QLatin1String kBreakMessage("{ADC65AE6-8277-4019-9AB6-429CB0AC5C37}");
 inline const QLatin1String kContinueMessage("{5B0C5C31-0728-402A-8CA2-C2E19CDA14A1}");

@@ -6,7 +6,7 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 #include "tasks/result_codes.h"
-#include "tasks/task_file_texts.h"
+#include "tasks/task_texts.h"
 
 #include <QFile>
 
@@ -28,7 +28,7 @@ int TaskWriteFile::start(IVariablesExpander* expander, IVariablesGetter*, IVaria
 }
 
 int TaskWriteFile::run(IVariablesExpander* expander) {
-  using namespace task_file_texts;
+  using namespace task_texts;
   QString file = expandedTrimmed(expander, propertyText(kFile));
   const QString openExisting = expandedTrimmed(expander, propertyText(kOpenExisting));
   const QString truncate = expandedTrimmed(expander, propertyText(kTruncate));

@@ -1,7 +1,7 @@
 #include "xml/xml_task_text_files.h"
 
-#include "tasks/task_file_texts.h"
 #include "tasks/task_find_in_file.h"
+#include "tasks/task_texts.h"
 #include "tasks/task_write_file.h"
 #include "xml/xml_element_readers.h"
 
@@ -38,6 +38,6 @@ int XmlTaskWriteFile::parse(QXmlStreamReader& reader) {
     const QString text = reader.readElementText();
     if (!text.isEmpty()) items.push_back(text);
   }
-  (void)properties().setStringList(task_file_texts::kText, items);  // cannot-fail
+  (void)properties().setStringList(task_texts::kText, items);  // cannot-fail
   return 0;
 }
