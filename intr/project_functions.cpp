@@ -128,20 +128,12 @@ QString finalOutDir(const QString& outDir, QString key, IVariablesExpander* expa
 
 }  // namespace
 
-int FuncGetProjectFinalOutDirById::execute(const std::vector<QString>& args, QString* result) {
-  std::vector<QString> a;
-  if (const int code = treatArguments(args, a)) return code;
-  if (a[0].isEmpty()) return kNoProjectName;
-  if (!projects()->exists(a[0])) return kUnknownProject;
+int FuncGetProjectFinalOutDirById::executeOn(IProject*, const std::vector<QString>& a, QString* result) {
   *result = finalOutDir(a[2], filesetPreferOutSubdirKey(a[0], a[1]), expander(), getter());
   return kOk;
 }
 
-int FuncGetProjectFinalOutDir::execute(const std::vector<QString>& args, QString* result) {
-  std::vector<QString> a;
-  if (const int code = treatArguments(args, a)) return code;
-  if (a[0].isEmpty()) return kNoProjectName;
-  if (!projects()->exists(a[0])) return kUnknownProject;
+int FuncGetProjectFinalOutDir::executeOn(IProject*, const std::vector<QString>& a, QString* result) {
   *result = finalOutDir(a[1], preferOutSubdirKey(a[0]), expander(), getter());
   return kOk;
 }

@@ -36,8 +36,8 @@ VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectFilterName, "GetProjectFilterName", 1)
 VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectFile, "GetProjectFile", 1);
 VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectDir, "GetProjectDir", 1);
 VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectDefFile, "GetProjectDefFile", 1);
-VARKEL_PROJECT_FUNCTION(FuncGetProjectFinalOutDirById, "GetProjectFinalOutDirById", 3);
-VARKEL_PROJECT_FUNCTION(FuncGetProjectFinalOutDir, "GetProjectFinalOutDir", 2);
+VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectFinalOutDirById, "GetProjectFinalOutDirById", 3);
+VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectFinalOutDir, "GetProjectFinalOutDir", 2);
 VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectOutDirById, "GetProjectOutDirById", 2);
 VARKEL_PROJECT_FUNCTION(FuncGetProjectOutDirIdByPath, "GetProjectOutDirIdByPath", 2);
 VARKEL_ONE_PROJECT_FUNCTION(FuncGetProjectOutDirIds, "GetProjectOutDirIds", 1);

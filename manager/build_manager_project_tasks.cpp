@@ -35,6 +35,24 @@ QString childTaskFields(ITask* parent, const QString& projectName, ITask* child)
          QLatin1String("'. ") + taskFields("Task ", child);
 }
 
+// The build tasks below task, down through build tasks only, take the environment;
+// text is how the trace shows it, built once for the whole tree.
+void passEnvironmentDown(ITask* task, const TaskEnvironment& environment, const QString& text) {
+  const int count = task->getChildCount();
+  for (int index = 0; index < count; ++index) {
+    ITask* child = nullptr;
+    if (task->getChild(index, &child) != kOk) continue;
+    auto* build = dynamic_cast<TaskProject*>(child);
+    if (!build || child->getType() != static_cast<int>(task_types::kBuild)) continue;
+    build->setEnvironment(environment);
+    VLOG_CAT(logger::LogTrace, logger::FilterTaskManager, BuildManager::kLogTag)
+        << "[addEnvironmentVariablesToChildTasks] Environment variables have been updated. "
+        << taskFields("Parent task ", task) << "Task name: '" << child->getName() << "'. Task ID: " << child->getId()
+        << "'. Variables: " << text << ". ";
+    passEnvironmentDown(child, environment, text);
+  }
+}
+
 }  // namespace
 
 int BuildManager::prepareCmdTasks() {
@@ -241,19 +259,6 @@ int BuildManager::addEnvironmentVariablesToChildTasks(ITask* task, const TaskEnv
   if (environment.isEmpty()) return kOk;
   QStringList pairs;
   for (auto it = environment.cbegin(); it != environment.cend(); ++it) pairs << it.key() + QLatin1Char('=') + it.value();
-  const QString text = pairs.join(QLatin1Char(';'));
-  const int count = task->getChildCount();
-  for (int index = 0; index < count; ++index) {
-    ITask* child = nullptr;
-    if (task->getChild(index, &child) != kOk) continue;
-    auto* build = dynamic_cast<TaskProject*>(child);
-    if (!build || child->getType() != static_cast<int>(task_types::kBuild)) continue;
-    build->setEnvironment(environment);
-    VLOG_CAT(logger::LogTrace, logger::FilterTaskManager, kLogTag)
-        << "[addEnvironmentVariablesToChildTasks] Environment variables have been updated. "
-        << taskFields("Parent task ", task) << "Task name: '" << child->getName() << "'. Task ID: " << child->getId()
-        << "'. Variables: " << text << ". ";
-    (void)addEnvironmentVariablesToChildTasks(child, environment);  // child is there
-  }
+  passEnvironmentDown(task, environment, pairs.join(QLatin1Char(';')));
   return kOk;
 }

@@ -2,7 +2,6 @@
 
 #include "tasks/task_types.h"
 #include "tasks/task_project.h"
-#include "xml/xml_task_plain.h"
 
 namespace {
 
@@ -20,14 +19,10 @@ const XmlAttributeKey kAttributes[] = {
 
 }  // namespace
 
-XmlTaskBuild::XmlTaskBuild() : XmlTaskParser(QStringLiteral("build")) {}
-
-unsigned int XmlTaskBuild::taskType() const { return task_types::kBuild; }
+XmlTaskBuild::XmlTaskBuild() : XmlTaskPlain("build", task_types::kBuild, kAttributes) {}
 
 int XmlTaskBuild::parse(QXmlStreamReader& reader) {
-  parseCommonAttributes(reader);
-  for (const XmlAttributeKey& a : kAttributes)
-    readAttributeIntoProperty(reader, QLatin1String(a.attribute), a.key);
+  parseAttributes(reader);
   vars_.clear();
   return readVars(reader, vars_);
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "xml/xml_element_readers.h"
-#include "xml/xml_task_parser.h"
+#include "xml/xml_task_plain.h"
 
 // "build": its attributes, and the "var" entries of its "vars" children, which become
 // the task's name-value map (the environment of the tools it starts).
-class XmlTaskBuild : public XmlTaskParser {
+class XmlTaskBuild : public XmlTaskPlain {
  public:
   XmlTaskBuild();
 
-  unsigned int taskType() const override;
   [[nodiscard]] int parse(QXmlStreamReader& reader) override;
   [[nodiscard]] int createTask(ITask* parent, ITask** out) override;
 

@@ -7,19 +7,17 @@
 
 namespace {
 
-const char* const kAttributes[] = {"exe",         "dir",    "waittime",    "show",
-                                   "catchoutput", "output", "exitcodevar", "waitresultvar"};
+const XmlAttributeKey kAttributes[] = {
+    {"exe", "exe"}, {"dir", "dir"}, {"waittime", "waittime"}, {"show", "show"},
+    {"catchoutput", "catchoutput"}, {"output", "output"}, {"exitcodevar", "exitcodevar"},
+    {"waitresultvar", "waitresultvar"}};
 
 }  // namespace
 
-XmlTaskExec::XmlTaskExec() : XmlTaskParser(QStringLiteral("exec")) {}
-
-unsigned int XmlTaskExec::taskType() const { return TaskExec::kType; }
+XmlTaskExec::XmlTaskExec() : XmlTaskPlain("exec", TaskExec::kType, kAttributes) {}
 
 int XmlTaskExec::parse(QXmlStreamReader& reader) {
-  parseCommonAttributes(reader);
-  for (const char* attribute : kAttributes)
-    readAttributeIntoProperty(reader, QLatin1String(attribute), QLatin1String(attribute));
+  parseAttributes(reader);
   std::vector<QString> args;
   const QString argElement = QStringLiteral("arg");
   const QString valueAttribute = QStringLiteral("value");

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "xml/xml_task_parser.h"
+#include "xml/xml_task_plain.h"
 
 // "exec": its attributes, and the non-empty "value" of each "arg" child, in order, as
 // the string list "args" (absent when there is none).
-class XmlTaskExec : public XmlTaskParser {
+class XmlTaskExec : public XmlTaskPlain {
  public:
   XmlTaskExec();
 
-  unsigned int taskType() const override;
   [[nodiscard]] int parse(QXmlStreamReader& reader) override;
 };

@@ -14,9 +14,7 @@ const XmlAttributeKey kDeleteAttributes[] = {{"file", "file"}, {"dir", "dir"}, {
 }  // namespace
 
 int XmlTaskFileSets::parse(QXmlStreamReader& reader) {
-  parseCommonAttributes(reader);
-  for (std::size_t i = 0; i < count_; ++i)
-    readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute), QString(attributes_[i].key));
+  parseAttributes(reader);
   fileSets_.clear();
   const QString fileSetElement = QStringLiteral("fileset");
   while (reader.readNextStartElement()) {

@@ -8,21 +8,17 @@
 
 // "copy", "move" and "delete": their attributes and their "fileset" children, in
 // order, which the task receives whole.
-class XmlTaskFileSets : public XmlTaskParser {
+class XmlTaskFileSets : public XmlTaskPlain {
  public:
-  unsigned int taskType() const override { return typeId_; }
-  int parse(QXmlStreamReader& reader) override;
-  int createTask(ITask* parent, ITask** out) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int createTask(ITask* parent, ITask** out) override;
 
  protected:
   template <std::size_t N>
   XmlTaskFileSets(const char* elementName, unsigned int typeId, const XmlAttributeKey (&attributes)[N])
-      : XmlTaskParser(QLatin1String(elementName)), typeId_(typeId), attributes_(attributes), count_(N) {}
+      : XmlTaskPlain(elementName, typeId, attributes) {}
 
  private:
-  unsigned int typeId_;
-  const XmlAttributeKey* attributes_;
-  std::size_t count_;
   std::vector<FileSetInfo> fileSets_;
 };
 

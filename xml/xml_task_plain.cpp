@@ -44,11 +44,14 @@ const XmlAttributeKey kPrintProjectsAttributes[] = {
 
 }  // namespace
 
-int XmlTaskPlain::parse(QXmlStreamReader& reader) {
+void XmlTaskPlain::parseAttributes(QXmlStreamReader& reader) {
   parseCommonAttributes(reader);
-  for (std::size_t i = 0; i < count_; ++i) {
+  for (std::size_t i = 0; i < count_; ++i)
     readAttributeIntoProperty(reader, QLatin1String(attributes_[i].attribute), attributes_[i].key);
-  }
+}
+
+int XmlTaskPlain::parse(QXmlStreamReader& reader) {
+  parseAttributes(reader);
   reader.skipCurrentElement();
   return 0;
 }

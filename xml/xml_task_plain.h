@@ -11,13 +11,16 @@ struct XmlAttributeKey {
 };
 
 // The parsers of elements that hold attributes only: the common ones, then the row's
-// own in order; children are skipped.
+// own in order; children are skipped. Parsers that also read children derive from it
+// for the attributes.
 class XmlTaskPlain : public XmlTaskParser {
  public:
   unsigned int taskType() const override { return typeId_; }
   [[nodiscard]] int parse(QXmlStreamReader& reader) override;
 
  protected:
+  void parseAttributes(QXmlStreamReader& reader);
+
   template <std::size_t N>
   XmlTaskPlain(const char* elementName, unsigned int typeId, const XmlAttributeKey (&attributes)[N])
       : XmlTaskParser(QLatin1String(elementName)), typeId_(typeId), attributes_(attributes), count_(N) {}

@@ -19,14 +19,10 @@ const XmlAttributeKey kWriteFileAttributes[] = {
 
 XmlTaskFindInFile::XmlTaskFindInFile() : XmlTaskPlain("findinfile", TaskFindInFile::kType, kFindInFileAttributes) {}
 
-XmlTaskWriteFile::XmlTaskWriteFile() : XmlTaskParser(QStringLiteral("writefile")) {}
-
-unsigned int XmlTaskWriteFile::taskType() const { return TaskWriteFile::kType; }
+XmlTaskWriteFile::XmlTaskWriteFile() : XmlTaskPlain("writefile", TaskWriteFile::kType, kWriteFileAttributes) {}
 
 int XmlTaskWriteFile::parse(QXmlStreamReader& reader) {
-  parseCommonAttributes(reader);
-  for (const XmlAttributeKey& attribute : kWriteFileAttributes)
-    readAttributeIntoProperty(reader, QLatin1String(attribute.attribute), QString(attribute.key));
+  parseAttributes(reader);
   std::vector<QString> items;
   const QString textElement = QStringLiteral("text");
   while (reader.readNextStartElement()) {

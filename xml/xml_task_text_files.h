@@ -10,10 +10,9 @@ class XmlTaskFindInFile : public XmlTaskPlain {
 
 // "writefile": its attributes, and the text of each non-empty "text" child, exactly as
 // written, as the string list "text" (always set, empty when there is none).
-class XmlTaskWriteFile : public XmlTaskParser {
+class XmlTaskWriteFile : public XmlTaskPlain {
  public:
   XmlTaskWriteFile();
 
-  unsigned int taskType() const override;
-  int parse(QXmlStreamReader& reader) override;
+  [[nodiscard]] int parse(QXmlStreamReader& reader) override;
 };

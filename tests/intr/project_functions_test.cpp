@@ -123,6 +123,9 @@ TEST_F(ProjectFunctions, Results) {
       {"GetProjectFile('')", "untouched", intr::kNoProjectName},
       {"GetProjectFile(nope)", "untouched", intr::kUnknownProject},
       {"GetProjectFinalOutDir(nope, x)", "untouched", intr::kUnknownProject},
+      {"GetProjectFinalOutDir('', x)", "untouched", intr::kNoProjectName},
+      {"GetProjectFinalOutDirById(nope, main, x)", "untouched", intr::kUnknownProject},
+      {"GetProjectFinalOutDirById('', main, x)", "untouched", intr::kNoProjectName},
   };
   for (const Case& c : cases) {
     QString result = QStringLiteral("untouched");

@@ -6,7 +6,6 @@
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_factory_impl.h"
-#include "tasks/task_project.h"
 #include "tasks/task_print_projects.h"
 #include "tasks/task_project.h"
 #include "tasks/task_with_file_sets.h"
@@ -350,6 +349,15 @@ TEST_F(XmlTaskFactoryTest, WriteFileTextItemsAreTheNonEmptyTextsAsWritten) {
     std::vector<QString> items{"stale"};
     EXPECT_EQ(parser->properties().getStringList("text", items), 0);
     EXPECT_EQ(items, c.items);
+  }
+  std::unique_ptr<XmlTaskParser> parser = parserFor("writefile");
+  ASSERT_EQ(parse(*parser, "<writefile file='f' openexisting='yes' truncate='no' createnew=' 1 ' createNew='x'/>"), 0);
+  const std::pair<const char*, const char*> attributes[] = {
+      {"file", "f"}, {"openExisting", "yes"}, {"truncate", "no"}, {"createNew", " 1 "}, {"condition", ""}};
+  for (const auto& [key, value] : attributes) {
+    QString text;
+    EXPECT_EQ(parser->properties().getString(key, text), 0) << key;
+    EXPECT_EQ(text, value) << key;
   }
 }
 
