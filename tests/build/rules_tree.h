@@ -2,13 +2,10 @@
 
 // A temporary tree of 'build rules' files for the walker, the reader and the driver.
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "test_support.h"
+
 #include <QString>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace build_testing {
 
@@ -21,10 +18,7 @@ class RulesTree {
   // Writes the file (parents created) and returns its absolute path.
   QString write(const QString& relative, const QByteArray& content) {
     const QString file = path(relative);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QFile f(file);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << file.toStdString();
-    f.write(content);
+    testing_support::writeFile(file, content);
     return file;
   }
 

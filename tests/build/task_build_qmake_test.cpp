@@ -168,12 +168,21 @@ TEST_F(TaskBuildQmakeTest, AFailingOrMissingToolFailsTheBuildAndRecordsNothing) 
 TEST_F(TaskBuildQmakeTest, QmakePathMustNameAnExecutableFile) {
   writeFile(path("tools/data"), "");
   QDir(path("tools")).mkpath("dir");
-  for (const char* tool : {"dir", "data", "gone"}) {
-    SCOPED_TRACE(tool);
+  const struct {
+    const char* tool;
+    QString shown;  // the path the failure names
+  } cases[] = {
+      {"dir", path("tools/dir")},
+      {"data", path("tools/data")},
+      {"gone", ""},  // a path to nothing is dropped before the check
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tool);
     capture_.clear();
-    EXPECT_EQ(0, vars_.set("linux.qmake.path", path("tools/") + tool));
+    EXPECT_EQ(0, vars_.set("linux.qmake.path", path("tools/") + c.tool));
     EXPECT_EQ(370, run(*task(path("out"), path("build"))));
-    EXPECT_TRUE(capture_.log().containsPart("Qmake file not found! Qmake path: '"));
+    EXPECT_TRUE(capture_.log().contains("Qmake file not found! Qmake path: '" + c.shown +
+                                        "'. Project name: 'app'. Task ID: 7"));
     EXPECT_EQ(0, runs("qmake.log"));
   }
   // A platform and toolset select a qmake of their own; there is no fallback to a shorter

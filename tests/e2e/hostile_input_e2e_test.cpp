@@ -77,6 +77,7 @@ TEST(HostileInputEndToEnd, EachEndsWithItsCodeAndAClearLine) {
     EXPECT_EQ(r.exitCode, c.code & 0xff) << qPrintable(r.log.right(3000));
     for (const QString& line : c.logLines) EXPECT_TRUE(r.logHas(line)) << qPrintable(line);
     EXPECT_FALSE(r.logHas("[Echo] unreached"));
+    EXPECT_FALSE(r.logHas("[Echo] inside")) << "not even the task before the bad element";
     EXPECT_FALSE(r.logHas("after the root")) << "nothing of the document is run";
   }
 }

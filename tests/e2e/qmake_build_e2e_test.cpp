@@ -127,18 +127,19 @@ TEST(QmakeBuildEndToEnd, FailedToolsAndAMissingQmakeFailTheRun) {
     const char* buildDir;
     int code;
     const char* logLine;
+    int qmakeRuns;
     int makeRuns;
   } cases[] = {
       {"qmake exits 2", "exit 2", "", "DIR/tools/qmake", "outputbuilddir='DIR/build'", 373,
-       "[qmake.build] Failed to build. Exit code: 2. Project name: 'app'. Output: 'DIR/out'. Task ID: 1\r\n", 0},
+       "[qmake.build] Failed to build. Exit code: 2. Project name: 'app'. Output: 'DIR/out'. Task ID: 1\r\n", 1, 0},
       {"make exits 2", "", "exit 2", "DIR/tools/qmake", "outputbuilddir='DIR/build'", 374,
-       "[qmake.build] Failed to build. Exit code: 2. Project name: 'app'. Output: 'DIR/out'. Task ID: 1\r\n", 1},
+       "[qmake.build] Failed to build. Exit code: 2. Project name: 'app'. Output: 'DIR/out'. Task ID: 1\r\n", 1, 1},
       {"make crashes", "", "kill -SEGV $$", "DIR/tools/qmake", "outputbuilddir='DIR/build'", 374,
-       "[qmake.build] Failed to build. Exit code: -1. Project name: 'app'. Output: 'DIR/out'. Task ID: 1\r\n", 1},
+       "[qmake.build] Failed to build. Exit code: -1. Project name: 'app'. Output: 'DIR/out'. Task ID: 1\r\n", 1, 1},
       {"qmake path names a directory", "", "", "DIR/tools", "outputbuilddir='DIR/build'", 370,
-       "[qmake.build] Qmake file not found! Qmake path: 'DIR/tools'. Project name: 'app'. Task ID: 1\r\n", 0},
+       "[qmake.build] Qmake file not found! Qmake path: 'DIR/tools'. Project name: 'app'. Task ID: 1\r\n", 0, 0},
       {"a build element names no build directory", "", "", "DIR/tools/qmake", "", 372,
-       "[qmake.build] Output build directory is not found! Path: ''. Project name: 'app'. Task ID: 1\r\n", 0},
+       "[qmake.build] Output build directory is not found! Path: ''. Project name: 'app'. Task ID: 1\r\n", 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,6 +150,7 @@ TEST(QmakeBuildEndToEnd, FailedToolsAndAMissingQmakeFailTheRun) {
     const RunResult r = v.runBuilds(buildElement("out", QString(), c.buildDir), c.qmakePath);
     EXPECT_EQ(c.code & 0xff, r.exitCode);
     EXPECT_TRUE(r.logHas(v.inDir(c.logLine))) << qPrintable(r.log);
+    EXPECT_EQ(c.qmakeRuns, v.logOf("qmake.log").count("run"));
     EXPECT_EQ(c.makeRuns, v.logOf("make.log").count("run"));
     EXPECT_FALSE(QFileInfo::exists(v.path("out/app"))) << "nothing is copied";
   }

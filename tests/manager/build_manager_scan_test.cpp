@@ -147,6 +147,7 @@ TEST(BuildManagerScan, TheFirstDefinitionOfANameWinsAcrossFiles) {
   ASSERT_EQ(scanWith(q.manager, Args{"-pmanifest", tree.path("varkel.xml").toUtf8().constData()}), 0);
   EXPECT_EQ(tableOrder(q.manager), (QStringList{"a", "b"}));
   EXPECT_EQ(q.manager.getProject("a")->getComment(), "first");
+  ASSERT_FALSE(capture.log().entries.empty()) << "the scan's lines are captured";
   for (const logger::LogEntry& entry : capture.log().entries)
     EXPECT_GT(entry.level, logger::LogWarning) << "skipped without a message: " << entry.text.toStdString();
 }

@@ -116,6 +116,7 @@ TEST_F(TaskDeleteTest, FileSetsRemoveMatchingFilesAndKeepDirectories) {
 
   setSet("outside/keep.obj", {});
   EXPECT_EQ(321, run());
+  EXPECT_TRUE(exists("outside/keep.obj")) << "a file named as a set's directory is left alone";
   setSet("tree/missing", {});
   EXPECT_EQ(0, run());
 }

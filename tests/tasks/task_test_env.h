@@ -36,10 +36,7 @@ class TaskTest : public ::testing::Test {
   QString path(const QString& name) const { return dir_.filePath(name); }
   const QString& systemFile() const { return systemFile_; }
   // A file below the temporary directory, with the directories it needs.
-  void put(const QString& name, const QByteArray& content = "x") {
-    QDir().mkpath(QFileInfo(path(name)).absolutePath());
-    writeFile(path(name), content);
-  }
+  void put(const QString& name, const QByteArray& content = "x") { writeFile(path(name), content); }
 
   // An executable /bin/sh script in the temporary directory.
   QString script(const QString& name, const QByteArray& body) {

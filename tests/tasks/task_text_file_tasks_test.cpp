@@ -72,6 +72,7 @@ TEST_F(TextFileTasksTest, FindInFileWithoutATextOrAFile) {
 
   EXPECT_EQ(72, run(find, {{"openExisting", "yes"}}));
   EXPECT_EQ("stale", var("found"));
+  EXPECT_EQ("File '" + path("missing.txt") + "' not found! Task ID: 2", capture_.log().entries.back().text);
   EXPECT_EQ(logger::LogError, capture_.log().entries.back().level);
 
   EXPECT_EQ(71, run(find, {{"file", ""}}));
@@ -84,6 +85,7 @@ TEST_F(TextFileTasksTest, FindInFileWithoutATextOrAFile) {
   // Nothing but a regular file is opened: a FIFO that nobody writes would block for ever.
   ASSERT_TRUE(testing_support::makeFifo(path("fifo")));
   for (const QString& notRegular : {dir_.path(), path("fifo")}) {
+    SCOPED_TRACE(notRegular.toStdString());
     EXPECT_EQ(20, run(find, {{"file", notRegular}, {"text", "x"}}));
     EXPECT_TRUE(logged("Failed to open the file '" + notRegular + "'! It is not a regular file. Task ID: 2"));
   }
@@ -121,10 +123,12 @@ TEST_F(TextFileTasksTest, WriteFile) {
 
   EXPECT_EQ(73, run(write, {{"createNew", "yes"}, {"openExisting", "yes"}}));
   EXPECT_TRUE(logged("File '" + file + "' already exists! Task ID: 3"));
+  EXPECT_EQ("xz", readFile(file));
   EXPECT_EQ(72, run(write, {{"file", path("new.txt")}}));
   EXPECT_TRUE(logged("File '" + path("new.txt") + "' not found! Task ID: 3"));
   EXPECT_FALSE(QFileInfo::exists(path("new.txt")));
   EXPECT_EQ(71, run(write, {{"file", ""}}));
+  EXPECT_TRUE(logged("File not defined! Task ID: 3"));
   EXPECT_EQ(20, run(write, {{"file", dir_.path()}, {"openExisting", ""}, {"createNew", ""}}));
   EXPECT_TRUE(logged("Failed to open the file '" + dir_.path() + "'! Task ID: 3"));
 }
