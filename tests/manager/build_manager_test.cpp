@@ -253,7 +253,7 @@ TEST(BuildManagerConditions, RefusedTextLeavesTheResultAndGivesTheCode) {
 
 // ---- root-task loop --------------------------------------------------------------------
 
-struct TaskSpec {
+struct TaskPlan {
   int result;
   bool enabled;
   int notification;  // 0 none, else sent before returning
@@ -263,7 +263,7 @@ TEST(BuildManagerLoop, ResultsSkipsAndStops) {
   struct Case {
     const char* name;
     const char* onError;  // "interrupt.tasks.on.error"; null leaves the built-in "true"
-    std::vector<TaskSpec> tasks;
+    std::vector<TaskPlan> tasks;
     int expected;
     std::vector<int> runs;
   };
@@ -285,13 +285,13 @@ TEST(BuildManagerLoop, ResultsSkipsAndStops) {
     }
     std::vector<ScriptedTask*> tasks;
     for (size_t i = 0; i < c.tasks.size(); ++i) {
-      const TaskSpec spec = c.tasks[i];
-      auto* task = new ScriptedTask(i + 1, QStringLiteral("T%1").arg(i + 1), spec.result, [spec](INotifications* n) {
-        if (spec.notification) {
-          EXPECT_EQ(n->sendMessage(spec.notification, "why"), 0);
+      const TaskPlan plan = c.tasks[i];
+      auto* task = new ScriptedTask(i + 1, QStringLiteral("T%1").arg(i + 1), plan.result, [plan](INotifications* n) {
+        if (plan.notification) {
+          EXPECT_EQ(n->sendMessage(plan.notification, "why"), 0);
         }
       });
-      task->setEnabled(spec.enabled);
+      task->setEnabled(plan.enabled);
       EXPECT_EQ(q.manager.addTask(task), 0);
       tasks.push_back(task);
     }
