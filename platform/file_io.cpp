@@ -1,19 +1,34 @@
 #include "platform/file_io.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <unistd.h>
 
 namespace platform {
 
+namespace {
+std::atomic<long long> writeBudget{-1};
+}  // namespace
+
 int lastErrno() { return errno != 0 ? errno : EIO; }
+
+void setWriteBudgetForTesting(long long bytes) { writeBudget = bytes; }
 
 int writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+    std::size_t chunk = size;
+    const long long budget = writeBudget.load(std::memory_order_relaxed);
+    if (budget >= 0) {
+      if (budget == 0) return ENOSPC;
+      chunk = std::min(chunk, static_cast<std::size_t>(budget));
+    }
+    const ssize_t n = ::write(fd, data, chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
       return lastErrno();
     }
+    if (budget >= 0) writeBudget -= n;
     data += n;
     size -= static_cast<std::size_t>(n);
   }

@@ -13,6 +13,10 @@ int lastErrno();
 // Writes all size bytes, past interruptions and short writes: 0 or errno.
 [[nodiscard]] int writeAll(int fd, const char* data, std::size_t size);
 
+// For tests only: after this many more bytes, writeAll fails with ENOSPC as on a full
+// disk; a negative budget (the default) never fails.
+void setWriteBudgetForTesting(long long bytes);
+
 // The directory of a path in "/" form: "." for a bare name, "/" for one right below the root.
 QByteArray directoryOf(const QByteArray& path);
 

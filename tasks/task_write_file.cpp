@@ -5,10 +5,11 @@
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
+#include "platform/whole_file.h"
 #include "tasks/result_codes.h"
 #include "tasks/task_texts.h"
 
-#include <QFile>
+#include <QByteArray>
 
 #include <vector>
 
@@ -59,26 +60,21 @@ int TaskWriteFile::run(IVariablesExpander* expander) {
     VLOG_ERROR(kName) << "File '" << file << "' already exists! Task ID: " << getId();
     return task_codes::kFileExists;
   }
-  QFile output(fileSystemPath(file));
-  const QIODevice::OpenMode mode =
-      QIODevice::WriteOnly | QIODevice::Text | (isTrue(truncate) ? QIODevice::Truncate : QIODevice::Append);
-  if (!output.open(mode)) {
-    VLOG_ERROR(kName) << "Failed to open the file '" << file << "'! Task ID: " << getId();
-    return task_codes::kCannotOpenFile;
-  }
-  bool written = true;
+  QByteArray bytes;
   for (const QString& item : items) {
     const int nul = item.indexOf(QChar(0));
-    const QByteArray bytes = (nul < 0 ? item : item.left(nul)).toUtf8();
-    if (output.write(bytes) != bytes.size()) {
-      written = false;
-      break;
-    }
+    bytes += (nul < 0 ? item : item.left(nul)).toUtf8();
   }
-  // The last bytes reach the file only here; a full disk shows now.
-  output.close();
-  if (!written || output.error() != QFileDevice::NoError) {
-    VLOG_ERROR(kName) << "Failed to write the file '" << file << "'! Task ID: " << getId();
+  // A truncating write replaces the file only once the new text is whole; a failed append
+  // is cut back: a full disk never leaves the file in pieces.
+  platform::WriteStep failedAt = platform::WriteStep::Open;
+  const QString path = fileSystemPath(file);
+  const unsigned error = isTrue(truncate) ? platform::writeWholeFile(path, bytes, failedAt)
+                                          : platform::appendToFile(path, bytes, failedAt);
+  if (error != 0) {
+    const char* what = failedAt == platform::WriteStep::Open ? "open" : "write";
+    VLOG_ERROR(kName) << "Failed to " << what << " the file '" << file << "'! " << platform::fileErrorText(error)
+                      << ". Task ID: " << getId();
     return task_codes::kCannotOpenFile;
   }
   return task_codes::kOk;

@@ -3,7 +3,8 @@
 #include "tasks/task_common.h"
 
 // Writes text items into a file, appending or truncating; a relative path is taken
-// against the program's directory. A failed write is an error, never a silent loss.
+// against the program's directory. A failed write is an error, never a silent loss, and
+// leaves the file as it was.
 class TaskWriteFile : public TaskCommon {
  public:
   static constexpr int kType = 308;

@@ -1,9 +1,11 @@
 // The file and text-file tasks run by the real program: the job of tests/data/file_tasks
 // on a source tree in a temporary directory, and the example job of examples/files.
 
+#include "small_disk.h"
 #include "varkel_run.h"
 
 #include <QDirIterator>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,52 @@ TEST(FileTasksEndToEnd, TheJobCopiesDeletesRenamesWritesFindsAndPrints) {
       row("version.build.number", true, run[1]) + row("write.notes", false, "0") + "\n";
   EXPECT_EQ(expected, v.read("job/out/vars.txt"));
   EXPECT_TRUE(r.logHas("[PrintVars] " + expected.left(40)));
+}
+
+// A disk that fills up while writefile writes: a truncating write leaves the old file
+// whole and keeps its mode, an append is cut back to where it began, a file the task
+// would have made is not there, and no temporary file stays behind. Each failure is 20,
+// with the file and the system's reason.
+TEST(FileTasksEndToEnd, WriteFileOnAFullDiskLeavesEveryFileAsItWas) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  if (!small_disk::runOnSmallDisk(v, 64)) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+  v.setEnv("LC_ALL", "C");
+  const QFile::Permissions oldMode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+  const QFile::Permissions smallMode = oldMode | QFile::ExeOwner | QFile::ExeGroup;
+  v.write("seed/old.txt", "old content\n");
+  v.write("seed/append.txt", "kept\n");
+  v.write("seed/small.txt", "before\n");
+  ASSERT_TRUE(QFile::setPermissions(v.path("seed/old.txt"), oldMode));
+  ASSERT_TRUE(QFile::setPermissions(v.path("seed/small.txt"), smallMode));
+  const QString big = QString("more than the disk holds\n").repeated(8 * 1024);
+  v.writeJob("job.xml", v.inDir("<tasks>\n"
+                                "<writefile file='DIR/disk/old.txt' truncate='yes' resultvar='r1' failonerror='no'>"
+                                "<text>" + big + "</text></writefile>\n"
+                                "<writefile file='DIR/disk/append.txt' resultvar='r2' failonerror='no'>"
+                                "<text>" + big + "</text></writefile>\n"
+                                "<writefile file='DIR/disk/new.txt' resultvar='r3' failonerror='no'>"
+                                "<text>" + big + "</text></writefile>\n"
+                                "<writefile file='DIR/disk/small.txt' truncate='yes' resultvar='r4'>"
+                                "<text>fits</text></writefile>\n"
+                                "<echo message='results ${r1} ${r2} ${r3} ${r4}'/>\n"
+                                "</tasks>"));
+  const RunResult r = v.runJob();
+  ASSERT_NE(small_disk::kNoDisk, r.exitCode) << qPrintable(r.err);
+  ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] results 20 20 20 0\r\n")) << qPrintable(r.log);
+  for (const char* file : {"old.txt", "append.txt", "new.txt"})
+    EXPECT_TRUE(r.logHas("[WriteFile] Failed to write the file '" + v.path(QString("disk/") + file) +
+                         "'! No space left on device. Task ID: "))
+        << file;
+  EXPECT_EQ((QStringList{"append.txt", "old.txt", "small.txt"}), treeOf(v.path("after")));
+  EXPECT_EQ("old content\n", v.read("after/old.txt"));
+  EXPECT_EQ("kept\n", v.read("after/append.txt"));
+  EXPECT_EQ("fits", v.read("after/small.txt"));
+  const QFile::Permissions modeBits = smallMode | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
+                                      QFile::WriteGroup;
+  EXPECT_EQ(oldMode, QFile::permissions(v.path("after/old.txt")) & modeBits);
+  EXPECT_EQ(smallMode, QFile::permissions(v.path("after/small.txt")) & modeBits);
 }
 
 TEST(FileTasksEndToEnd, TheExampleCopiesListsAndCleans) {

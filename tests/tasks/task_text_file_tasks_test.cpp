@@ -1,3 +1,4 @@
+#include "platform/whole_file.h"
 #include "tasks/task_find_in_file.h"
 #include "tasks/task_print_tasks.h"
 #include "tasks/task_print_vars.h"
@@ -6,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
 #include <vector>
 
 using task_test_env::readFile;
@@ -130,15 +132,22 @@ TEST_F(TextFileTasksTest, WriteFile) {
   EXPECT_EQ(71, run(write, {{"file", ""}}));
   EXPECT_TRUE(logged("File not defined! Task ID: 3"));
   EXPECT_EQ(20, run(write, {{"file", dir_.path()}, {"openExisting", ""}, {"createNew", ""}}));
-  EXPECT_TRUE(logged("Failed to open the file '" + dir_.path() + "'! Task ID: 3"));
+  EXPECT_TRUE(logged("Failed to open the file '" + dir_.path() + "'! " + platform::fileErrorText(EISDIR) +
+                     ". Task ID: 3"));
 }
 
-TEST_F(TextFileTasksTest, WriteFileReportsAFailedWrite) {
+// A device is written in place, truncating or not: it has no content to keep, and it
+// stays the device.
+TEST_F(TextFileTasksTest, WriteFileReportsAFailedWriteWithItsReason) {
   TaskWriteFile write(4, nullptr);
   ASSERT_EQ(0, write.getPropertiesSetter()->setStringList("text", {"lost on a full disk"}));
-  EXPECT_EQ(20, run(write, {{"file", "/dev/full"}, {"truncate", "yes"}}));
-  EXPECT_TRUE(logged("Failed to write the file '/dev/full'! Task ID: 4"));
-  EXPECT_EQ("20", var("res"));
+  for (const char* truncate : {"yes", "no"}) {
+    SCOPED_TRACE(truncate);
+    EXPECT_EQ(20, run(write, {{"file", "/dev/full"}, {"truncate", truncate}}));
+    EXPECT_TRUE(logged("Failed to write the file '/dev/full'! " + platform::fileErrorText(ENOSPC) + ". Task ID: 4"));
+    EXPECT_EQ("20", var("res"));
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile());
+  }
 }
 
 TEST_F(TextFileTasksTest, PrintVarsPrintsATable) {
