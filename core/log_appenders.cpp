@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kLineEndSize = 2;  // "\r\n"
 constexpr int kBufferReserve = 512;
+// How much a run writes before it reads the file's size again, for what other runs wrote.
+constexpr qint64 kSizeCheckBytes = 64 * 1024;
 
 const char* const kLevelNames[] = {"OFFFF", "FATAL", "ERROR", "WARNG", "INFRM", "DEBUG", "TRACE"};
 
@@ -85,9 +87,7 @@ void LogAppenderConsole::write(const LogEntry& entry) {
 LogAppenderFile::LogAppenderFile(qint64 sizeLimit, const QString& path, LoggerClock* clock)
     : sizeLimit_(sizeLimit), path_(path), clock_(&clockOrShared(clock)) {}
 
-LogAppenderFile::~LogAppenderFile() {
-  if (file_.isOpen()) file_.close();
-}
+LogAppenderFile::~LogAppenderFile() { file_.close(); }
 
 QString LogAppenderFile::getLogFilePath() {
   const QString appDir = QCoreApplication::applicationDirPath();
@@ -101,21 +101,25 @@ bool LogAppenderFile::ensureOpen() {
   if (file_.isOpen()) return true;
   const QString path = path_.isEmpty() ? getLogFilePath() : path_;
   if (path.isEmpty()) return false;
-  file_.setFileName(path);
-  if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return false;
-  size_ = file_.size();
+  if (file_.open(path) != 0) return false;
+  size_ = 0;
+  checkAt_ = 0;
   return true;
 }
 
 void LogAppenderFile::truncateWhenFull() {
-  if (size_ <= sizeLimit_) return;
-  if (file_.resize(0)) size_ = 0;
-  (void)file_.seek(0);  // best-effort: the next line goes to the start either way
+  if (size_ <= checkAt_) return;
+  const qint64 now = file_.size();
+  if (now >= 0) size_ = now;
+  if (size_ > sizeLimit_ && file_.emptyWhenAlone()) size_ = 0;
+  // Alone, the limit is met to the byte; a file that another run keeps full is looked at
+  // again only after a while, not before every line.
+  checkAt_ = size_ + kSizeCheckBytes;
+  if (size_ <= sizeLimit_) checkAt_ = qMin(checkAt_, sizeLimit_);
 }
 
 void LogAppenderFile::writeBuffer() {
-  const qint64 written = file_.write(buffer_);
-  if (written > 0) size_ += written;
+  if (file_.append(buffer_.constData(), static_cast<std::size_t>(buffer_.size())) == 0) size_ += buffer_.size();
 }
 
 void LogAppenderFile::write(const LogEntry& entry) {

@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "core/logger_clock.h"
+#include "platform/shared_log_file.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -44,6 +45,9 @@ class LogAppenderConsole : public ILogAppender {
   LoggerClock* clock_;
 };
 
+// Two runs at once keep every line of both: each line goes to the file's end, and the file
+// is emptied, when a run opens it or finds it past the size limit, only while no other
+// run has it open.
 class LogAppenderFile : public ILogAppender {
  public:
   static constexpr qint64 kDefaultSizeLimit = 10000000;
@@ -65,10 +69,13 @@ class LogAppenderFile : public ILogAppender {
 
   QMutex mutex_;
   QByteArray buffer_;
-  QFile file_;
+  platform::SharedLogFile file_;  // other runs in the program's directory may write it too
   qint64 sizeLimit_;
   QString path_;
-  qint64 size_ = 0;  // of the open file: read when it is opened, grown by each write
+  // Of the open file, at least: grown by each write, read from the file now and then, as
+  // other runs may have made it larger.
+  qint64 size_ = 0;
+  qint64 checkAt_ = 0;  // past this, the file's size is read again
   LoggerClock* clock_;
 };
 

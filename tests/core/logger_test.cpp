@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 
 using testing_support::ScopedLogCapture;
@@ -285,6 +286,25 @@ TEST(LogAppenderFileTest, OpenTruncatesAndFullFileIsEmptiedBeforeTheNextLine) {
   file.writeRaw("x");
   file.write(e);                   // one byte past the limit: emptied first
   EXPECT_EQ(line, readAll(path));
+}
+
+// Two appenders on one file stand for two runs in one program directory: each one keeps
+// the other's lines, and the file is emptied only by a run that has it alone.
+TEST(LogAppenderFileTest, AFileThatAnotherRunHoldsIsEmptiedNeitherAtTheOpenNorAtTheLimit) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("build_system.log");
+  testing_support::writeFile(path, "from an earlier run\r\n");
+  const logger::LogEntry e = entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 4, "T", "0123456789");
+  const QByteArray line = "[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] 0123456789\r\n";
+  auto first = std::make_unique<logger::LogAppenderFile>(line.size(), path);
+  first->write(e);
+  logger::LogAppenderFile second(line.size(), path);
+  second.write(e);
+  first->write(e);
+  EXPECT_EQ(QString(line + line + line), QString(readAll(path))) << "past the limit, but held by the other run";
+  first.reset();
+  second.write(e);
+  EXPECT_EQ(QString(line), QString(readAll(path))) << "alone now";
 }
 
 TEST(LogAppenderFileTest, DefaultPathIsLogsUnderTheProgramDirectory) {

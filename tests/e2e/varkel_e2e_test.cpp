@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextStream>
+
+#include <vector>
 
 namespace {
 
@@ -59,6 +63,63 @@ TEST(VarkelEndToEnd, LogLinesAreOutBeforeAChildWritesToTheSameConsole) {
   EXPECT_TRUE(lines.value(fromFile).contains(QRegularExpression("^\\[\\d{4}/\\d\\d/\\d\\d ")))
       << "a dated line, from the file";
   EXPECT_LT(fromFile, after) << qPrintable(r.out);
+}
+
+// Two runs at once from one program directory share its log: the runs meet (through a
+// pipe) once both have the log open, then each writes its lines while the other writes
+// its own. Every line of both is there, whole, with its run's process id, and the log of
+// an earlier run is gone.
+TEST(VarkelEndToEnd, TwoRunsAtOnceKeepEveryLineOfBothInTheLog) {
+  constexpr int kLines = 2000;
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.write("logs/build_system.log", "from an earlier run\r\n");
+  ASSERT_TRUE(testing_support::makeFifo(v.path("meet")));
+  // Each side gives up after a while, so that a run that never came leaves nothing behind.
+  v.write("meet-a.sh", v.inDir("#!/bin/sh\nexec timeout 30 sh -c 'echo met > DIR/meet'\n"), true);
+  v.write("meet-b.sh", v.inDir("#!/bin/sh\nexec timeout 30 cat DIR/meet\n"), true);
+  const QStringList runs = {"A", "B"};
+  for (const QString& run : runs) {
+    QString body = v.inDir("<tasks>\n<exec exe='DIR/meet-" + run.toLower() + ".sh'/>\n");
+    for (int i = 0; i < kLines; ++i) body += "<echo message='" + run + " line " + QString::number(i) + "'/>\n";
+    v.writeJob(run + ".xml", body + "</tasks>");
+  }
+  QProcess a;
+  QProcess b;
+  // Not read until the end: a full pipe would hold a run back.
+  a.setStandardOutputFile(QProcess::nullDevice());
+  b.setStandardOutputFile(QProcess::nullDevice());
+  v.start(a, {"-job", "A.xml"});
+  v.start(b, {"-job", "B.xml"});
+  const RunResult ra = v.finish(a);
+  const RunResult rb = v.finish(b);
+  ASSERT_EQ(0, ra.exitCode) << qPrintable(ra.err);
+  ASSERT_EQ(0, rb.exitCode) << qPrintable(rb.err);
+  const QString log = v.read("logs/build_system.log");  // once both have ended
+
+  const QRegularExpression header("\\[\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}\\] \\[[A-Z]{5}\\] \\[");
+  const QRegularExpression echo(
+      "^\\[\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}\\] \\[[A-Z]{5}\\] \\[(\\d+)\\] \\[\\d+\\] "
+      "\\[Echo\\] ([AB]) line (\\d+)\\r$");
+  QMap<QString, QSet<QString>> pids;
+  QMap<QString, std::vector<int>> seen{{"A", std::vector<int>(kLines)}, {"B", std::vector<int>(kLines)}};
+  int broken = 0;
+  for (const QString& line : log.split('\n')) {
+    // A header anywhere but at the start is a line that another one cut into.
+    if (line.lastIndexOf(header) > 0 && ++broken < 5) ADD_FAILURE() << "broken line: " << qPrintable(line);
+    const QRegularExpressionMatch m = echo.match(line);
+    if (!m.hasMatch()) continue;
+    pids[m.captured(2)] << m.captured(1);
+    ++seen[m.captured(2)][m.captured(3).toInt()];
+  }
+  EXPECT_EQ(0, broken);
+  for (const QString& run : runs) {
+    SCOPED_TRACE(qPrintable(run));
+    EXPECT_EQ(std::vector<int>(kLines, 1), seen[run]) << "each line once";
+    EXPECT_EQ(1, pids[run].size());
+  }
+  EXPECT_NE(pids["A"], pids["B"]);
+  EXPECT_FALSE(log.contains("from an earlier run"));
 }
 
 TEST(VarkelEndToEnd, DefaultPropertyFileTurnsStopOnErrorOff) {

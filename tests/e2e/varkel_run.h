@@ -61,8 +61,14 @@ class VarkelRun {
   void setLauncher(const QString& launcher) { launcher_ = launcher; }
 
   RunResult run(const QStringList& arguments) {
-    RunResult r;
     QProcess p;
+    start(p, arguments);
+    return finish(p);
+  }
+
+  // A run without waiting for it, so that runs can overlap; finish waits for it and
+  // collects what it left.
+  void start(QProcess& p, const QStringList& arguments) {
     p.setProcessEnvironment(env_);
     p.setWorkingDirectory(dir_.path());
     if (launcher_.isEmpty())
@@ -70,6 +76,10 @@ class VarkelRun {
     else
       p.start(launcher_, QStringList{program_} + arguments);
     p.closeWriteChannel();
+  }
+
+  RunResult finish(QProcess& p) {
+    RunResult r;
     if (!p.waitForFinished(kRunTimeoutMs)) {
       p.kill();
       p.waitForFinished();

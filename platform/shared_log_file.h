@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+
+namespace platform {
+
+// A log file that several processes write at once, as two runs in one program directory
+// do. Every write goes to the file's end, and each process holds a shared lock on the file
+// for as long as it has it open; the file is emptied only by a process that can take the
+// lock exclusively at once, that is, while no other process holds it. The lock belongs to
+// this open file alone (not to the process) and is not inherited by child processes.
+class SharedLogFile {
+ public:
+  SharedLogFile() = default;
+  ~SharedLogFile() { close(); }
+  SharedLogFile(const SharedLogFile&) = delete;
+  SharedLogFile& operator=(const SharedLogFile&) = delete;
+
+  // Opens the file for appending, created when missing, and empties it when no other
+  // process holds it. Waits only while another process empties it. 0 or errno.
+  [[nodiscard]] int open(const QString& path);
+  bool isOpen() const { return fd_ >= 0; }
+  void close();
+
+  // Writes the bytes at the end of the file in one call (more only after a short write),
+  // so that the lines of two processes never mix: 0 or errno.
+  [[nodiscard]] int append(const char* data, std::size_t size);
+  // The file's size, with what other processes wrote; -1 when it cannot be read.
+  long long size() const;
+  // Empties the file when no other process holds it: whether it did. The shared lock is
+  // kept either way.
+  bool emptyWhenAlone();
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace platform
