@@ -274,37 +274,39 @@ TEST(LogAppenderFileTest, WritesLinesWithCrLfAndRawTextAsIs) {
   EXPECT_EQ(QByteArray("raw[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] h\xc3\xa9\r\n"), readAll(path));
 }
 
-TEST(LogAppenderFileTest, OpenTruncatesAndFullFileIsEmptiedBeforeTheNextLine) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("build_system.log");
-  testing_support::writeFile(path, "from an earlier run\r\n");
-  const logger::LogEntry e = entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 4, "T", "0123456789");
-  const QByteArray line = "[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] 0123456789\r\n";
-  logger::LogAppenderFile file(line.size(), path);
-  file.write(e);
-  EXPECT_EQ(line, readAll(path));  // at the limit, not past it: kept
+// A log left by an earlier run, and a size limit of one line.
+class LogAppenderFileLimitTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testing_support::writeFile(path_, "from an earlier run\r\n"); }
+  QByteArray log() const { return readAll(path_); }
+
+  QTemporaryDir dir_;
+  const QString path_ = dir_.filePath("build_system.log");
+  const logger::LogEntry e_ = entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 4, "T", "0123456789");
+  const QByteArray line_ = "[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] 0123456789\r\n";
+};
+
+TEST_F(LogAppenderFileLimitTest, OpenTruncatesAndFullFileIsEmptiedBeforeTheNextLine) {
+  logger::LogAppenderFile file(line_.size(), path_);
+  file.write(e_);
+  EXPECT_EQ(line_, log());  // at the limit, not past it: kept
   file.writeRaw("x");
-  file.write(e);                   // one byte past the limit: emptied first
-  EXPECT_EQ(line, readAll(path));
+  file.write(e_);           // one byte past the limit: emptied first
+  EXPECT_EQ(line_, log());
 }
 
 // Two appenders on one file stand for two runs in one program directory: each one keeps
 // the other's lines, and the file is emptied only by a run that has it alone.
-TEST(LogAppenderFileTest, AFileThatAnotherRunHoldsIsEmptiedNeitherAtTheOpenNorAtTheLimit) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("build_system.log");
-  testing_support::writeFile(path, "from an earlier run\r\n");
-  const logger::LogEntry e = entryAt(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6)), 1, 2, 4, "T", "0123456789");
-  const QByteArray line = "[2024/01/02 03:04:05:006] [INFRM] [0001] [0002] [T] 0123456789\r\n";
-  auto first = std::make_unique<logger::LogAppenderFile>(line.size(), path);
-  first->write(e);
-  logger::LogAppenderFile second(line.size(), path);
-  second.write(e);
-  first->write(e);
-  EXPECT_EQ(QString(line + line + line), QString(readAll(path))) << "past the limit, but held by the other run";
+TEST_F(LogAppenderFileLimitTest, AFileThatAnotherRunHoldsIsEmptiedNeitherAtTheOpenNorAtTheLimit) {
+  auto first = std::make_unique<logger::LogAppenderFile>(line_.size(), path_);
+  first->write(e_);
+  logger::LogAppenderFile second(line_.size(), path_);
+  second.write(e_);
+  first->write(e_);
+  EXPECT_EQ(QString(line_ + line_ + line_), QString(log())) << "past the limit, but held by the other run";
   first.reset();
-  second.write(e);
-  EXPECT_EQ(QString(line), QString(readAll(path))) << "alone now";
+  second.write(e_);
+  EXPECT_EQ(QString(line_), QString(log())) << "alone now";
 }
 
 TEST(LogAppenderFileTest, DefaultPathIsLogsUnderTheProgramDirectory) {
