@@ -79,6 +79,9 @@ unsigned writeWholeFile(const QString& path, const QByteArray& content, WriteSte
   const unsigned rc = resolve(path, target);
   if (rc != 0) return rc;
   if (target.exists && !S_ISREG(target.old.st_mode)) return appendToFile(path, content, failedAt);
+  // A link to a file not made yet has nothing to keep; the file is made where it points.
+  struct stat link;
+  if (!target.exists && ::lstat(target.path.constData(), &link) == 0) return appendToFile(path, content, failedAt);
   // The rename would replace a file that an open for writing refuses.
   if (target.exists && ::faccessat(AT_FDCWD, target.path.constData(), W_OK, AT_EACCESS) != 0) return lastError();
   return replaceResolved(target, content, failedAt);

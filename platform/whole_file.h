@@ -19,9 +19,9 @@ namespace platform {
 enum class WriteStep { Open, Write };
 
 // Gives the file a new content. A regular file, or none, is replaced as by replaceFile,
-// provided the file may be written (a read-only file is refused with EACCES); a device
-// or a pipe has nothing to keep and is written as by appendToFile. 0 or errno, with the
-// step that failed.
+// provided the file may be written (a read-only file is refused with EACCES); a device,
+// a pipe or a link to a file not made yet has nothing to keep and is written as by
+// appendToFile. 0 or errno, with the step that failed.
 [[nodiscard]] unsigned writeWholeFile(const QString& path, const QByteArray& content, WriteStep& failedAt);
 
 // Appends the content to the file, created with mode 0666 less the umask when missing.

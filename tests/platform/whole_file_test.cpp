@@ -73,21 +73,24 @@ TEST(WholeFileTest, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
   }
 }
 
-TEST(WholeFileTest, ReplacingKeepsTheModeAndALinkAndAppendingAddsAtTheEnd) {
+TEST(WholeFileTest, ReplacingKeepsTheModeAndLinksAndAppendingAddsAtTheEnd) {
   QTemporaryDir dir;
   const QString file = dir.filePath("f.txt");
   writeFile(file, "old\n");
   ASSERT_TRUE(QFile::setPermissions(file, kOddMode));
   ASSERT_TRUE(QFile::link(file, dir.filePath("link.txt")));
+  ASSERT_TRUE(QFile::link(dir.filePath("later.txt"), dir.filePath("dangling.txt")));
   platform::WriteStep failedAt;
   ASSERT_EQ(0u, platform::writeWholeFile(dir.filePath("link.txt"), "new\n", failedAt));
   ASSERT_EQ(0u, platform::appendToFile(dir.filePath("link.txt"), "more", failedAt));
   ASSERT_EQ(0u, platform::appendToFile(dir.filePath("made.txt"), "made", failedAt));
+  ASSERT_EQ(0u, platform::writeWholeFile(dir.filePath("dangling.txt"), "through", failedAt));
   EXPECT_EQ("new\nmore", readFile(file));
   EXPECT_EQ(kOddMode, QFile::permissions(file) & kModeBits);
-  EXPECT_TRUE(QFileInfo(dir.filePath("link.txt")).isSymLink());
   EXPECT_EQ("made", readFile(dir.filePath("made.txt")));
-  EXPECT_EQ((QStringList{"f.txt", "link.txt", "made.txt"}), entriesOf(dir.path()));
+  EXPECT_EQ("through", readFile(dir.filePath("later.txt")));
+  for (const char* link : {"link.txt", "dangling.txt"}) EXPECT_TRUE(QFileInfo(dir.filePath(link)).isSymLink()) << link;
+  EXPECT_EQ((QStringList{"dangling.txt", "f.txt", "later.txt", "link.txt", "made.txt"}), entriesOf(dir.path()));
 }
 
 // What cannot be written is refused before anything changes, and a pipe without a reader
