@@ -72,17 +72,27 @@ int BuildRulesEnum::enumerate(std::uint32_t taskId, const QString& startPath, IV
 
 int BuildRulesEnum::enumerateFiles(std::uint32_t taskId, const QString& path, IVariablesExpander* expander,
                                    IFileEnumCallback* callback) {
+  return walkPath(taskId, path, nullptr, expander, callback);
+}
+
+QString BuildRulesEnum::namedByText(const NamedBy* namedBy) {
+  return namedBy ? QLatin1String(". ") + filePlaceText(namedBy->rulesFile, namedBy->place) : QString();
+}
+
+int BuildRulesEnum::walkPath(std::uint32_t taskId, const QString& path, const NamedBy* namedBy,
+                             IVariablesExpander* expander, IFileEnumCallback* callback) {
   const QString text = expandedUnquoted(path, expander);
   if (text.isEmpty()) return build_codes::kEmptyPath;
   if (visited_.contains(text)) {
-    VLOG_ERROR(kTag) << "[Enumerate files] Path '" << text << "' already processed. Task: " << taskId;
+    VLOG_ERROR(kTag) << "[Enumerate files] Path '" << text << "' already processed. Task: " << taskId
+                     << namedByText(namedBy);
     return build_codes::kAlreadyProcessed;
   }
   // Marked before the existence test: a missing path counts as walked.
   visited_.insert(text);
   const QFileInfo info(fileSystemPath(text));
   if (!info.exists()) {
-    VLOG_ERROR(kTag) << "[Enumerate files] Path '" << text << "' not found. Task: " << taskId;
+    VLOG_ERROR(kTag) << "[Enumerate files] Path '" << text << "' not found. Task: " << taskId << namedByText(namedBy);
     return build_codes::kPathNotFound;
   }
   // Cleaned, so that every visit of one rules file derives the same target texts.
@@ -129,24 +139,25 @@ int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, 
     return parsed;
   }
   // The walk below parses further files into the member list.
-  const QStringList targets = targets_;
+  const std::vector<ScanTarget> targets = targets_;
   if (callback && !isStopped()) {
     const int code = callback->fileFound(taskId, path);
     if (code != 0) return code;
   }
   const QString directory = parentDirOf(path);
-  for (const QString& raw : targets) {
-    if (raw.isEmpty()) continue;
-    const QString target = expandedUnquoted(raw, expander);
+  for (const ScanTarget& raw : targets) {
+    if (raw.path.isEmpty()) continue;
+    const QString target = expandedUnquoted(raw.path, expander);
     // Joined to the directory, an empty target would name the directory itself.
     if (target.isEmpty()) return build_codes::kEmptyPath;
     if (nestedTargets_ >= kMaxNestedTargets) {
       VLOG_ERROR(kTag) << "[Process rule] Targets nested more than " << kMaxNestedTargets << " deep. Target: '"
-                       << target << "'. File: '" << path << "'. Task: " << taskId;
+                       << target << "'. File: '" << path << "'. " << placeText(raw.place) << ". Task: " << taskId;
       return build_codes::kTargetsNestedTooDeeply;
     }
     ++nestedTargets_;
-    const int code = enumerateFiles(taskId, makeAbsolutePath(directory, target), expander, callback);
+    const NamedBy namedBy{path, raw.place};
+    const int code = walkPath(taskId, makeAbsolutePath(directory, target), &namedBy, expander, callback);
     --nestedTargets_;
     if (code != 0) return code;
   }
@@ -177,7 +188,7 @@ void BuildRulesEnum::readScanElement() {
     while (readNextStartElement()) {
       QString path;
       if (isElement(QStringLiteral("target")) && isEnabled() && readAttribute(QStringLiteral("path"), path))
-        targets_ << path;
+        targets_.push_back({path, placeOf(reader_)});
       skipCurrentElement();
     }
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "xml/xml_element_readers.h"
 #include "xml/xml_parser.h"
 
 #include <QMutex>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 class IFileEnumCallback;
 class IVariablesExpander;
@@ -44,6 +46,20 @@ class BuildRulesEnum : public XmlParser {
   [[nodiscard]] int endParse() override;
 
  private:
+  // A "target" of a rules file, with where it stands there.
+  struct ScanTarget {
+    QString path;
+    XmlPlace place;
+  };
+  // The file that names the path; null for the start of the walk.
+  struct NamedBy {
+    const QString& rulesFile;
+    const XmlPlace& place;
+  };
+  [[nodiscard]] int walkPath(std::uint32_t taskId, const QString& path, const NamedBy* namedBy,
+                             IVariablesExpander* expander, IFileEnumCallback* callback);
+  // ". This XML file: '<file>'. Line: <line>. Column: <column>", or nothing for the start.
+  static QString namedByText(const NamedBy* namedBy);
   bool isStopped() const;
   void setRunning(bool running);
   void readScanElement();
@@ -55,6 +71,6 @@ class BuildRulesEnum : public XmlParser {
   mutable QMutex stopMutex_;
   bool stop_ = false;
   QSet<QString> visited_;
-  QStringList targets_;
+  std::vector<ScanTarget> targets_;
   int nestedTargets_ = 0;
 };

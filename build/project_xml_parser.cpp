@@ -4,6 +4,7 @@
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
+#include "xml/xml_element_readers.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ int ProjectXmlParser::parseSolution() {
   const QString distributionText = attribute("distribution").trimmed();
   const QString name = attribute("name").trimmed();
   const QString rulesFile = fileName();
+  // A dropped solution is named by where it stands.
+  const XmlPlace place = placeOf(reader_);
 
   auto drop = [this] {
     skipCurrentElement();
@@ -66,20 +69,21 @@ int ProjectXmlParser::parseSolution() {
   const int buildType = parseBuildTool(buildTypeText);
   const int distribution = distributionText.isEmpty() ? DistributionProduct : parseDistribution(distributionText);
   if (typeText.isEmpty()) {
-    VLOG_WARNING(kTag) << "Undefined solution type. File: '" << rulesFile << "'";
+    VLOG_WARNING(kTag) << "Undefined solution type. File: '" << rulesFile << "'. " << placeText(place);
     return drop();
   }
   if (name.isEmpty()) {
-    VLOG_WARNING(kTag) << "Undefined solution name. File: '" << rulesFile << "'";
+    VLOG_WARNING(kTag) << "Undefined solution name. File: '" << rulesFile << "'. " << placeText(place);
     return drop();
   }
   if (type == ProjectTypeUnknown) {
-    VLOG_WARNING(kTag) << "Invalid solution type. Type: '" << typeText << "'. File: '" << rulesFile << "'";
+    VLOG_WARNING(kTag) << "Invalid solution type. Type: '" << typeText << "'. File: '" << rulesFile << "'. "
+                       << placeText(place);
     return drop();
   }
   if (type == ProjectTypeBuild && buildType == BuildToolUnknown) {
     VLOG_WARNING(kTag) << "Invalid project build type. Build type: '" << buildTypeText << "'. File: '" << rulesFile
-                       << "'";
+                       << "'. " << placeText(place);
     return drop();
   }
 

@@ -98,9 +98,9 @@ QString TaskBuildImpl::getProjectFilePath(IVariablesExpander* expander) {
   const QString projectFile = expandedTrimmed(expander, propertyText(task_texts::kProjectFile));
   if (!projectFile.isEmpty()) return projectFile;
   IProject* project = getProject(getProjectName(expander));
-  // A project without a project file has none: joining nothing would name the directory.
-  if (!project || project->getProjectFile().isEmpty()) return QString();
-  return makeAbsolutePath(getRootDir(expander), project->getProjectFile());
+  // Without a project file this names the root directory, with its separator: qmake
+  // builds the project file that a directory holds.
+  return project ? makeAbsolutePath(getRootDir(expander), project->getProjectFile()) : QString();
 }
 
 int TaskBuildImpl::getOutputDirectory(QString& out, IVariablesExpander* expander, IVariablesGetter* getter) {

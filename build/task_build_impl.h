@@ -65,8 +65,9 @@ class TaskBuildImpl : public TaskProject {
   [[nodiscard]] int getPlatformToolset(IVariablesExpander* expander, QString& out);
   // "rootdir", else the directory of the project's build rules; empty without a project.
   QString getRootDir(IVariablesExpander* expander);
-  // "projectFile", else the project's project file against the root directory; empty
-  // without a project or a project file.
+  // "projectFile", else the project's project file against the root directory (the
+  // root directory itself, ending in a separator, when the project names none); empty
+  // without a project.
   QString getProjectFilePath(IVariablesExpander* expander);
   // The output directory, absolute, with the preferred output subdirectory added:
   // 304 without "output", 314 without a project name.

@@ -5,6 +5,7 @@
 #include "tasks/macrodef_impl.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
+#include "xml/xml_element_readers.h"
 #include "xml/xml_task_parser.h"
 #include "xml/xml_task_parser_factory.h"
 
@@ -48,10 +49,12 @@ int JobXmlParser::parseTasks() {
 
 int JobXmlParser::parseMacrodef() {
   if (!taskFactory_) return kNoTaskFactory;
+  const XmlPlace place = placeOf(reader_);
   QString name;
   readAttribute(QStringLiteral("name"), name);
   if (name.isEmpty()) {
-    VLOG_ERROR(kTag) << "[ParseMacrodef] Macrodef name is empty! This XML file: '" << fileName() << "'.";
+    VLOG_ERROR(kTag) << "[ParseMacrodef] Macrodef name is empty! This XML file: '" << fileName() << "'. "
+                     << placeText(place) << ".";
     return kEmptyMacrodefName;
   }
   // Registered before its body is read, so that the body may call the macro itself.
@@ -59,7 +62,7 @@ int JobXmlParser::parseMacrodef() {
   int code = taskHolder_->addMacrodef(created.get());
   if (code != 0) {
     VLOG_ERROR(kTag) << "[ParseMacrodef] Failed to register macrodef '" << name << "'! This XML file: '"
-                     << fileName() << "'.";
+                     << fileName() << "'. " << placeText(place) << ".";
     return code;
   }
   IMacrodef* macrodef = created.release();  // the holder owns it from here on
@@ -90,19 +93,25 @@ int JobXmlParser::parseMacrodefBody(IMacrodef* macrodef) {
 }
 
 int JobXmlParser::parseTask(const QString& name, IMacrodef* macrodef) {
+  // Taken on the start tag: the element's parser reads on to its end.
+  const XmlPlace place = placeOf(reader_);
   std::shared_ptr<ITask> task;
   TaskElementStep failed = TaskElementStep::CreateParser;
   int code = createTaskFromElement(taskParserFactory_, reader_, name, fileName(), task, failed);
   if (code != 0) {
+    const QString at = placeText(place);
     if (failed == TaskElementStep::Parse) {
-      VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+      VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. XML file: '" << fileName() << "'. " << at
+                       << ".";
     } else if (failed == TaskElementStep::CreateTask) {
-      VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+      VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. XML file: '" << fileName() << "'. " << at
+                       << ".";
     } else if (code == kNotFound && !macrodef) {
-      VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found! This XML file: '" << fileName() << "'.";
+      VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found! This XML file: '" << fileName() << "'. " << at
+                       << ".";
     } else {
       VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code
-                       << ". This XML file: '" << fileName() << "'.";
+                       << ". This XML file: '" << fileName() << "'. " << at << ".";
     }
     return code;
   }
@@ -110,7 +119,8 @@ int JobXmlParser::parseTask(const QString& name, IMacrodef* macrodef) {
   if (macrodef) return macrodef->addTask(task.get());
   code = taskHolder_->addTask(task.get());
   if (code != 0)
-    VLOG_ERROR(kTag) << "Failed to register task. Task name: '" << name << "'. XML file: '" << fileName() << "'.";
+    VLOG_ERROR(kTag) << "Failed to register task. Task name: '" << name << "'. XML file: '" << fileName() << "'. "
+                     << placeText(place) << ".";
   return code;
 }
 
@@ -127,17 +137,19 @@ int JobXmlParser::includeXml(const QString& callerId, const QString& parentFile,
                              const QString& objectPrefix) {
   logIncludeRequest(kTag, callerId, parentFile, thisFile, replaceVariables, variablesPrefix, objectPrefix);
   if (thisFile.isEmpty()) return 0;
+  // The "include" element of this reader's file.
+  const XmlPlace place = placeOf(reader_);
   // Each level of nesting has a reader of its own; a cycle would add levels forever.
   if (isBeingRead(thisFile)) {
-    VLOG_ERROR(kTag) << "Include cycle: '" << thisFile << "' is already being read. This XML file: '"
-                     << fileName() << "'. Line: " << lineNumber();
+    VLOG_ERROR(kTag) << "Include cycle: '" << thisFile << "' is already being read. "
+                     << filePlaceText(fileName(), place);
     return kIncludeCycle;
   }
   int nesting = 0;
   for (const JobXmlParser* p = this; p; p = p->includingParser_) ++nesting;
   if (nesting > kMaxIncludeNesting) {
     VLOG_ERROR(kTag) << "Includes are nested too deeply (limit " << kMaxIncludeNesting << "). File: '" << thisFile
-                     << "'. This XML file: '" << fileName() << "'. Line: " << lineNumber();
+                     << "'. " << filePlaceText(fileName(), place);
     return kIncludesNestedTooDeeply;
   }
   if (!childParser_) {
@@ -152,7 +164,10 @@ int JobXmlParser::includeXml(const QString& callerId, const QString& parentFile,
     childParser_->setTaskHolder(taskHolder_);
   }
   const int result = childParser_->parseFile(thisFile, replaceVariables, variablesPrefix, objectPrefix);
-  if (result != 0) VLOG_ERROR(kTag) << "Failed to parse included XML file: '" << thisFile << "'.";
+  if (result != 0) {
+    VLOG_ERROR(kTag) << "Failed to parse included XML file: '" << thisFile << "'. " << filePlaceText(fileName(), place)
+                     << ".";
+  }
   childParser_->stop();
   return result;
 }

@@ -1,5 +1,15 @@
 #include "xml/xml_element_readers.h"
 
+XmlPlace placeOf(const QXmlStreamReader& reader) { return {reader.lineNumber(), reader.columnNumber()}; }
+
+QString placeText(const XmlPlace& place) {
+  return QStringLiteral("Line: %1. Column: %2").arg(place.line).arg(place.column);
+}
+
+QString filePlaceText(const QString& file, const XmlPlace& place) {
+  return QStringLiteral("This XML file: '%1'. %2").arg(file, placeText(place));
+}
+
 bool isElementNamed(const QXmlStreamReader& reader, const QString& name) {
   return reader.name().compare(name, Qt::CaseInsensitive) == 0;
 }

@@ -5,6 +5,7 @@
 #include "tasks/task_foreach.h"
 #include "tasks/task_texts.h"
 #include "xml/result_codes.h"
+#include "xml/xml_element_readers.h"
 
 #include <memory>
 
@@ -42,18 +43,22 @@ int XmlTaskForeach::parse(QXmlStreamReader& reader) {
 
 int XmlTaskForeach::parseChildTask(QXmlStreamReader& reader, const QString& name) {
   if (!parserFactory_) return kNoParserFactory;
+  // Taken on the start tag: the element's parser reads on to its end.
+  const XmlPlace place = placeOf(reader);
   std::shared_ptr<ITask> task;
   TaskElementStep failed = TaskElementStep::CreateParser;
   const int code = createTaskFromElement(parserFactory_, reader, name, xmlFile(), task, failed);
   if (code != 0) {
+    const QString at = filePlaceText(xmlFile(), place);
     if (failed == TaskElementStep::Parse)
-      VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. Error: " << code << ".";
+      VLOG_ERROR(kTag) << "Failed to parse task. Task name: '" << name << "'. Error: " << code << ". " << at << ".";
     else if (failed == TaskElementStep::CreateTask)
-      VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. Error: " << code << ".";
+      VLOG_ERROR(kTag) << "Failed to create task. Task name: '" << name << "'. Error: " << code << ". " << at << ".";
     else if (code == xml_codes::kNotFound)
-      VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found!.";
+      VLOG_ERROR(kTag) << "Task with name: '" << name << "' is not found!. " << at << ".";
     else
-      VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code << ".";
+      VLOG_ERROR(kTag) << "Failed to create task-parser with name: '" << name << "'. Error: " << code << ". " << at
+                       << ".";
     return code;
   }
   if (task) childTasks_.push_back(std::move(task));

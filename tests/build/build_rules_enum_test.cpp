@@ -113,9 +113,12 @@ TEST_F(BuildRulesEnumTest, FailuresEndTheWholeWalk) {
     const char* logLine;  // DIR stands for the tree
   };
   const Case cases[] = {
-      {"missing", {"lib", "gone"}, build_codes::kPathNotFound, "[Enumerate files] Path 'DIR/gone' not found. Task: 7"},
+      // The second target stands on line 5 of the tree's rules file.
+      {"missing", {"lib", "gone"}, build_codes::kPathNotFound,
+       "[Enumerate files] Path 'DIR/gone' not found. Task: 7. This XML file: 'DIR/varkel.xml'. Line: 5. Column: 25"},
       {"repeated", {"lib", "lib"}, build_codes::kAlreadyProcessed,
-       "[Enumerate files] Path 'DIR/lib' already processed. Task: 7"},
+       "[Enumerate files] Path 'DIR/lib' already processed. Task: 7. This XML file: 'DIR/varkel.xml'. Line: 5. "
+       "Column: 24"},
       {"emptyAfterExpansion", {"lib", "${nothing}"}, build_codes::kEmptyPath, nullptr},
       {"quotesOnly", {"lib", "' &quot;&quot; '"}, build_codes::kEmptyPath, nullptr},
   };
@@ -213,7 +216,7 @@ TEST_F(BuildRulesEnumTest, NestingIsBounded) {
   EXPECT_EQ(callback_.files.size(), limit + 1);
   EXPECT_TRUE(log_.log().containsPart(QStringLiteral("[Process rule] Targets nested more than 1024 deep. Target: '../") +
                                       QString::number(limit + 1) + "'. File: '" + tree_.path(QString::number(limit)) +
-                                      "/varkel.xml'. Task: 7"));
+                                      "/varkel.xml'. Line: 4. Column: 28. Task: 7"));
 }
 
 }  // namespace

@@ -111,16 +111,18 @@ TEST_F(ProjectXmlParserTest, BadAndDisabledSolutionsAreDroppedAndReadingGoesOn) 
   struct Case {
     const char* name;
     const char* attributes;
-    const char* warning;  // FILE stands for the rules file; empty: accepted
+    // FILE stands for the rules file, the place is that of the solution; empty: accepted
+    const char* warning;
   };
   const Case cases[] = {
       {"disabled", "enable=\" No \" type=\"files\" name=\"x\"", "Disabled solution. Solution name: 'x'. File: 'FILE'"},
-      {"noType", "name=\"x\"", "Undefined solution type. File: 'FILE'"},
-      {"noName", "type=\"files\" name=\" \"", "Undefined solution name. File: 'FILE'"},
-      {"badType", "type=\"lib\" name=\"x\"", "Invalid solution type. Type: 'lib'. File: 'FILE'"},
+      {"noType", "name=\"x\"", "Undefined solution type. File: 'FILE'. Line: 1. Column: 39"},
+      {"noName", "type=\"files\" name=\" \"", "Undefined solution name. File: 'FILE'. Line: 1. Column: 52"},
+      {"badType", "type=\"lib\" name=\"x\"", "Invalid solution type. Type: 'lib'. File: 'FILE'. Line: 1. Column: 50"},
       {"badBuildType", "type=\"build\" buildtype=\"ant\" name=\"x\"",
-       "Invalid project build type. Build type: 'ant'. File: 'FILE'"},
-      {"buildWithoutTool", "type=\"build\" name=\"x\"", "Invalid project build type. Build type: ''. File: 'FILE'"},
+       "Invalid project build type. Build type: 'ant'. File: 'FILE'. Line: 1. Column: 68"},
+      {"buildWithoutTool", "type=\"build\" name=\"x\"",
+       "Invalid project build type. Build type: ''. File: 'FILE'. Line: 1. Column: 52"},
       {"filesWithoutTool", "type=\"files\" name=\"x\"", ""},
       {"upperCaseType", "type=\"BUILD\" buildtype=\"Make\" name=\"x\"", ""},
       {"enableOtherText", "enable=\"maybe\" type=\"files\" name=\"x\"", ""},

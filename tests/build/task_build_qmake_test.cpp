@@ -203,23 +203,28 @@ TEST_F(TaskBuildQmakeTest, ChecksBeforeTheToolsRun) {
     QString output;
     QString buildDir;
     const char* projectFile;
+    const char* rootDir;
     int code;
     QString error;
   } cases[] = {
-      {"no output", "", path("build"), "app.pro", 304, "Output folder not defined! Task ID: 7"},
-      {"no project file", path("out"), path("build"), "", 305,
+      {"no output", "", path("build"), "app.pro", "src", 304, "Output folder not defined! Task ID: 7"},
+      // Only a project file and a root directory that are both empty leave nothing to build.
+      {"no project file, no root directory", path("out"), path("build"), "", "", 305,
        "Project file not defined. Project name: 'app'. Task ID: 7"},
-      {"no build directory", path("out"), "", "app.pro", 372,
+      {"no build directory", path("out"), "", "app.pro", "src", 372,
        "Output build directory is not found! Path: ''. Project name: 'app'. Task ID: 7"},
-      {"build directory below a file", path("out"), path("file/build"), "app.pro", 372,
+      {"build directory below a file", path("out"), path("file/build"), "app.pro", "src", 372,
        "Output build directory is not found! Path: '" + path("file/build") + "'. Project name: 'app'. Task ID: 7"},
   };
   project_->setProjectFile("");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     capture_.clear();
+    const QString rootDir = *c.rootDir ? path(c.rootDir) : QString();
+    project_->setDefFile(*c.rootDir ? rootDir + "/varkel.xml" : QString());
     auto t = task(c.output, c.buildDir);
     EXPECT_EQ(0, t->getPropertiesSetter()->setString("projectFile", c.projectFile));
+    EXPECT_EQ(0, t->getPropertiesSetter()->setString("rootdir", rootDir));
     EXPECT_EQ(c.code, run(*t));
     EXPECT_TRUE(capture_.log().contains(c.error));
     EXPECT_EQ(0, runs("qmake.log"));
@@ -323,6 +328,20 @@ TEST_F(TaskBuildQmakeTest, WithoutABuildDirectoryAttributeTheBuildGoesBesideTheP
   EXPECT_EQ(0, t->getPropertiesSetter()->setString("configuration", "release"));
   ASSERT_EQ(0, run(*t));
   EXPECT_EQ("dir=" + path("src/build-app-release"), logOf("qmake.log").value(1));
+}
+
+// qmake given a directory builds the project file that the directory holds.
+TEST_F(TaskBuildQmakeTest, WithoutAProjectFileQmakeGetsTheRootDirectory) {
+  project_->setProjectFile("");
+  auto t = task(path("out"), QString());
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("projectFile", ""));
+  EXPECT_EQ(0, t->getPropertiesSetter()->remove("outputbuilddir"));
+  EXPECT_EQ(0, t->getPropertiesSetter()->setString("configuration", "release"));
+  ASSERT_EQ(0, run(*t));
+  EXPECT_EQ(QStringList({"dir=" + path("src/build-app-release"), "arg=" + path("src") + "/"}),
+            logOf("qmake.log").mid(1, 2))
+      << "the root directory with its separator; the build goes into it";
+  EXPECT_TRUE(capture_.log().containsPart("    Project file: '" + path("src") + "/'.\r\n"));
 }
 
 TEST_F(TaskBuildQmakeTest, TheBuilderStandsInItsBuildTasksPlaceInTheTree) {

@@ -108,9 +108,11 @@ TEST(BuildRulesEndToEnd, AScanThatFailsEndsTheRunBeforeTheTasks) {
        "[Mgr] [ParseBuildRules] Found project with same name. Name: A. Path: DIR/rules/varkel.xml. "
        "Path of already existing project: DIR/rules/varkel.xml\r\n"},
       {"missing target", rules({"lib", "gone"}), 21,
-       "[RulesEnum] [Enumerate files] Path 'DIR/rules/gone' not found. Task: 1\r\n"},
+       "[RulesEnum] [Enumerate files] Path 'DIR/rules/gone' not found. Task: 1. This XML file: "
+       "'DIR/rules/varkel.xml'. Line: 1. Column: 65\r\n"},
       {"repeated target", rules({"lib", "lib"}), 41,
-       "[RulesEnum] [Enumerate files] Path 'DIR/rules/lib' already processed. Task: 1\r\n"},
+       "[RulesEnum] [Enumerate files] Path 'DIR/rules/lib' already processed. Task: 1. This XML file: "
+       "'DIR/rules/varkel.xml'. Line: 1. Column: 64\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -61,6 +62,35 @@ TEST(QmakeBuildEndToEnd, ExampleBuiltFromAJobsBuildElementWithItsVars) {
   EXPECT_EQ(1, r.log.count("Run qmake --------------------\r\n") / 2) << "qmake ran once";
   EXPECT_TRUE(r.logHas("[qmake.build] This project has been already built\r\n"));
   EXPECT_TRUE(r.logHas("[qmake.build] This project has been already processed\r\n"));
+}
+
+// A solution that names no project file hands qmake its directory: qmake builds the
+// project file named after that directory, and says so in its own words when there is none.
+TEST(QmakeBuildEndToEnd, ASolutionWithoutAProjectFileBuildsItsDirectory) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  copyExample(v);
+  QString rules = v.read("greeter/varkel.xml");
+  ASSERT_TRUE(rules.contains(" projectfile=\"greeter.pro\""));
+  rules.remove(" projectfile=\"greeter.pro\"");
+  v.write("greeter/varkel.xml", rules);
+  const QStringList build = {"-build", "greeter", "-config", "release", "-output", v.path("out")};
+  const RunResult r = v.run(QStringList{"-pmanifest", v.path("greeter/varkel.xml")} + build);
+  ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("\" " + v.path("greeter") + "/ \r\n")) << "qmake's argument: " << qPrintable(r.log);
+  EXPECT_TRUE(QFileInfo(v.path("greeter/build-greeter-release/Makefile")).isFile());
+  EXPECT_TRUE(greeting(v.path("out/greeter"), {"you"}).startsWith("Hello, you! Built by qmake with Qt 5."));
+
+  // The same rules beside the sources, but no project file there.
+  v.write("bare/varkel.xml", rules);
+  v.write("bare/main.cpp", v.read("greeter/main.cpp"));
+  const RunResult bare = v.run(QStringList{"-pmanifest", v.path("bare/varkel.xml")} + build);
+  EXPECT_EQ(373 & 0xff, bare.exitCode) << qPrintable(bare.log);
+  EXPECT_TRUE(bare.log.contains(
+      QRegularExpression("(?s) Run qmake -{20}\r\n((?!END).)*" + QRegularExpression::escape(v.path("bare")))))
+      << "qmake names the directory: " << qPrintable(bare.log);
+  EXPECT_TRUE(bare.logHas("[qmake.build] Failed to build. Exit code: "));
+  EXPECT_FALSE(bare.logHas("Run make")) << "make does not run after a failed qmake";
 }
 
 // The project "app" (src/app.pro) of src/varkel.xml, whose output file set takes "app"

@@ -219,6 +219,37 @@ TEST(VarkelEndToEnd, UnknownElementStopsTheRunBeforeAnyTask) {
   EXPECT_FALSE(r.logHas("[Echo] first")) << "no task runs from a job that failed to load";
 }
 
+// A misspelt element deep in a job, and a bad solution of a 'build rules' file, are
+// named by their file and line.
+TEST(VarkelEndToEnd, ReaderErrorsNameTheFileAndLine) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml",
+             "<macrodefs><macrodef name=\"each\"><tasks>\n"
+             "  <foreach item=\"i\" in=\"1,2\">\n"
+             "    <ecoh message=\"#{i}\"/>\n"
+             "  </foreach>\n"
+             "</tasks></macrodef></macrodefs>");
+  const RunResult r = v.runJob();
+  EXPECT_EQ(r.exitCode, 301 & 0xff);
+  EXPECT_TRUE(r.logHas(v.inDir("[XmlTaskForeach] Task with name: 'ecoh' is not found!. This XML file: "
+                               "'DIR/job.xml'. Line: 5. Column: 26.\r\n")))
+      << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas(v.inDir("[JobXmlParser] Failed to parse task. Task name: 'foreach'. XML file: "
+                               "'DIR/job.xml'. Line: 4. Column: 29.\r\n")));
+
+  v.write("rules/varkel.xml",
+          "<?xml version=\"1.0\"?>\n<project><solutions>\n"
+          "  <solution type=\"library\" name=\"lib\"/>\n"
+          "</solutions></project>\n");
+  v.writeJob("job.xml", "<tasks><echo message=\"ran\"/></tasks>");
+  const RunResult rules = v.run({"-pmanifest", v.path("rules/varkel.xml"), "-job", "job.xml"});
+  EXPECT_EQ(rules.exitCode, 0) << "a bad solution is dropped: " << qPrintable(rules.log);
+  EXPECT_TRUE(rules.logHas(v.inDir("[ProjectXmlParser] Invalid solution type. Type: 'library'. File: "
+                                   "'DIR/rules/varkel.xml'. Line: 3. Column: 39\r\n")))
+      << qPrintable(rules.log);
+}
+
 TEST(VarkelEndToEnd, IncludeWithVariablePrefix) {
   VarkelRun v;
   ASSERT_READY(v);

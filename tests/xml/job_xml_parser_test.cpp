@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -192,9 +193,11 @@ TEST_F(JobXmlParserTest, IncludeCycleFails) {
   EXPECT_EQ(parse(a), 503);
   EXPECT_EQ(rootSetvars(), (std::vector<std::string>{"visited=a", "visited=b", "visited=c"}));
   EXPECT_TRUE(capture.log().contains("Include cycle: '" + a + "' is already being read. This XML file: '" + c +
-                                     "'. Line: 4"));
-  EXPECT_TRUE(capture.log().contains("Failed to parse included XML file: '" + c + "'."));
-  EXPECT_TRUE(capture.log().contains("Failed to parse included XML file: '" + b + "'."));
+                                     "'. Line: 4. Column: 46"));
+  EXPECT_TRUE(capture.log().contains("Failed to parse included XML file: '" + c + "'. This XML file: '" + b +
+                                     "'. Line: 3. Column: 35."));
+  EXPECT_TRUE(capture.log().contains("Failed to parse included XML file: '" + b + "'. This XML file: '" + a +
+                                     "'. Line: 3. Column: 35."));
 
   // A file may still be included twice one after the other: only nesting is a cycle.
   driver_.tasks.clear();
@@ -274,20 +277,22 @@ TEST_F(JobXmlParserTest, Failures) {
   const Case cases[] = {
       {"unknown element after two tasks",
        "<project><tasks><setvar name='a'/><Exit/><ech/><setvar name='b'/></tasks></project>", 301,
-       "Task with name: 'ech' is not found! This XML file: '<file>'.", {"a=", "="}, 0},
+       "Task with name: 'ech' is not found! This XML file: '<file>'. Line: 1. Column: 47.", {"a=", "="}, 0},
       {"call before its definition",
        "<project><tasks><m/></tasks><macrodefs><macrodef name='m'/></macrodefs></project>", 301,
-       "Task with name: 'm' is not found! This XML file: '<file>'.", {}, 0},
+       "Task with name: 'm' is not found! This XML file: '<file>'. Line: 1. Column: 20.", {}, 0},
       {"unknown element in a macro body leaves no definition",
        "<project><macrodefs><macrodef name='m'><tasks><setvar/><nope/></tasks></macrodef></macrodefs></project>",
-       301, "Failed to create task-parser with name: 'nope'. Error: 301. This XML file: '<file>'.", {}, 0},
+       301, "Failed to create task-parser with name: 'nope'. Error: 301. This XML file: '<file>'. Line: 1. Column: 62.",
+       {}, 0},
       {"macro without name",
        "<project><macrodefs><macrodef name='ok'/><macrodef Name='x'/></macrodefs></project>", 802,
-       "[ParseMacrodef] Macrodef name is empty! This XML file: '<file>'.", {}, 1},
+       "[ParseMacrodef] Macrodef name is empty! This XML file: '<file>'. Line: 1. Column: 61.", {}, 1},
       {"missing include keeps the tasks before it",
        "<project><tasks><setvar name='a'/></tasks><includes><include file='none.xml'/></includes>"
        "<tasks><setvar name='b'/></tasks></project>",
-       501, "Failed to parse included XML file: '<dir>/none.xml'.", {"a="}, 0},
+       501, "Failed to parse included XML file: '<dir>/none.xml'. This XML file: '<file>'. Line: 1. Column: 78.",
+       {"a="}, 0},
       {"other elements are passed over whole",
        "<project><group><tasks><setvar name='a'/></tasks></group><macrodefs><group><macrodef/></group>"
        "</macrodefs><tasks><setvar name='b'/></tasks></project>",
@@ -312,6 +317,51 @@ TEST_F(JobXmlParserTest, Failures) {
   }
 }
 
+// Each failure names the file and the place of the element it is about, however deep the
+// element stands: every error line of the read, in order.
+TEST_F(JobXmlParserTest, ErrorsNameTheFileAndLineOfTheirElement) {
+  struct Case {
+    const char* fixture;  // under reader_errors/
+    int code;
+    std::vector<const char*> errors;  // <file> stands for the fixture, <dir> for its directory
+  };
+  const Case cases[] = {
+      {"top_level.xml", 301, {"Task with name: 'ecoh' is not found! This XML file: '<file>'. Line: 6. Column: 23."}},
+      {"in_foreach.xml",
+       301,
+       {"Task with name: 'ecoh' is not found!. This XML file: '<file>'. Line: 7. Column: 27.",
+        "Failed to parse task. Task name: 'foreach'. Error: 301. This XML file: '<file>'. Line: 6. Column: 31.",
+        "Failed to parse task. Task name: 'foreach'. XML file: '<file>'. Line: 5. Column: 31."}},
+      {"in_macro.xml",
+       301,
+       {"Failed to create task-parser with name: 'ecoh'. Error: 301. This XML file: '<file>'. Line: 9. Column: 33."}},
+      {"in_macro_foreach.xml",
+       301,
+       {"Task with name: 'ecoh' is not found!. This XML file: '<file>'. Line: 8. Column: 32.",
+        "Failed to parse task. Task name: 'foreach'. XML file: '<file>'. Line: 7. Column: 35."}},
+      {"macrodef_without_name.xml",
+       802,
+       {"[ParseMacrodef] Macrodef name is empty! This XML file: '<file>'. Line: 5. Column: 14."}},
+      {"include/main.xml",
+       301,
+       {"Task with name: 'ecoh' is not found! This XML file: '<dir>/lib.xml'. Line: 4. Column: 23.",
+        "Failed to parse included XML file: '<dir>/lib.xml'. This XML file: '<file>'. Line: 6. Column: 29."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    ScopedLogCapture capture;
+    const QString file = QDir(kDataDir + "reader_errors").absoluteFilePath(c.fixture);
+    EXPECT_EQ(parse(file), c.code);
+    QStringList expected;
+    for (const char* error : c.errors)
+      expected << QString(error).replace("<file>", file).replace("<dir>", QFileInfo(file).absolutePath());
+    QStringList errors;
+    for (const auto& e : capture.log().entries)
+      if (e.level == logger::LogError) errors << e.text;
+    EXPECT_EQ(errors, expected);
+  }
+}
+
 TEST_F(JobXmlParserTest, MissingCollaboratorsAndRefusals) {
   const QString tasksFile = write("<project><tasks><setvar name='a'/></tasks></project>", "tasks.xml");
   const QString macroFile = write("<project><macrodefs><macrodef name='m'/></macrodefs></project>", "macro.xml");
@@ -320,7 +370,7 @@ TEST_F(JobXmlParserTest, MissingCollaboratorsAndRefusals) {
     driver_.refuseTask = 77;
     EXPECT_EQ(parse(tasksFile), 77);
     EXPECT_TRUE(capture.log().contains("Failed to register task. Task name: 'setvar'. XML file: '" + tasksFile +
-                                       "'."));
+                                       "'. Line: 1. Column: 34."));
     driver_.refuseTask = 0;
   }
   {
@@ -328,7 +378,7 @@ TEST_F(JobXmlParserTest, MissingCollaboratorsAndRefusals) {
     driver_.refuseMacrodef = 78;
     EXPECT_EQ(parse(macroFile), 78);
     EXPECT_TRUE(capture.log().contains("[ParseMacrodef] Failed to register macrodef 'm'! This XML file: '" +
-                                       macroFile + "'."));
+                                       macroFile + "'. Line: 1. Column: 40."));
     driver_.refuseMacrodef = 0;
   }
   {
@@ -336,7 +386,7 @@ TEST_F(JobXmlParserTest, MissingCollaboratorsAndRefusals) {
     driver_.failingParsers["setvar"] = 5;
     EXPECT_EQ(parse(tasksFile), 5);
     EXPECT_TRUE(capture.log().contains("Failed to create task-parser with name: 'setvar'. Error: 5. This XML file: '" +
-                                       tasksFile + "'."));
+                                       tasksFile + "'. Line: 1. Column: 34."));
     driver_.failingParsers.clear();
   }
   parser_.setTaskFactory(nullptr);

@@ -430,9 +430,11 @@ TEST_F(XmlTaskFactoryTest, ForeachChildFailures) {
   {
     ScopedLogCapture capture;
     std::unique_ptr<XmlTaskParser> parser = parserFor("foreach");
-    EXPECT_EQ(parse(*parser, "<foreach item='i' in='a'><setvar/><nope/></foreach>"), 301);
+    parser->setXmlFile("/jobs/job.xml");
+    EXPECT_EQ(parse(*parser, "<foreach item='i' in='a'><setvar/>\n  <nope/></foreach>"), 301);
     ASSERT_FALSE(capture.log().entries.empty());
-    EXPECT_EQ(capture.log().entries.back().text, "Task with name: 'nope' is not found!.");
+    EXPECT_EQ(capture.log().entries.back().text,
+              "Task with name: 'nope' is not found!. This XML file: '/jobs/job.xml'. Line: 2. Column: 9.");
     EXPECT_EQ(capture.log().entries.back().tag, "XmlTaskForeach");
   }
   {
@@ -441,8 +443,10 @@ TEST_F(XmlTaskFactoryTest, ForeachChildFailures) {
     macros_.add("gone", {});
     factory_.setTaskFactory(nullptr);
     std::unique_ptr<XmlTaskParser> parser = parserFor("foreach");
+    parser->setXmlFile("/jobs/job.xml");
     EXPECT_EQ(parse(*parser, "<foreach><gone/></foreach>"), 803);
-    EXPECT_TRUE(capture.log().contains("Failed to create task. Task name: 'gone'. Error: 803."));
+    EXPECT_TRUE(capture.log().contains("Failed to create task. Task name: 'gone'. Error: 803. This XML file: "
+                                       "'/jobs/job.xml'. Line: 1. Column: 19."));
   }
   XmlTaskForeach orphan;
   EXPECT_EQ(parse(orphan, "<foreach><setvar/></foreach>"), 307);
