@@ -99,6 +99,12 @@ inline bool ignoresSignal(int number) {
   return false;
 }
 
+// Whether /dev/full is there and refuses every write, as a full disk does.
+inline bool haveFullDevice() {
+  QFile full(QStringLiteral("/dev/full"));
+  return full.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && full.write("x", 1) == -1;
+}
+
 // A named pipe, made by the real tool.
 inline bool makeFifo(const QString& path) { return QProcess::execute("mkfifo", {path}) == 0; }
 

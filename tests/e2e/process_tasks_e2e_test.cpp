@@ -155,6 +155,21 @@ TEST(ProcessTasksEndToEnd, AStopSignalEndsTheRunAndWhatItStarted) {
   }
 }
 
+TEST(ProcessTasksEndToEnd, ARunStuckOutsideItsTasksIsEndedByASecondStopSignal) {
+  ProcessJob job;
+  ASSERT_READY(job);
+  // A job file that is a pipe without a writer: reading it waits for ever.
+  ASSERT_TRUE(testing_support::makeFifo(job.path("job.xml")));
+  QProcess p;
+  job.start(p, {"-job", job.path("job.xml")});
+  ASSERT_TRUE(job.waitForOutput(p, job.path("job.xml").toUtf8()));  // the command line, logged
+  for (int i = 0; i < 2; ++i) QProcess::execute("kill", {"-TERM", QString::number(p.processId())});
+  const JobRun r = job.finish(p);
+  EXPECT_EQ(143, r.exitCode);
+  EXPECT_TRUE(r.err.contains("The run did not wind up after SIGTERM: ended with exit code 143.\n"))
+      << qPrintable(r.err);
+}
+
 TEST(ProcessTasksEndToEnd, AProgramEndedByASignalStores128PlusItWithAWarning) {
   const struct {
     const char* name;
@@ -182,9 +197,7 @@ TEST(ProcessTasksEndToEnd, AProgramEndedByASignalStores128PlusItWithAWarning) {
 }
 
 TEST(ProcessTasksEndToEnd, AnOutputFileThatCannotBeWrittenFailsTheExecTask) {
-  QFile full("/dev/full");
-  if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || full.write("x", 1) != -1)
-    GTEST_SKIP() << "no /dev/full that refuses every write";
+  if (!testing_support::haveFullDevice()) GTEST_SKIP() << "no /dev/full that refuses every write";
   ProcessJob job;
   ASSERT_READY(job);
   // Through a link: whatever the program does with the path, the device stays.

@@ -32,7 +32,8 @@ TEST(ProcessTreeTest, EndsEveryDescendantWithItsChildren) {
     const QStringList pids = QString::fromLatin1(shell.readLine()).simplified().split(' ');
     ASSERT_EQ(2, pids.size());
     EXPECT_GE(platform::endDescendants(kGraceMs), 2);
-    for (const QString& pid : pids) EXPECT_TRUE(testing_support::processEnds(pid, 0)) << "still running: " << pid.toStdString();
+    for (const QString& pid : pids)
+      EXPECT_TRUE(testing_support::processEnds(pid, 0)) << "still running: " << pid.toStdString();
     EXPECT_TRUE(shell.waitForFinished(kShellStartMs));
   }
 }
