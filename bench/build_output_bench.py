@@ -4,6 +4,10 @@ default log level (every line through the log to the console and the log file) a
 running that make with its output through tee into a file. Runs interleaved, medians
 of 10 each; the console of both goes to /dev/null.
 
+Then peak resident memory (GNU time) of a build whose make prints MEMORY_MB megabytes as
+fast as it can, against an exec task that catches the same program's output: both pass
+it into the log, and neither should hold more than a little of it at once.
+
     bench/build_output_bench.py [path/to/varkel]      (default: out/release/varkel)
 """
 import os
@@ -16,6 +20,9 @@ import time
 
 RUNS = 10
 LINES = 200000
+MEMORY_MB = 400
+MEMORY_RUNS = 3
+GNU_TIME = "/usr/bin/time"
 
 # A make that prints what a compiler run prints: one long line per file.
 MAKE = """#!/bin/sh
@@ -34,6 +41,14 @@ JOB = """<project>
 </project>
 """
 
+# What the tools print for the memory figures, as fast as a pipe takes it.
+FLOOD = """#!/bin/sh
+yes 'g++ -c -pipe -O2 -Wall -Wextra -fPIC -I. -Iinclude -o obj/file.o src/file.cpp' | head -c %d
+""" % (MEMORY_MB * 1000000)
+
+EXEC_JOB = """<project><tasks><exec exe="%s/flood/make" catchoutput="yes"/></tasks></project>
+"""
+
 
 def write(path, text, executable=False):
     os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -48,6 +63,16 @@ def timed(argv, cwd, env):
     code = subprocess.run(argv, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL).returncode
     return (time.perf_counter() - start) * 1000.0, code
+
+
+def peak_mb(argv, cwd, env):
+    """Peak resident memory in MB of one run, as GNU time reports it."""
+    report = os.path.join(cwd, "time.out")
+    code = subprocess.run([GNU_TIME, "-f", "%M", "-o", report] + argv, cwd=cwd, env=env,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    assert code == 0, (argv, code)
+    with open(report, encoding="utf-8") as f:
+        return int(f.read().split()[-1]) / 1024.0
 
 
 def main():
@@ -85,6 +110,18 @@ def main():
         print("make | tee make.txt:                  median %.1f ms (min %.1f, max %.1f) over %d runs" %
               (t, min(tee), max(tee), RUNS))
         print("ratio: %.2f" % (v / t))
+
+        write(os.path.join(tmp, "flood", "make"), FLOOD, executable=True)
+        write(os.path.join(tmp, "exec.xml"), EXEC_JOB % tmp)
+        flood_env = dict(env)
+        flood_env["PATH"] = os.path.join(tmp, "flood") + os.pathsep + os.environ.get("PATH", "")
+        build, runner = [], []
+        for _ in range(MEMORY_RUNS):
+            build.append(peak_mb(varkel_argv, tmp, flood_env))
+            runner.append(peak_mb([program, "-job", "exec.xml"], tmp, flood_env))
+        print("peak memory, %d MB of tool output: build %.0f MB (max %.0f), exec runner %.0f MB (max %.0f)"
+              " over %d runs" % (MEMORY_MB, statistics.median(build), max(build), statistics.median(runner),
+                                 max(runner), MEMORY_RUNS))
 
 
 if __name__ == "__main__":

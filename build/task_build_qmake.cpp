@@ -8,8 +8,11 @@
 #include "core/os_info.h"
 #include "core/path_utils.h"
 #include "core/tool_paths.h"
+#include "platform/process_tree.h"
+#include "platform/stop_signals.h"
 #include "project/iproject.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTextCodec>
@@ -188,25 +191,37 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
   const QString end = banner("END", getId(), label);
   // One decoder for the whole run: a character split between two reads stays whole.
   const std::unique_ptr<QTextDecoder> decoder(QTextCodec::codecForName("UTF-8")->makeDecoder());
-  // What has come is passed on in chunks: the log gets the same text, and no chunk of a
-  // talkative tool's output needs a fresh buffer of megabytes.
+  // Output is passed on as it arrives, so that a talkative tool's output never piles up
+  // in the process object; what one step of kFinishWaitMs brings stands between one pair
+  // of banners, as if it had been read at once.
+  QElapsedTimer step;
+  bool inStep = false;
   const auto pass = [&] {
-    bool started = false;
     while (process.bytesAvailable() > 0) {
       const QString text = decoder->toUnicode(process.read(kChunkBytes));
       if (text.isEmpty()) continue;
-      if (!started) logger::makeRawLogClient(logger::LogManager::instance()) << start;
-      started = true;
+      if (!inStep) {
+        logger::makeRawLogClient(logger::LogManager::instance()) << start;
+        inStep = true;
+        step.start();
+      }
       logger::makeRawLogClient(logger::LogManager::instance()) << text;
     }
-    if (started) logger::makeRawLogClient(logger::LogManager::instance()) << end;
+  };
+  const auto endStep = [&] {
+    if (inStep) logger::makeRawLogClient(logger::LogManager::instance()) << end;
+    inStep = false;
   };
   while (process.state() != QProcess::NotRunning) {
-    if (process.waitForFinished(kFinishWaitMs)) break;
-    // Output read while waiting is passed on at once, not after the next chunk.
-    if (process.bytesAvailable() > 0 || process.waitForReadyRead(kOutputWaitMs)) pass();
+    // A tool started just after the stop's own sweep is ended here.
+    if (platform::stopSignal() != 0) platform::endDescendants();
+    const int wait = inStep ? static_cast<int>(qMax<qint64>(0, kFinishWaitMs - step.elapsed())) : kFinishWaitMs;
+    // Returns with the first output that arrives, or when the tool ends.
+    if (process.bytesAvailable() > 0 || process.waitForReadyRead(wait)) pass();
+    if (inStep && step.elapsed() >= kFinishWaitMs) endStep();
   }
   pass();
+  endStep();
 }
 
 int TaskBuildQmake::copyOutputs(const BuildRun& run, IVariablesExpander* expander, IVariablesGetter* getter,

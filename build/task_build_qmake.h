@@ -13,8 +13,8 @@ class QProcess;
 class TaskBuildQmake : public TaskBuildImpl {
  public:
   static constexpr int kStartTimeoutMs = 300000;
+  // What a tool writes within one step of this stands between one pair of banners.
   static constexpr int kFinishWaitMs = 500;
-  static constexpr int kOutputWaitMs = 30000;
   // The most of a tool's output passed into the log at once.
   static constexpr qint64 kChunkBytes = 16384;
 
@@ -36,7 +36,8 @@ class TaskBuildQmake : public TaskBuildImpl {
                                const QString& platformToolset, const QString& outputDir) const override;
 
   // Waits for the process to start, then passes everything it writes into the log as it
-  // comes, what each wait brings between banners naming the task and the label, until it ends.
+  // comes, once, until it ends: what each step of kFinishWaitMs brings between banners
+  // naming the task and the label. A run stopped by a signal ends the tool.
   void pumpProcessOutput(QProcess& process, const QString& label);
 
  private:

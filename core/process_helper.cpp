@@ -3,6 +3,9 @@
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
+#include "platform/process_tree.h"
+#include "platform/regular_file.h"
+#include "platform/stop_signals.h"
 
 #include <QFile>
 #include <QThread>
@@ -53,6 +56,9 @@ int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
   }
   stopRequested_ = false;
   noOutput_ = true;
+  outputFailed_ = false;
+  outputIsDevice_ = false;
+  endSignal_ = 0;
   closeOnStop_ = waitMs < 0;
   {
     QMutexLocker lock(&commandMutex_);
@@ -71,32 +77,42 @@ int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
   if (startError.isNull()) {
     QMutexLocker lock(&processMutex_);
     const bool ended = process_->state() == QProcess::NotRunning;
-    if (exitCode) *exitCode = ended ? process_->exitCode() : 0;
+    // Qt gives the signal as the exit code of a child that a signal ended.
+    if (ended && process_->exitStatus() == QProcess::CrashExit) endSignal_ = process_->exitCode();
+    if (exitCode) {
+      *exitCode = !ended ? 0 : endSignal_ != 0 ? platform::signalExitStatus(endSignal_) : process_->exitCode();
+    }
     if (finished) *finished = ended;
   }
   stop();
-  if (catchOutput_ && !outputFile.isEmpty() && noOutput_) removeFile(outputFile);
+  if (catchOutput_ && !outputFile.isEmpty() && noOutput_ && !outputIsDevice_) removeFile(outputFile);
   if (!startError.isNull()) {
     VLOG_ERROR(kTag) << "Failed to start process. Command: " << program << ". Error: " << startError;
     return kFailedToStart;
   }
-  return 0;
+  return outputFailed_ ? kOutputNotWritten : 0;
 }
 
 void ProcessHelper::openOutputFile(const QString& path) {
-  if (fileExists(path)) {
-    removeFile(path);
-  } else {
-    const QString dir = absoluteDirPath(path);
-    if (!dirExists(dir)) makePath(dir);
+  // Removing /dev/null would take it from every other program.
+  outputIsDevice_ = platform::isCharacterDevice(fileSystemPath(path));
+  if (!outputIsDevice_) {
+    if (fileExists(path)) {
+      removeFile(path);
+    } else {
+      const QString dir = absoluteDirPath(path);
+      if (!dirExists(dir)) makePath(dir);
+    }
   }
   auto file = std::make_unique<QFile>(fileSystemPath(path));
-  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+  // Unbuffered: a write that the disk refuses fails at once, not at a later flush.
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text | QIODevice::Unbuffered)) {
     VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'.";
     return;
   }
   QMutexLocker lock(&outputMutex_);
   outputFile_ = std::move(file);
+  outputPath_ = path;
 }
 
 QString ProcessHelper::startProcess(const QString& program, const QStringList& arguments,
@@ -134,6 +150,8 @@ void ProcessHelper::waitForEnd(int waitMs) {
   int elapsed = 0;
   for (;;) {
     if (stopRequested_) return;
+    // A child started just after the stop's own sweep is ended here.
+    if (platform::stopSignal() != 0) platform::endDescendants();
     QMutexLocker lock(&processMutex_);
     if (process_->state() == QProcess::NotRunning) return;
     // Returns as soon as the child ends, and delivers its output meanwhile.
@@ -161,6 +179,7 @@ void ProcessHelper::stop() {
       outputFile_->close();
       outputFile_.reset();
     }
+    outputPath_.clear();
   }
   {
     QMutexLocker lock(&commandMutex_);
@@ -200,9 +219,17 @@ void ProcessHelper::forwardOutput(QProcess::ProcessChannel channel) {
   // By length: Qt 5 decodes a QByteArray only up to its first NUL.
   const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
   if (!text.isEmpty()) logger::makeRawLogClient(logger::LogManager::instance()) << text;
+  QString failure;
+  QString path;
   {
     QMutexLocker lock(&outputMutex_);
-    if (outputFile_ && outputFile_->isOpen()) outputFile_->write(bytes);
+    // After a failed write the file is left alone; the output still goes to the log.
+    if (outputFile_ && outputFile_->isOpen() && !outputFailed_ && outputFile_->write(bytes) != bytes.size()) {
+      outputFailed_ = true;
+      failure = outputFile_->errorString();
+      path = outputPath_;
+    }
   }
+  if (!failure.isNull()) VLOG_ERROR(kTag) << "Failed to write file: '" << path << "': " << failure << ".";
   noOutput_ = false;
 }

@@ -22,20 +22,27 @@ class ProcessHelper : public QObject {
  public:
   static constexpr int kAlreadyRunning = core_codes::kAlreadyRunning;
   static constexpr int kFailedToStart = core_codes::kFailedToStart;
+  static constexpr int kOutputNotWritten = core_codes::kOutputNotWritten;
   static constexpr int kStartTimeoutMs = 60000;
   static constexpr int kWaitStepMs = 200;
 
   explicit ProcessHelper(QObject* parent = nullptr);
   ~ProcessHelper() override;
 
-  // 0 after a run, 80 while another run is under way, 81 when the program did not start.
+  // 0 after a run, 80 while another run is under way, 81 when the program did not start,
+  // 82 when a write to the output file failed (logged with the file and the system's
+  // reason; the child's output is still read to its end and logged).
   // waitMs <= 0 waits until the child ends; a positive one is rounded up to 200 ms steps
   // and a child still running then is left running. show false: the child writes to our
   // own console and nothing is caught; true: what catchOutput does not take is discarded.
+  // A child ended by a signal gives 128 + the signal as its exit code, as a shell does.
+  // A character device as the output file (/dev/null) is written to, never removed.
   [[nodiscard]] int run(int* exitCode, bool* finished, const QString& program, const QStringList& arguments,
                         const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
                         const QString& outputFile, const QProcessEnvironment& environment);
   void stop();
+  // The signal that ended the child of the last run; 0 when it exited or still runs.
+  int endSignal() const { return endSignal_; }
 
  private slots:
   void onProcessErrorOccurred(QProcess::ProcessError error);
@@ -66,4 +73,8 @@ class ProcessHelper : public QObject {
   QMutex outputMutex_;
   QString command_;
   QMutex commandMutex_;
+  std::atomic<int> endSignal_{0};
+  std::atomic<bool> outputFailed_{false};
+  bool outputIsDevice_ = false;  // of this run; such a file is not removed
+  QString outputPath_;           // under the output mutex
 };

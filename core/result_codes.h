@@ -11,6 +11,8 @@ enum ResultCode : int {
   kCopyFailed = 74,
   kAlreadyRunning = 80,
   kFailedToStart = 81,
+  // The program ran, but what it wrote could not all be put into the output file.
+  kOutputNotWritten = 82,
   kPropertyMissing = 200,
   kUnsupported = 201,
   kNoEquals = 204,  // also a property line holding a NUL character

@@ -5,6 +5,7 @@
 #include "core/text_helpers.h"
 #include "manager/result_codes.h"
 #include "platform/message_box.h"
+#include "platform/stop_signals.h"
 #include "tasks/task_runner.h"
 
 #include <QMutexLocker>
@@ -27,7 +28,7 @@ int BuildManager::performTasks() {
 
   int result = kOk;
   for (const std::shared_ptr<ITask>& task : tasks) {
-    if (finishState() != FinishNone) break;
+    if (finishState() != FinishNone || platform::stopSignal() != 0) break;
     if (!task->isEnabled()) {
       VLOG_CAT(logger::LogInfo, logger::FilterTaskManager, kLogTag)
           << "[PerformTasks] Task is disabled. Task name: " << task->getName() << ". Task ID: " << task->getId();
@@ -107,8 +108,10 @@ int BuildManager::finish(int result) {
                         << message;
 
   const bool failed = result != kOk || state == FinishInterruptedWithError;
-  if (playSound) failed ? playErrorSound() : playSuccessSound();
-  if (showMessage && failed) {
+  // A run stopped by a signal is wanted gone: no sound, and no box that waits for Enter.
+  const bool stopped = platform::stopSignal() != 0;
+  if (playSound && !stopped) failed ? playErrorSound() : playSuccessSound();
+  if (showMessage && failed && !stopped) {
     QString text = QStringLiteral("An error occurred while performing tasks.\r\nError: ") + QString::number(result) +
                    QStringLiteral(".\r\n");
     if (state == FinishInterruptedWithError) {

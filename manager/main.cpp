@@ -2,6 +2,8 @@
 #include "core/logger.h"
 #include "manager/build_manager.h"
 #include "manager/exit_code.h"
+#include "platform/process_tree.h"
+#include "platform/stop_signals.h"
 
 #include <QCoreApplication>
 
@@ -18,12 +20,26 @@ int main(int argc, char** argv) {
     log->setFilter(bit);
 
   auto app = std::make_unique<QCoreApplication>(argc, argv);
+  // Before the run starts anything: a stop signal ends what it started, and what the
+  // children leave behind stays ours to end.
+  if (const int error = platform::installStopHandlers())
+    VLOG_WARNING("Mgr") << "Stop signals end the program at once, without its children. Native error: " << error;
+  if (const int error = platform::adoptOrphans())
+    VLOG_WARNING("Mgr") << "What the children leave behind may outlive the run. Native error: " << error;
+
   auto manager = std::make_unique<BuildManager>();
   (void)manager->init();  // logged
   const int result = manager->start(argc, argv);
+  // A program left running after its waiting time, and whatever the children started.
+  if (const int ended = platform::endDescendants())
+    VLOG_WARNING("Mgr") << "Finish. Processes still running at the end of the run were ended: " << ended << ".";
   manager.reset();
-  const int exitCode = exitCodeOf(result);
-  if (exitCode != result)
+  const int signal = platform::stopSignal();
+  const int exitCode = signal != 0 ? platform::signalExitStatus(signal) : exitCodeOf(result);
+  if (signal != 0)
+    VLOG_ERROR("Mgr") << "Finish. The run was stopped by the signal " << platform::signalName(signal) << ". Result "
+                      << result << " leaves the process with exit code " << exitCode << ".";
+  else if (exitCode != result)
     VLOG_ERROR("Mgr") << "Finish. Result " << result << " leaves the process with exit code " << exitCode << ".";
   app.reset();
   log->release();

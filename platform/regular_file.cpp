@@ -42,9 +42,18 @@ ReadOpen openRegularFileForReading(const QString& path, int* fd, int* error) {
 
 void closeDescriptor(int fd) { ::close(fd); }
 
-bool isRegularFile(const QString& path) {
+namespace {
+
+// The type and permission bits once links are followed; 0 when nothing is there.
+mode_t modeOf(const QString& path) {
   struct stat info;
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
 }
+
+}  // namespace
+
+bool isRegularFile(const QString& path) { return S_ISREG(modeOf(path)); }
+
+bool isCharacterDevice(const QString& path) { return S_ISCHR(modeOf(path)); }
 
 }  // namespace platform

@@ -16,4 +16,7 @@ void closeDescriptor(int fd);
 // Whether path names a regular file once links are followed; never blocks.
 bool isRegularFile(const QString& path);
 
+// Whether path names a character device (a terminal, /dev/null) once links are followed.
+bool isCharacterDevice(const QString& path);
+
 }  // namespace platform

@@ -1,23 +1,43 @@
 #include "platform/shell_command.h"
 
+#include "platform/process_tree.h"
+#include "platform/stop_signals.h"
+
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+
+extern char** environ;
 
 namespace platform {
 
-unsigned runShellCommand(const QString& command, int& exitCode) {
+unsigned runShellCommand(const QString& command, int& exitCode, int* endSignal) {
   exitCode = 0;
-  const QByteArray native = command.toLocal8Bit();
+  if (endSignal) *endSignal = 0;
+  QByteArray native = command.toLocal8Bit();
   if (native.contains('\0')) return EINVAL;
-  errno = 0;
-  const int status = std::system(native.constData());
-  if (status == -1) return static_cast<unsigned>(errno);
-  if (WIFEXITED(status))
+  char shell[] = "sh";
+  char option[] = "-c";
+  char* arguments[] = {shell, option, native.data(), nullptr};
+  pid_t child = 0;
+  // The process's own environment, with what the tasks set in it.
+  const int error = ::posix_spawn(&child, "/bin/sh", nullptr, nullptr, arguments, environ);
+  if (error != 0) return static_cast<unsigned>(error);
+  // A shell started just after the stop's own sweep is ended here.
+  if (stopSignal() != 0) endDescendants();
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return static_cast<unsigned>(errno);
+    if (stopSignal() != 0) endDescendants();
+  }
+  if (WIFEXITED(status)) {
     exitCode = WEXITSTATUS(status);
-  else if (WIFSIGNALED(status))
-    exitCode = 128 + WTERMSIG(status);  // the shells' convention; WEXITSTATUS would say 0
+  } else if (WIFSIGNALED(status)) {
+    exitCode = signalExitStatus(WTERMSIG(status));  // the shells' convention; WEXITSTATUS would say 0
+    if (endSignal) *endSignal = WTERMSIG(status);
+  }
   return 0;
 }
 

@@ -4,10 +4,12 @@
 
 namespace platform {
 
-// Runs one command line through /bin/sh -c (the C library's system()) and waits for
-// it. 0 and the shell's exit status, or 128 + the signal for a shell ended by one;
-// errno when the shell could not be run (possibly 0), with exitCode 0. A command
-// holding a zero character gives EINVAL: it would run only its first part.
-[[nodiscard]] unsigned runShellCommand(const QString& command, int& exitCode);
+// Runs one command line through /bin/sh -c, as the C library's system() does, and waits
+// for it. 0 and the shell's exit status, or 128 + the signal for a shell ended by one
+// (that signal then in *endSignal, else 0 there); errno when the shell could not be
+// run, with exitCode 0. A command holding a zero character gives EINVAL: it would run
+// only its first part. Unlike system(), a stop signal (stop_signals.h) is not held back
+// while the command runs: the command is ended with the rest of the run.
+[[nodiscard]] unsigned runShellCommand(const QString& command, int& exitCode, int* endSignal = nullptr);
 
 }  // namespace platform

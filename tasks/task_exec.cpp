@@ -4,6 +4,7 @@
 #include "core/process_helper.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
+#include "platform/stop_signals.h"
 
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -116,8 +117,14 @@ int TaskExec::execute(IVariablesExpander* expander, IVariablesSetter* setter) {
   process_->stop();
 
   // A program that did not start keeps "0" and "false": its failure is the result.
-  if (code != 0)
+  if (code == kOutputNotWritten)
+    VLOG_ERROR(getName()) << "Failed to write the output file: '" << output << "'. Error: " << code
+                          << ". Task ID: " << getId();
+  else if (code != 0)
     VLOG_ERROR(getName()) << "Failed to starte process. Error: " << code << ". Task ID: " << getId();
+  if (const int signal = process_->endSignal())
+    VLOG_WARNING(getName()) << "The program was ended by the signal " << platform::signalName(signal)
+                            << ". Exit code: " << exitCode << ". Task ID: " << getId();
   setVariable(setter, exitCodeVar, QString::number(exitCode));
   setVariable(setter, waitResultVar, ended ? trueString() : falseString());
   return code;

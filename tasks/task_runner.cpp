@@ -8,6 +8,7 @@
 #include "core/text_helpers.h"
 #include "core/variables.h"
 #include "core/variables_expander.h"
+#include "platform/stop_signals.h"
 #include "project/iprojects_provider.h"
 #include "tasks/result_codes.h"
 #include "tasks/task.h"
@@ -140,7 +141,8 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
               IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
               ITaskProjectPreprocessor* preprocessor) {
   if (!task) return task_codes::kNullArgument;
-  if (task->isInterrupted()) return task_codes::kInterrupted;
+  // A run stopped by a signal starts nothing more: what it runs is being ended.
+  if (task->isInterrupted() || platform::stopSignal() != 0) return task_codes::kInterrupted;
   if (isInterruptTasks(getter)) return 0;
 
   static thread_local int nesting = 0;

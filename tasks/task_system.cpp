@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "platform/shell_command.h"
+#include "platform/stop_signals.h"
 #include "tasks/result_codes.h"
 
 namespace {
@@ -12,8 +13,8 @@ const QLatin1String kExitCodeVar("exitcodevar");
 
 }  // namespace
 
-int runSystem(int& exitCode, const QString& command) {
-  const unsigned error = platform::runShellCommand(command, exitCode);
+int runSystem(int& exitCode, const QString& command, int* endSignal) {
+  const unsigned error = platform::runShellCommand(command, exitCode, endSignal);
   if (error == 0) return 0;
   VLOG_ERROR("System") << "Failed to call 'runSystem'. Native error: " << error;
   return task_codes::kSystemCallFailed;
@@ -41,13 +42,17 @@ int TaskSystem::execute(IVariablesExpander* expander, IVariablesSetter* setter) 
     return kNoCommand;
   }
   int exitCode = 0;
-  const int code = runSystem(exitCode, cmd);
+  int signal = 0;
+  const int code = runSystem(exitCode, cmd, &signal);
   if (code != 0) {
     setVariable(setter, exitCodeVar, QStringLiteral("0"));
     VLOG_ERROR(getName()) << "Failed to run command. Error: " << code << ". Task ID: " << getId();
     return kRunFailed;
   }
   setVariable(setter, exitCodeVar, QString::number(exitCode));
+  if (signal != 0)
+    VLOG_WARNING(getName()) << "The command was ended by the signal " << platform::signalName(signal)
+                            << ". Exit code: " << exitCode << ". Task ID: " << getId();
   VLOG_INFO(getName()) << "Command result: " << exitCode << ". Task ID: " << getId();
   return 0;
 }

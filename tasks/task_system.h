@@ -4,7 +4,8 @@
 #include "tasks/task_common.h"
 
 // Hands one command line to the command interpreter and reports its exit code in a
-// variable. The result says only whether the interpreter could be run.
+// variable. The result says only whether the interpreter could be run. An interpreter
+// ended by a signal reports 128 + the signal, with a warning naming it.
 class TaskSystem : public TaskCommon {
  public:
   static constexpr int kType = 101;
@@ -25,4 +26,5 @@ class TaskSystem : public TaskCommon {
 
 // Runs one command line through the command interpreter and waits for it: 0 and its
 // exit code, or 5 (logged with the tag "System") when the interpreter could not be run.
-[[nodiscard]] int runSystem(int& exitCode, const QString& command);
+// An interpreter ended by a signal gives 128 + the signal, and the signal in *endSignal.
+[[nodiscard]] int runSystem(int& exitCode, const QString& command, int* endSignal = nullptr);

@@ -7,11 +7,13 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 
 #include <ostream>
 
@@ -65,6 +67,42 @@ inline void writeFile(const QString& path, const QByteArray& content, bool execu
 inline QByteArray readFile(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The state letter of /proc/<pid>/stat (R or S while alive, Z ended), empty when gone.
+inline QString processState(const QString& pid) {
+  QFile f("/proc/" + pid.trimmed() + "/stat");
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  const QString stat = QString::fromLatin1(f.readAll());
+  return stat.mid(stat.lastIndexOf(')') + 2, 1);
+}
+
+// Whether the process has ended (gone, or a zombie that no one reaps), looking again in
+// short steps for up to timeoutMs: its end may still be on its way.
+inline bool processEnds(const QString& pid, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  for (;;) {
+    const QString state = processState(pid);
+    if (state.isEmpty() || state == QLatin1String("Z")) return true;
+    if (timer.elapsed() >= timeoutMs) return false;
+    QThread::msleep(20);
+  }
+}
+
+// Whether this process ignores the signal (its children then start ignoring it too).
+inline bool ignoresSignal(int number) {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("SigIgn:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (number - 1)) & 1u;
+  return false;
+}
+
+// Whether /dev/full is there and refuses every write, as a full disk does.
+inline bool haveFullDevice() {
+  QFile full(QStringLiteral("/dev/full"));
+  return full.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && full.write("x", 1) == -1;
 }
 
 // A named pipe, made by the real tool.

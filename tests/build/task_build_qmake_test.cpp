@@ -125,6 +125,32 @@ TEST_F(TaskBuildQmakeTest, ToolOutputGoesToTheLogBetweenBannersAndSilenceGetsNon
       << "the character split between two writes stays whole, and qmake's silence has no banner";
 }
 
+TEST_F(TaskBuildQmakeTest, EveryPieceOfALongOutputIsLoggedOnceBetweenBanners) {
+  qmake("");
+  // A pause longer than one step of the pump in the middle.
+  make("seq 1 100000; sleep 0.7; seq 100001 150000");
+  ASSERT_EQ(0, run(*task(path("out"), path("build"))));
+  QString expected;
+  for (int i = 1; i <= 150000; ++i) expected += QString::number(i) + '\n';
+  const QString dashes(20, '-');
+  const QString start = "\r\n" + dashes + " START. Task ID: 7. Run make " + dashes + "\r\n";
+  const QString end = "\r\n" + dashes + " END. Task ID: 7. Run make " + dashes + "\r\n";
+  const QString raw = capture_.log().raw.join("");
+  QString text;
+  for (int at = 0; at < raw.size();) {
+    ASSERT_EQ(at, raw.indexOf(start, at)) << "output outside the banners at " << at;
+    at += start.size();
+    const int close = raw.indexOf(end, at);
+    ASSERT_GE(close, 0) << "a START without its END";
+    const QString piece = raw.mid(at, close - at);
+    ASSERT_FALSE(piece.contains(start)) << "a START inside another";
+    text += piece;
+    at = close + end.size();
+  }
+  EXPECT_TRUE(text == expected) << "the output, once and in order: " << text.size() << " characters of "
+                                << expected.size();
+}
+
 TEST_F(TaskBuildQmakeTest, AFailingOrMissingToolFailsTheBuildAndRecordsNothing) {
   const QString failed = "Failed to build. Exit code: %1. Project name: 'app'. Output: '" + path("out") +
                          "'. Task ID: 7";

@@ -46,15 +46,8 @@ Outcome runShell(ProcessHelper& helper, const QString& script, const Options& o 
   return runProgram(helper, "/bin/sh", {"-c", script}, o);
 }
 
+using testing_support::processState;
 using testing_support::readFile;
-
-// The state letter of /proc/<pid>/stat: R or S while alive, Z once ended, empty when gone.
-QString processState(const QString& pid) {
-  QFile f("/proc/" + pid.trimmed() + "/stat");
-  if (!f.open(QIODevice::ReadOnly)) return QString();
-  const QString stat = QString::fromLatin1(f.readAll());
-  return stat.mid(stat.lastIndexOf(')') + 2, 1);
-}
 
 class CallbackAppender : public logger::ILogAppender {
  public:
@@ -72,11 +65,16 @@ TEST(ProcessHelperTest, ReportsTheChildsExitCodeRunAfterRun) {
     const char* script;
     int waitMs;
     int exitCode;
+    int endSignal;
   } cases[] = {
-      {"exit 0", -1, 0},
-      {"exit 3", -1, 3},
-      {"exit 255", 0, 255},
-      {"sleep 0.3; exit 7", 5000, 7},
+      {"exit 0", -1, 0, 0},
+      {"exit 3", -1, 3, 0},
+      {"exit 255", 0, 255, 0},
+      {"sleep 0.3; exit 7", 5000, 7, 0},
+      // As a shell reports it: not to be read as exit(11).
+      {"kill -SEGV $$", -1, 139, 11},
+      {"kill -TERM $$", 5000, 143, 15},
+      {"exit 1", -1, 1, 0},  // the signal of an earlier run is not kept
   };
   for (const auto& c : cases) {
     Options o;
@@ -85,6 +83,7 @@ TEST(ProcessHelperTest, ReportsTheChildsExitCodeRunAfterRun) {
     EXPECT_EQ(0, r.code) << c.script;
     EXPECT_TRUE(r.finished) << c.script;
     EXPECT_EQ(c.exitCode, r.exitCode) << c.script;
+    EXPECT_EQ(c.endSignal, helper.endSignal()) << c.script;
   }
 }
 
@@ -278,6 +277,44 @@ TEST(ProcessHelperTest, OutputFileIsReplacedOrRemovedByWhatTheChildWrites) {
     }
     EXPECT_EQ(c.logged, !capture.log().raw.isEmpty()) << c.name;
     EXPECT_TRUE(capture.log().entries.empty()) << c.name;
+  }
+}
+
+// Through links in a directory of the test's own: a device is written to, and never
+// removed or replaced, whatever the run does with the path.
+TEST(ProcessHelperTest, ACharacterDeviceAsTheOutputFileIsWrittenToAndKept) {
+  if (!testing_support::haveFullDevice()) GTEST_SKIP() << "no /dev/full that refuses every write";
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  const struct {
+    const char* name;
+    const char* device;
+    const char* script;
+    int code;
+    qint64 loggedBytes;
+  } cases[] = {
+      {"silent child, /dev/null", "/dev/null", "true", 0, 0},
+      {"talkative child, /dev/null", "/dev/null", "printf words", 0, 5},
+      // More than a pipe holds: the output is read to its end after the first failed write.
+      {"full device", "/dev/full", "head -c 300000 /dev/zero | tr '\\0' x; printf end",
+       ProcessHelper::kOutputNotWritten, 300003},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString link = tmp.filePath(QString(c.name).replace(' ', '_').remove(',').remove('/'));
+    ASSERT_TRUE(QFile::link(c.device, link));
+    ScopedLogCapture capture;
+    ProcessHelper helper;
+    Options o;
+    o.catchOutput = true;
+    o.outputFile = link;
+    const Outcome r = runShell(helper, c.script, o);
+    EXPECT_EQ(c.code, r.code);
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(c.device, QFileInfo(link).symLinkTarget());
+    EXPECT_EQ(c.loggedBytes, capture.log().raw.join(QString()).size());
+    EXPECT_EQ(c.code != 0, capture.log().contains("Failed to write file: '" + link + "': No space left on device."))
+        << capture.log().texts().join('\n').toStdString();
   }
 }
 

@@ -17,8 +17,11 @@ class ProcessJob : public VarkelRun {
   }
 
   RunResult run(const QString& tasks, const QStringList& arguments = {}) {
-    write("job.xml", "<?xml version=\"1.0\"?>\n<project>\n<tasks>\n" + tasks + "\n</tasks>\n</project>\n");
+    writeTasks(tasks);
     return runArguments(arguments.isEmpty() ? QStringList{"-job", "job.xml"} : arguments);
+  }
+  void writeTasks(const QString& tasks) {
+    write("job.xml", "<?xml version=\"1.0\"?>\n<project>\n<tasks>\n" + tasks + "\n</tasks>\n</project>\n");
   }
   RunResult runArguments(const QStringList& arguments) { return VarkelRun::run(arguments); }
 };
@@ -89,21 +92,132 @@ TEST(ProcessTasksEndToEnd, FailuresOfTheTasksAreTheRunsResult) {
   }
 }
 
-TEST(ProcessTasksEndToEnd, AProgramLeftRunningEndsWithTheRun) {
+TEST(ProcessTasksEndToEnd, NothingTheRunStartedOutlivesIt) {
+  // The pids are written before the job goes on: a waiting time could end sooner.
+  const char* const waitForPids =
+      "<system cmd='for i in $(seq 600); do [ -s DIR/script.pid ] &amp;&amp; break; sleep 0.1; done'/>";
+  const struct {
+    const char* name;
+    const char* tasks;
+  } cases[] = {
+      {"a program left running after its waiting time, with its child",
+       "<exec exe='DIR/script.sh' waittime='300' waitresultvar='ended'/>\n<echo message='ended ${ended}'/>"},
+      {"a program that ends and leaves its child behind", "<exec exe='DIR/leaves.sh'/>"},
+      {"a command that ends and leaves its child behind",
+       "<system cmd='sleep 300 &amp; echo $! &gt; DIR/child.pid; echo $$ &gt; DIR/script.pid'/>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessJob job;
+    ASSERT_READY(job);
+    job.write("script.sh", kScriptWithAChild, true);
+    job.write("leaves.sh", "#!/bin/sh\nsleep 300 &\necho $! > DIR/child.pid\necho $$ > DIR/script.pid\n", true);
+    const JobRun r = job.run(job.inDir(QString(c.tasks) + "\n" + waitForPids));
+    EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
+    EXPECT_TRUE(r.logHas("[Mgr] Finish. Processes still running at the end of the run were ended: "))
+        << qPrintable(r.log);
+    job.expectEnded({"script.pid", "child.pid"});
+  }
+}
+
+TEST(ProcessTasksEndToEnd, AStopSignalEndsTheRunAndWhatItStarted) {
+  const struct {
+    const char* name;
+    const char* task;
+    int signal;
+    const char* signalName;
+    const char* logLine;  // of the program's end
+  } cases[] = {
+      {"exec, SIGTERM", "<exec exe='DIR/script.sh' catchoutput='yes'/>", 15, "SIGTERM",
+       "[Exec] The program was ended by the signal SIGTERM. Exit code: 143. Task ID: 1\r\n"},
+      {"exec writing to our console, SIGHUP", "<exec exe='DIR/script.sh' show='no'/>", 1, "SIGHUP",
+       "[Exec] The program was ended by the signal SIGTERM. Exit code: 143. Task ID: 1\r\n"},
+      {"system, SIGINT", "<system cmd='DIR/script.sh'/>", 2, "SIGINT",
+       "[System] The command was ended by the signal SIGTERM. Exit code: 143. Task ID: 1\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Inherited from whoever runs the tests: the program rightly keeps ignoring it.
+    if (testing_support::ignoresSignal(c.signal)) continue;
+    ProcessJob job;
+    ASSERT_READY(job);
+    job.write("script.sh", kScriptWithAChild, true);
+    job.writeTasks(job.inDir(QString(c.task) + "\n<echo message='next'/>"));
+    const JobRun r = job.runAndStop({"-job", "job.xml"}, QString::number(c.signal));
+    EXPECT_EQ(128 + c.signal, r.exitCode) << qPrintable(r.log);
+    EXPECT_TRUE(r.logHas(c.logLine)) << qPrintable(r.log);
+    EXPECT_FALSE(r.logHas("[Echo] next")) << "a stopped run starts nothing more";
+    EXPECT_TRUE(lastLogLine(r).endsWith(QString("[Mgr] Finish. The run was stopped by the signal ") + c.signalName +
+                                        ". Result 0 leaves the process with exit code " +
+                                        QString::number(128 + c.signal) + "."))
+        << qPrintable(lastLogLine(r));
+    job.expectEnded({"script.pid", "child.pid"});
+  }
+}
+
+TEST(ProcessTasksEndToEnd, ARunStuckOutsideItsTasksIsEndedByASecondStopSignal) {
   ProcessJob job;
   ASSERT_READY(job);
-  // Outlives the harness's timeout: a run that waited for it would be reported as hung.
-  job.write("long.sh", "#!/bin/sh\necho $$ > DIR/pid\nexec sleep 600\n", true);
-  const JobRun r = job.run(job.inDir(
-      "<exec exe='DIR/long.sh' waittime='300' waitresultvar='ended'/>\n<echo message='ended ${ended}'/>"));
-  EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
-  EXPECT_TRUE(r.logHas("[Echo] ended false\r\n"));
-  const QString pid = job.read("pid").trimmed();
-  ASSERT_FALSE(pid.isEmpty());
-  if (QFileInfo::exists("/proc/" + pid)) {
-    QProcess::execute("kill", {"-9", pid});
-    ADD_FAILURE() << "the program outlived the run";
+  // A job file that is a pipe without a writer: reading it waits for ever.
+  ASSERT_TRUE(testing_support::makeFifo(job.path("job.xml")));
+  QProcess p;
+  job.start(p, {"-job", job.path("job.xml")});
+  ASSERT_TRUE(job.waitForOutput(p, job.path("job.xml").toUtf8()));  // the command line, logged
+  for (int i = 0; i < 2; ++i) QProcess::execute("kill", {"-TERM", QString::number(p.processId())});
+  const JobRun r = job.finish(p);
+  EXPECT_EQ(143, r.exitCode);
+  EXPECT_TRUE(r.err.contains("The run did not wind up after SIGTERM: ended with exit code 143.\n"))
+      << qPrintable(r.err);
+}
+
+TEST(ProcessTasksEndToEnd, AProgramEndedByASignalStores128PlusItWithAWarning) {
+  const struct {
+    const char* name;
+    const char* task;
+    const char* exitCode;
+    const char* warning;
+  } cases[] = {
+      {"exec, SIGSEGV", "<exec exe='DIR/crash.sh' exitcodevar='c' resultvar='r'><arg value='SEGV'/></exec>", "139",
+       "[Exec] The program was ended by the signal SIGSEGV. Exit code: 139. Task ID: 1\r\n"},
+      {"exec, SIGKILL", "<exec exe='DIR/crash.sh' exitcodevar='c' resultvar='r'><arg value='KILL'/></exec>", "137",
+       "[Exec] The program was ended by the signal SIGKILL. Exit code: 137. Task ID: 1\r\n"},
+      {"system, SIGSEGV", "<system cmd='kill -SEGV $$' exitcodevar='c' resultvar='r'/>", "139",
+       "[System] The command was ended by the signal SIGSEGV. Exit code: 139. Task ID: 1\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessJob job;
+    ASSERT_READY(job);
+    job.write("crash.sh", "#!/bin/sh\nkill -$1 $$\n", true);
+    const JobRun r = job.run(job.inDir(QString(c.task) + "\n<echo message='code ${c} result ${r}'/>"));
+    EXPECT_EQ(0, r.exitCode) << "a program's end is never the task's failure";
+    EXPECT_TRUE(r.logHas(QString("[Echo] code ") + c.exitCode + " result 0\r\n")) << qPrintable(r.log);
+    EXPECT_TRUE(r.logHas(c.warning)) << qPrintable(r.log);
   }
+}
+
+TEST(ProcessTasksEndToEnd, AnOutputFileThatCannotBeWrittenFailsTheExecTask) {
+  if (!testing_support::haveFullDevice()) GTEST_SKIP() << "no /dev/full that refuses every write";
+  ProcessJob job;
+  ASSERT_READY(job);
+  // Through a link: whatever the program does with the path, the device stays.
+  ASSERT_TRUE(QDir().mkpath(job.path("out")));
+  ASSERT_TRUE(QFile::link("/dev/full", job.path("out/full.txt")));
+  // More than a pipe holds: a program whose output was no longer read would never end.
+  job.write("talk.sh", "#!/bin/sh\nhead -c 1000000 /dev/zero | tr '\\0' x\necho\necho last words\nexit 4\n", true);
+  const JobRun r = job.run(job.inDir(
+      "<exec exe='DIR/talk.sh' catchoutput='yes' output='DIR/out/full.txt' exitcodevar='c' waitresultvar='e'\n"
+      "      resultvar='r' failonerror='no'/>\n"
+      "<echo message='code ${c} ended ${e} result ${r}'/>"));
+  EXPECT_EQ(0, r.exitCode) << qPrintable(r.log.right(2000));
+  EXPECT_TRUE(r.logHas(
+      job.inDir("[ProcessHelper] Failed to write file: 'DIR/out/full.txt': No space left on device.\r\n")))
+      << qPrintable(r.log.right(2000));
+  EXPECT_TRUE(
+      r.logHas(job.inDir("[Exec] Failed to write the output file: 'DIR/out/full.txt'. Error: 82. Task ID: 1\r\n")));
+  EXPECT_TRUE(r.logHas("\nlast words\n")) << "the output is still read to its end and logged";
+  EXPECT_TRUE(r.logHas("[Echo] code 4 ended true result 82\r\n"));
+  EXPECT_TRUE(QFileInfo(job.path("out/full.txt")).isSymLink());
 }
 
 }  // namespace

@@ -123,10 +123,14 @@ class FakeToolsBuild : public VarkelRun {
     return text == "<missing>" ? QStringList() : text.split('\n', Qt::SkipEmptyParts);
   }
   RunResult runBuilds(const QString& builds, const QString& qmakePath = "DIR/tools/qmake") {
+    writeBuilds(builds, qmakePath);
+    return run(arguments());
+  }
+  void writeBuilds(const QString& builds, const QString& qmakePath = "DIR/tools/qmake") {
     writeJob("job.xml", inDir("<vars><var name='linux.qmake.path' value='" + qmakePath + "'/></vars><tasks>\n" +
                               builds + "</tasks>"));
-    return run({"-pmanifest", path("src/varkel.xml"), "-job", "job.xml"});
   }
+  QStringList arguments() const { return {"-pmanifest", path("src/varkel.xml"), "-job", "job.xml"}; }
 };
 
 QString buildElement(const QString& output, const QString& extra = QString(),
@@ -184,6 +188,24 @@ TEST(QmakeBuildEndToEnd, FailedToolsAndAMissingQmakeFailTheRun) {
     EXPECT_EQ(c.makeRuns, v.logOf("make.log").count("run"));
     EXPECT_FALSE(QFileInfo::exists(v.path("out/app"))) << "nothing is copied";
   }
+}
+
+TEST(QmakeBuildEndToEnd, AStopSignalEndsTheToolsAndWhatTheyStarted) {
+  FakeToolsBuild v;
+  ASSERT_READY(v);
+  v.make(v.inDir(kScriptWithAChild));
+  v.writeBuilds(buildElement("out") + "<echo message='next'/>\n");
+  const RunResult r = v.runAndStop(v.arguments(), "TERM");
+  EXPECT_EQ(143, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas(v.inDir("[qmake.build] Failed to build. Exit code: -1. Project name: 'app'. Output: 'DIR/out'. "
+                               "Task ID: 1\r\n")))
+      << qPrintable(r.log);
+  EXPECT_FALSE(r.logHas("[Echo] next"));
+  EXPECT_TRUE(lastLogLine(r).endsWith(
+      "[Mgr] Finish. The run was stopped by the signal SIGTERM. Result 374 leaves the process with exit code 143."))
+      << qPrintable(lastLogLine(r));
+  v.expectEnded({"script.pid", "child.pid"});
+  EXPECT_FALSE(QFileInfo::exists(v.path("out/app"))) << "nothing is copied";
 }
 
 TEST(QmakeBuildEndToEnd, AProjectIsBuiltOnceAndCopiedOncePerOutputInARun) {

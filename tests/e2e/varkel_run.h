@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -66,8 +67,8 @@ class VarkelRun {
     return finish(p);
   }
 
-  // A run without waiting for it, so that runs can overlap; finish waits for it and
-  // collects what it left.
+  // Starts the program without waiting for it, for a test that acts on it while it runs;
+  // finish gives the result.
   void start(QProcess& p, const QStringList& arguments) {
     p.setProcessEnvironment(env_);
     p.setWorkingDirectory(dir_.path());
@@ -76,6 +77,44 @@ class VarkelRun {
     else
       p.start(launcher_, QStringList{program_} + arguments);
     p.closeWriteChannel();
+  }
+
+  // Reads the program's standard output until it holds the marker; false when the
+  // program ends first or takes longer than a run may. What was read stays for finish.
+  bool waitForOutput(QProcess& p, const QByteArray& marker) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!out_.contains(marker)) {
+      const qint64 left = kRunTimeoutMs - timer.elapsed();
+      if (left <= 0 || !p.waitForReadyRead(static_cast<int>(left))) return false;
+      out_ += p.readAllStandardOutput();
+    }
+    return true;
+  }
+
+  // Runs the program until its standard output says "ready", then sends it the signal
+  // (a name that kill(1) takes: "TERM") and gives the result of its end.
+  RunResult runAndStop(const QStringList& arguments, const QString& signal) {
+    QProcess p;
+    start(p, arguments);
+    if (waitForOutput(p, "ready"))
+      QProcess::execute("kill", {"-" + signal, QString::number(p.processId())});
+    else
+      ADD_FAILURE() << "the job never said it was ready";
+    return finish(p);
+  }
+
+  // Every process whose id one of the files holds has ended.
+  void expectEnded(const QStringList& pidFiles) {
+    for (const QString& name : pidFiles) {
+      const QString pid = read(name).trimmed();
+      if (pid.toInt() <= 0) {
+        ADD_FAILURE() << "no process id in " << name.toStdString();
+      } else if (!testing_support::processEnds(pid, kRunTimeoutMs)) {
+        QProcess::execute("kill", {"-9", pid});
+        ADD_FAILURE() << "the process of " << name.toStdString() << " outlived the run";
+      }
+    }
   }
 
   RunResult finish(QProcess& p) {
@@ -87,7 +126,8 @@ class VarkelRun {
     }
     r.crashed = p.exitStatus() != QProcess::NormalExit;
     r.exitCode = r.crashed ? -1 : p.exitCode();
-    r.out = decoded(p.readAllStandardOutput());
+    r.out = decoded(out_ + p.readAllStandardOutput());
+    out_.clear();
     r.err = decoded(p.readAllStandardError());
     r.log = read("logs/build_system.log");
     if (r.log == QLatin1String("<missing>")) r.log.clear();
@@ -103,10 +143,22 @@ class VarkelRun {
   static QString decoded(const QByteArray& bytes) { return QString::fromUtf8(bytes.constData(), bytes.size()); }
 
   QTemporaryDir dir_;
+  QByteArray out_;  // read by waitForOutput
   QString program_;
   QString launcher_;
   bool ok_ = false;
   QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
 };
+
+// A script that starts a child of its own, writes its id and the child's to
+// DIR/script.pid and DIR/child.pid, says "ready" and waits for the child.
+inline const char kScriptWithAChild[] =
+    "#!/bin/sh\nsleep 300 &\necho $! > DIR/child.pid\necho $$ > DIR/script.pid\necho ready\nwait\n";
+
+// The last line of the log.
+inline QString lastLogLine(const RunResult& r) {
+  const QStringList lines = r.log.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+  return lines.isEmpty() ? QString() : lines.last();
+}
 
 #define ASSERT_READY(run) ASSERT_TRUE((run).ok()) << "cannot copy " VARKEL_BINARY_DIR "/varkel"

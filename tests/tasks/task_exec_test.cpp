@@ -30,13 +30,7 @@ class TaskExecTest : public task_test_env::TaskTest {
   TaskExec task_{1, nullptr};
 };
 
-// The state letter of /proc/<pid>/stat (R or S while alive, Z ended), empty when gone.
-QString processState(const QString& pid) {
-  QFile f("/proc/" + pid.trimmed() + "/stat");
-  if (!f.open(QIODevice::ReadOnly)) return QString();
-  const QString stat = QString::fromLatin1(f.readAll());
-  return stat.mid(stat.lastIndexOf(')') + 2, 1);
-}
+using testing_support::processState;
 
 TEST_F(TaskExecTest, StoresTheExitCodeOfAProgramThatEndsWithinTheWait) {
   const struct {

@@ -29,13 +29,15 @@ TEST_F(TaskSystemTest, StoresTheExitStatusOfTheShellCommand) {
     const char* name;
     QString cmd;
     const char* exitCode;
+    const char* signal;  // named by a warning; null: none
   } cases[] = {
-      {"exit 2", " exit 2 ", "2"},
-      {"success", "true", "0"},
-      {"expanded", "exit ${n}", "9"},
-      {"shell syntax", "echo hi | tr h H > '" + file + "' && exit 7", "7"},
-      {"killed by a signal", "kill -9 $$", "137"},
-      {"unknown command", "varkel-no-such-command 2>/dev/null", "127"},
+      {"exit 2", " exit 2 ", "2", nullptr},
+      {"success", "true", "0", nullptr},
+      {"expanded", "exit ${n}", "9", nullptr},
+      {"shell syntax", "echo hi | tr h H > '" + file + "' && exit 7", "7", nullptr},
+      {"killed by a signal", "kill -9 $$", "137", "SIGKILL"},
+      {"exit status of a killed shell, given by hand", "exit 137", "137", nullptr},
+      {"unknown command", "varkel-no-such-command 2>/dev/null", "127", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -43,6 +45,11 @@ TEST_F(TaskSystemTest, StoresTheExitStatusOfTheShellCommand) {
     EXPECT_EQ(c.exitCode, var("code"));
     EXPECT_EQ("0", var("res"));
     EXPECT_TRUE(capture_.log().contains(QString("Command result: ") + c.exitCode + ". Task ID: 4"));
+    EXPECT_EQ(c.signal != nullptr, capture_.log().containsPart("The command was ended by the signal"));
+    if (c.signal) {
+      EXPECT_TRUE(capture_.log().contains(QString("The command was ended by the signal ") + c.signal +
+                                          ". Exit code: " + c.exitCode + ". Task ID: 4"));
+    }
   }
   EXPECT_EQ("Hi\n", readFile(file));
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// How long a run has to wind up by itself after a stop signal.
+constexpr int kStopUnwindMs = 10000;
+
+// SIGTERM, SIGINT and SIGHUP stop the run. The handler only notes the first of them and
+// wakes a thread of this layer, which ends every process below this one at once
+// (endDescendants); the run sees stopSignal and winds up by itself. When it has not
+// ended kStopUnwindMs later, or another of these signals comes, that thread ends what
+// is left and the program, with the exit status 128 + the signal. A signal that was
+// ignored when the program started (nohup) stays ignored. Once per process; 0 or errno.
+[[nodiscard]] int installStopHandlers();
+
+// The signal that asked the run to stop; 0 while none has.
+int stopSignal();
+
+// What a shell reports for a program ended by the signal.
+constexpr int signalExitStatus(int signal) { return 128 + signal; }
+
+// "SIGSEGV" for 11; "signal 70" for a number without a name here.
+QString signalName(int signal);
+
+}  // namespace platform
