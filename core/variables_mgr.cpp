@@ -67,6 +67,8 @@ PassedTexts& passedTexts() {
   return *instance;
 }
 
+thread_local std::uint64_t g_selfReferenceTests = 0;
+
 QString shownName(const QString& name) { return name.size() > 200 ? name.left(200) + QStringLiteral("...") : name; }
 
 qint64 sizeOf(const QString& name, const QString& value) { return qint64(name.size()) + value.size(); }
@@ -93,6 +95,8 @@ bool refersToItself(const QString& name, const QString& value) {
   }
   return false;
 }
+
+std::uint64_t selfReferenceTests() { return g_selfReferenceTests; }
 
 VariablesMgr::~VariablesMgr() {
   QMutexLocker lock(&mutex_);
@@ -188,6 +192,7 @@ int VariablesMgr::refusedLocked(const QString& name, const QString& value, bool&
   if (!refuseSelfReference_) return 0;
   testShared = value.size() >= kSharedTestLength;
   if (testShared && passedTexts().passed(name, value)) return 0;
+  ++g_selfReferenceTests;
   if (!refersToItself(name, value)) return 0;
   testShared = false;
   VLOG_ERROR("Variables") << "Variable refers to itself and can never be expanded. Name: '" << name

@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QString>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -121,6 +122,10 @@ class VariablesSnapshot {
 // braces) beside other text. The value that is only that reference expands to itself and
 // is harmless.
 bool refersToItself(const QString& name, const QString& value);
+
+// How many values the stores of this thread have tested for a reference to their own
+// name: what those tests cost is counted by the tests, not timed.
+std::uint64_t selfReferenceTests();
 
 // Copies every variable of source, with its flags, into destination; with overwrite
 // false only the names that destination lacks. Gives the result of the last set done.

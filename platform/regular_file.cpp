@@ -11,9 +11,13 @@
 
 namespace platform {
 
-ReadOpen openRegularFileForReading(const QString& path, int* fd, int* error) {
+namespace {
+
+// Opens a regular file without ever waiting: O_NONBLOCK, since opening a FIFO without a
+// writer would otherwise wait for one for ever. On Opened the descriptor stays open,
+// still non-blocking, and *size is the file's size.
+ReadOpen openWithoutWaiting(const QString& path, int* fd, qint64* size, int* error) {
   const QByteArray native = QFile::encodeName(path);
-  // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one for ever.
   int handle;
   do {
     handle = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -32,6 +36,18 @@ ReadOpen openRegularFileForReading(const QString& path, int* fd, int* error) {
     ::close(handle);
     return ReadOpen::NotRegular;
   }
+  *fd = handle;
+  *size = info.st_size;
+  return ReadOpen::Opened;
+}
+
+}  // namespace
+
+ReadOpen openRegularFileForReading(const QString& path, int* fd, int* error) {
+  int handle = -1;
+  qint64 size = 0;
+  const ReadOpen opened = openWithoutWaiting(path, &handle, &size, error);
+  if (opened != ReadOpen::Opened) return opened;
   const int flags = ::fcntl(handle, F_GETFL);
   if (flags < 0 || ::fcntl(handle, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     if (error) *error = errno;
@@ -44,32 +60,23 @@ ReadOpen openRegularFileForReading(const QString& path, int* fd, int* error) {
 
 ReadOpen readRegularFile(const QString& path, qint64 limit, QByteArray* content, int* error) {
   limit = qBound<qint64>(0, limit, std::numeric_limits<int>::max() - 1);
-  const QByteArray native = QFile::encodeName(path);
-  int handle;
-  do {
-    handle = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  } while (handle < 0 && errno == EINTR);
-  if (handle < 0) {
-    if (error) *error = errno;
-    return ReadOpen::Failed;
-  }
+  int handle = -1;
+  qint64 size = 0;
+  const ReadOpen opened = openWithoutWaiting(path, &handle, &size, error);
+  if (opened != ReadOpen::Opened) return opened;
   // A regular file never makes a read wait, so O_NONBLOCK may stay.
-  struct stat info;
-  ReadOpen result = ReadOpen::Opened;
-  if (::fstat(handle, &info) != 0) {
-    if (error) *error = errno;
-    result = ReadOpen::Failed;
-  } else if (!S_ISREG(info.st_mode)) {
-    result = ReadOpen::NotRegular;
-  } else if (info.st_size > limit) {
-    result = ReadOpen::TooLarge;
+  if (size > limit) {
+    ::close(handle);
+    return ReadOpen::TooLarge;
   }
-  QByteArray data;
   // One byte beyond the size, so that the end shows in the next read, not in a third.
+  QByteArray data;
+  data.resize(int(size + 1));
   qint64 used = 0;
-  if (result == ReadOpen::Opened) data.resize(int(qMin<qint64>(info.st_size, limit) + 1));
-  while (result == ReadOpen::Opened) {
+  ReadOpen result = ReadOpen::Opened;
+  for (;;) {
     if (used == data.size()) {
+      // The file grew since it was measured.
       if (used > limit) {
         result = ReadOpen::TooLarge;
         break;
@@ -81,15 +88,13 @@ ReadOpen readRegularFile(const QString& path, qint64 limit, QByteArray* content,
     if (got < 0) {
       if (error) *error = errno;
       result = ReadOpen::Failed;
-    } else if (got == 0) {
-      break;
-    } else {
-      used += got;
     }
+    if (got <= 0) break;
+    used += got;
   }
   ::close(handle);
+  if (result == ReadOpen::Opened && used > limit) result = ReadOpen::TooLarge;
   if (result != ReadOpen::Opened) return result;
-  if (used > limit) return ReadOpen::TooLarge;
   data.resize(int(used));
   *content = std::move(data);
   return ReadOpen::Opened;
