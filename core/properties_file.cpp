@@ -19,10 +19,13 @@ using core_codes::kTextTooLong;
 
 const char* const kTag = "PropertiesFile";
 
+// Unbuffered: the text stream reads in chunks of its own, and a second buffer per load
+// is what a small file costs most.
 ReadOpenResult openForReading(QFile& file, const QString& path, bool regularOnly) {
-  if (regularOnly) return openRegularFile(file, path, QIODevice::ReadOnly);
+  const QIODevice::OpenMode mode = QIODevice::ReadOnly | QIODevice::Unbuffered;
+  if (regularOnly) return openRegularFile(file, path, mode);
   file.setFileName(fileSystemPath(path));
-  return file.open(QIODevice::ReadOnly) ? ReadOpenResult::Opened : ReadOpenResult::CannotOpen;
+  return file.open(mode) ? ReadOpenResult::Opened : ReadOpenResult::CannotOpen;
 }
 
 }  // namespace
@@ -38,10 +41,16 @@ int PropertiesFile::load(const QString& path, IVariablesGetter* known, IVariable
   acceptNew_ = acceptNew;
   prefix_ = prefix.trimmed();
   if (!prefix_.isEmpty() && !prefix_.endsWith(QLatin1Char('.'))) prefix_ += QLatin1Char('.');
-  thisLoad_.clear();
-  known_ = std::make_unique<VariablesSnapshot>(known);
+  ++load_;
+  // A store changes during the load only through the stores of this load, so when it is
+  // the target, what it held at the start is what it holds but for this load's entries.
+  if (known && target && dynamic_cast<void*>(known) == dynamic_cast<void*>(target))
+    knownItself_ = known;
+  else if (known)
+    knownSnapshot_ = std::make_unique<VariablesSnapshot>(known);
   const int code = readLines(file, path, known, target);
-  known_.reset();
+  knownItself_ = nullptr;
+  knownSnapshot_.reset();
   return code;
 }
 
@@ -89,12 +98,31 @@ int PropertiesFile::loadNoPrefix(const QString& path, IVariablesGetter* known,
   return load(path, known, target, acceptNew, QString());
 }
 
-bool PropertiesFile::lookup(const QString& name, QString& value) {
-  if (thisLoad_.count(name) == 0 && known_ && known_->get(name, value)) return true;
-  return read_.get(name, value) == 0;
+bool PropertiesFile::readByThisLoad(const QString& name) {
+  VariableFlags flags;
+  return read_.getFlags(name, flags) == 0 && flags.category == load_;
 }
 
-int PropertiesFile::parseLine(const QString& line, IVariablesGetter* known,
+bool PropertiesFile::knownValue(const QString& name, QString& value, VariableFlags* flags) {
+  if (knownSnapshot_) return knownSnapshot_->get(name, value, flags);
+  VariableFlags found;
+  if (!knownItself_ || knownItself_->get(name, value, found) != 0) return false;
+  if (flags) *flags = found;
+  return true;
+}
+
+bool PropertiesFile::lookup(const QString& name, QString& value) {
+  VariableFlags flags;
+  QString read;
+  const bool wasRead = read_.get(name, read, flags) == 0;
+  if ((wasRead && flags.category == load_) || !knownValue(name, value, nullptr)) {
+    if (!wasRead) return false;
+    value = read;
+  }
+  return true;
+}
+
+int PropertiesFile::parseLine(const QString& line, IVariablesGetter* knownGetter,
                               IVariablesSetter* target) {
   refusedName_ = QString();
   if (line.isEmpty()) return 0;
@@ -112,15 +140,12 @@ int PropertiesFile::parseLine(const QString& line, IVariablesGetter* known,
 
   // A known read-only name is read-only here too, as though it had been copied in.
   VariableFlags knownFlags;
-  QString knownValue;
-  if (thisLoad_.count(name) == 0 && known_ && known_->get(name, knownValue, &knownFlags) && knownFlags.readOnly)
-    return kReadOnly;
-  const VariableFlags flags{false, VariableFlags::kCategoryPlain};
-  int result = read_.set(name, value, flags);
+  QString known;
+  if (!readByThisLoad(name) && knownValue(name, known, &knownFlags) && knownFlags.readOnly) return kReadOnly;
+  int result = read_.set(name, value, VariableFlags{false, load_});
   if (result == 0) {
-    thisLoad_.insert(name);
-    if (!target || (!acceptNew_ && known && !known->exists(name))) return 0;
-    result = target->set(name, value, flags);
+    if (!target || (!acceptNew_ && knownGetter && !knownGetter->exists(name))) return 0;
+    result = target->set(name, value, VariableFlags{false, VariableFlags::kCategoryPlain});
   }
   if (result != 0) refusedName_ = name;
   return result;

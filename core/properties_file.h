@@ -1,14 +1,13 @@
 #pragma once
 
-#include "core/case_blind_less.h"
 #include "core/variables.h"
 #include "core/variables_mgr.h"
 
 #include <QIODevice>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
-#include <set>
 
 // Reads files of "name=value" lines into a store, expanding ${name} against the
 // variables known so far. The entries read outlive a load, so the entries of one file
@@ -24,8 +23,8 @@ class PropertiesFile {
   // what it would hold. Entries stored before a failure stay stored. With acceptNew
   // false an entry reaches target only when known holds its name. The file is read to
   // its end whatever it is, so a pipe works as well. References see, in this order, the
-  // entries of this load, what known held when the load began (a snapshot: nothing is
-  // copied), and the entries of earlier loads.
+  // entries of this load, what known held when the load began (nothing is copied), and
+  // the entries of earlier loads.
   [[nodiscard]] int load(const QString& path, IVariablesGetter* known, IVariablesSetter* target, bool acceptNew,
                          const QString& prefix);
   [[nodiscard]] int loadNoPrefix(const QString& path, IVariablesGetter* known, IVariablesSetter* target,
@@ -40,12 +39,17 @@ class PropertiesFile {
   [[nodiscard]] int readLines(QIODevice& file, const QString& path, IVariablesGetter* known,
                               IVariablesSetter* target);
   bool lookup(const QString& name, QString& value);
+  bool readByThisLoad(const QString& name);
+  bool knownValue(const QString& name, QString& value, VariableFlags* flags);
 
-  // Every entry read through this object, and the names that this load has read.
+  // Every entry read through this object; the category of each is the number of the
+  // load that read it.
   VariablesMgr read_;
-  std::set<QString, CaseBlindLess> thisLoad_;
-  // What the known variables held when this load began.
-  std::unique_ptr<VariablesSnapshot> known_;
+  std::uint32_t load_ = 0;
+  // What known held when this load began: known itself when this load alone writes to
+  // it (it is the target), else a snapshot of it.
+  IVariablesGetter* knownItself_ = nullptr;
+  std::unique_ptr<VariablesSnapshot> knownSnapshot_;
   bool acceptNew_ = true;
   QString prefix_;
   bool regularFilesOnly_ = true;
