@@ -77,12 +77,15 @@ qint64 sizeOf(const QString& name, const QString& value) { return qint64(name.si
 
 bool refersToItself(const QString& name, const QString& value) {
   const QString wanted = name.trimmed();
-  if (wanted.isEmpty()) return false;
+  if (wanted.isEmpty() || !value.contains(QLatin1String("${"))) return false;
+  // One walk over the characters: a value may hold a million references.
   const QChar* text = value.constData();
   const int size = value.size();
-  for (int from = 0, start; (start = value.indexOf(QLatin1String("${"), from)) >= 0;) {
-    const int end = value.indexOf(QLatin1Char('}'), start + 2);
-    if (end < 0) break;
+  for (int start = 0; start + 1 < size; ++start) {
+    if (text[start] != QLatin1Char('$') || text[start + 1] != QLatin1Char('{')) continue;
+    int end = start + 2;
+    while (end < size && text[end] != QLatin1Char('}')) ++end;
+    if (end == size) break;
     int first = start + 2;
     int last = end;
     while (first < last && text[first].isSpace()) ++first;
@@ -91,7 +94,7 @@ bool refersToItself(const QString& name, const QString& value) {
         QStringView(text + first, last - first).compare(wanted, Qt::CaseInsensitive) == 0 &&
         (start != 0 || end != size - 1))
       return true;
-    from = end + 1;
+    start = end;
   }
   return false;
 }
