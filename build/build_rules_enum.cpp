@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QMutexLocker>
 
-
 namespace {
 
 const QLatin1String kTag("RulesEnum");
