@@ -1,8 +1,7 @@
 #include "manager/build_manager.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "core/logger.h"
+#include "rules_tree.h"
+#include "scan_floor/scan_floor_walk.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,77 +9,62 @@
 
 namespace {
 
-constexpr int kGroups = 10;
-constexpr int kPerGroup = 100;
-
-void writeRules(const QString& dir, const QStringList& targets, const QString& solution) {
-  QDir().mkpath(dir);
-  QFile file(dir + QStringLiteral("/varkel.xml"));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  QString xml = QStringLiteral("<project><scan><targets>");
-  for (const QString& target : targets) xml += QStringLiteral("<target path=\"%1\"/>").arg(target);
-  xml += QStringLiteral("</targets></scan><solutions>") + solution + QStringLiteral("</solutions></project>\n");
-  file.write(xml.toUtf8());
-}
-
-// A root naming 10 directories, each naming 100 whose file holds one solution with two
-// outputs and one dependence: 1 000 projects in 1 011 files.
-struct RulesTree {
-  RulesTree() {
-    QStringList groups;
-    for (int g = 0; g < kGroups; ++g) groups << QStringLiteral("g%1").arg(g);
-    writeRules(dir.path(), groups, QString());
-    const int total = kGroups * kPerGroup;
-    for (int g = 0; g < kGroups; ++g) {
-      QStringList leaves;
-      for (int p = 0; p < kPerGroup; ++p) leaves << QStringLiteral("p%1").arg(p);
-      const QString group = dir.filePath(groups[g]);
-      writeRules(group, leaves, QString());
-      for (int p = 0; p < kPerGroup; ++p) {
-        const int n = g * kPerGroup + p;
-        writeRules(group + QLatin1Char('/') + leaves[p], {},
-                   QStringLiteral("<solution type=\"build\" buildtype=\"make\" name=\"p%1\" projectfile=\"p.pro\">"
-                                  "<output><fileset id=\"bin\" dir=\"bin\"><include name=\"*\"/></fileset>"
-                                  "<fileset id=\"lib\" dir=\"lib\"><include name=\"*.so\"/></fileset></output>"
-                                  "<dependencies><dependence name=\"p%2\"/></dependencies></solution>")
-                       .arg(n)
-                       .arg((n + 1) % total));
-      }
-    }
-  }
-  QString manifest() const { return dir.filePath(QStringLiteral("varkel.xml")); }
-  QTemporaryDir dir;
-};
-
-const RulesTree& tree() {
-  static const RulesTree instance;
-  return instance;
-}
-
-std::unique_ptr<BuildManager> scannedManager(benchmark::State& state) {
+std::unique_ptr<BuildManager> scannedManager(benchmark::State& state, const bench_rules::RulesTree& tree) {
   auto manager = std::make_unique<BuildManager>();
-  QByteArray manifest = tree().manifest().toUtf8();
+  QByteArray manifest = tree.manifest().toUtf8();
   char program[] = "varkel";
   char option[] = "-pmanifest";
   char* argv[] = {program, option, manifest.data()};
-  if (manager->parseCommandLine(3, argv) != 0 || manager->scan() != 0 || manager->count() != kGroups * kPerGroup)
+  if (!tree.valid || manager->parseCommandLine(3, argv) != 0 || manager->scan() != 0 ||
+      manager->count() != tree.projects)
     state.SkipWithError("the scan failed");
   return manager;
 }
 
-// The scan stage in process: walking and reading the 1 011 files into the table.
-void BM_ScanRules1000(benchmark::State& state) {
-  (void)tree();
+// Log level warning, as a scan runs when the job asks for quiet: nothing is written.
+class QuietLog {
+ public:
+  QuietLog() : log_(logger::LogManager::instance()) {
+    log_->addRef();
+    log_->setLevel(logger::LogWarning);
+  }
+  ~QuietLog() { log_->release(); }
+  QuietLog(const QuietLog&) = delete;
+  QuietLog& operator=(const QuietLog&) = delete;
+
+ private:
+  logger::LogManager* log_;
+};
+
+// The scan stage in process: walking and reading the files into the project table.
+void BM_ScanRules(benchmark::State& state) {
+  const QuietLog quiet;
+  const bench_rules::RulesTree& tree = bench_rules::tree(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    std::unique_ptr<BuildManager> manager = scannedManager(state);
+    std::unique_ptr<BuildManager> manager = scannedManager(state, tree);
     benchmark::DoNotOptimize(manager.get());
   }
+  state.counters["files"] = tree.files();
+  state.SetComplexityN(tree.files());
 }
-BENCHMARK(BM_ScanRules1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanRules)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
-// GetAllProjects over the 1 000 projects: one walk over every index of the table.
+// The floor for the scan: a plain Qt walk that reads each file of the same tree once.
+void BM_ScanFloor(benchmark::State& state) {
+  const bench_rules::RulesTree& tree = bench_rules::tree(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    const int files = scan_floor::walk(tree.manifest());
+    if (!tree.valid || files != tree.files()) state.SkipWithError("the walk failed");
+    benchmark::DoNotOptimize(files);
+  }
+  state.counters["files"] = tree.files();
+  state.SetComplexityN(tree.files());
+}
+BENCHMARK(BM_ScanFloor)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// GetAllProjects over 1 000 projects: one walk over every index of the table.
 void BM_GetAllProjects1000(benchmark::State& state) {
-  std::unique_ptr<BuildManager> manager = scannedManager(state);
+  std::unique_ptr<BuildManager> manager = scannedManager(state, bench_rules::tree(1000));
   QString result;
   for (auto _ : state) {
     if (manager->calculate(QStringLiteral("GetAllProjects()"), result) != 0) state.SkipWithError("failed");

@@ -1,4 +1,5 @@
 #include "core/properties_file.h"
+#include "core/result_codes.h"
 #include "core/variables_expander_helper.h"
 #include "core/variables_expanders.h"
 #include "core/variables_mgr.h"
@@ -74,5 +75,43 @@ void BM_LoadProperties10000(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadProperties10000)->Unit(benchmark::kMillisecond);
+
+// l0, then l1 to l6 each ten references to the line before, then lines that copy l6.
+QByteArray multiplyingFile(const QByteArray& l0, int copies, bool numbered) {
+  QByteArray text = "l0=" + l0 + "\n";
+  for (int i = 1; i <= 6; ++i) text += "l" + QByteArray::number(i) + "=" + ("${l" + QByteArray::number(i - 1) + "}").repeated(10) + "\n";
+  for (int n = 1; n <= copies; ++n)
+    text += "c" + QByteArray::number(n) + "=${l6}" + (numbered ? "-" + QByteArray::number(n) : QByteArray()) + "\n";
+  return text;
+}
+
+// Loads the file as the driver loads a property file: into the store it reads from.
+void loadHostile(benchmark::State& state, const QByteArray& content) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("hostile.properties");
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) state.SkipWithError("write failed");
+  file.close();
+  for (auto _ : state) {
+    VariablesMgr variables;
+    variables.setRefuseSelfReference(true);
+    PropertiesFile properties;
+    if (properties.loadNoPrefix(path, &variables, &variables, true) != core_codes::kTextTooLong)
+      state.SkipWithError("the load was not refused");
+  }
+  state.counters["bytes"] = content.size();
+}
+
+// 1.1 KB: l0 of 16 characters makes l6 16 M characters, each of the 60 copies as long:
+// refused at the first copy, which would take the store beyond its bound.
+void BM_PropertyFileToTheBound(benchmark::State& state) {
+  loadHostile(state, multiplyingFile("0123456789abcdef", 60, true));
+}
+BENCHMARK(BM_PropertyFileToTheBound)->Unit(benchmark::kMillisecond);
+
+// 0.8 KB: l0 is an unknown reference, so l6 is 4 M characters of unresolved references,
+// copied into 40 names: refused at the eighth copy.
+void BM_PropertyFileUnresolved(benchmark::State& state) { loadHostile(state, multiplyingFile("${q}", 40, false)); }
+BENCHMARK(BM_PropertyFileUnresolved)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -11,14 +11,18 @@ so that the ratios hold on a busy machine where absolute times do not.
 - a job of 100 000 separate echo tasks at log level warning against an empty job: time,
   and peak resident memory (through GNU time), per task;
 - a job of 10 000 echo tasks in a foreach at log level warning;
-- a scan of 1 011 'build rules' files (1 000 projects) at log level warning, against the
-  same job without a scan.
+- a scan of 1 011 and of 10 101 'build rules' files (1 000 and 10 000 projects) at log
+  level warning, against the same job without a scan and against bench/scan_floor (a Qt
+  program that walks the same tree reading each file once with QXmlStreamReader);
+- the two hostile property files of bench/variables_bench.cpp (their references multiply
+  up to 16 M and 4 M characters, then are copied into many names): time and peak
+  resident memory of the whole run, which ends with 703.
 
 With --baseline, another build of varkel (an older commit) runs every job in the same
 rounds, for a before-and-after in one run. The console output goes to /dev/null.
 
     bench/varkel_run_bench.py [path/to/varkel] [--baseline path/to/other/varkel]
-        (default: out/release/varkel; minimal_qt is taken from the same directory)
+        (default: out/release/varkel; minimal_qt and scan_floor are taken from the same directory)
 """
 import argparse
 import math
@@ -98,6 +102,28 @@ def write_rules_tree(root, groups=10, per_group=100):
     return total
 
 
+def multiplying_properties(l0, copies, numbered):
+    """l0, then l1 to l6 each ten references to the line before, then copies of l6."""
+    lines = ["l0=" + l0] + ["l%d=%s" % (i, ("${l%d}" % (i - 1)) * 10) for i in range(1, 7)]
+    lines += ["c%d=${l6}%s" % (n, "-%d" % n if numbered else "") for n in range(1, copies + 1)]
+    return "\n".join(lines) + "\n"
+
+
+def run_any(argv, cwd):
+    """Wall time in ms of one run, whatever its exit code."""
+    start = time.perf_counter()
+    subprocess.run(argv, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return (time.perf_counter() - start) * 1000.0
+
+
+def peak_kb_any(argv, cwd):
+    report = os.path.join(cwd, "time.out")
+    subprocess.run([GNU_TIME, "-f", "%M", "-o", report] + argv, cwd=cwd, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    with open(report, encoding="utf-8") as f:
+        return int(f.read().split()[-1])
+
+
 def fit_on(points):
     """Least-squares c of t = c * N and the RMS of the residuals relative to the mean time,
     as Google Benchmark reports an oN fit."""
@@ -113,6 +139,7 @@ def main():
     parser.add_argument("--baseline")
     args = parser.parse_args()
     minimal = os.path.join(os.path.dirname(os.path.abspath(args.varkel)), "minimal_qt")
+    floor = os.path.join(os.path.dirname(os.path.abspath(args.varkel)), "scan_floor")
     builds = [("varkel", args.varkel)] + ([("baseline", args.baseline)] if args.baseline else [])
 
     with tempfile.TemporaryDirectory() as tmp:
@@ -166,17 +193,34 @@ def main():
         for (name, _), ms in zip(programs, many):
             print("  %-8s %.1f ms" % (name, ms))
 
-        rules = os.path.join(tmp, "rules")
-        total = write_rules_tree(rules)
-        write(os.path.join(tmp, "scan.xml"),
-              job('<exit error="yes" message="projects missing" condition="not IsBuildProject(\'p%d\')"/>'
-                  % (total - 1), warning=True))
-        scans = [[program, "-pmanifest", os.path.join(rules, "varkel.xml"), "-job", os.path.join(tmp, "scan.xml")]
-                 for _, program in programs]
-        scan = interleaved(15, scans + each("empty.xml"), tmp)
-        print("scan of %d 'build rules' files (%d projects), level warning, median of 15 runs:" % (total + 11, total))
-        for i, (name, _) in enumerate(programs):
-            print("  %-8s %.1f ms (the same run without a scan: %.1f ms)" % (name, scan[i], scan[n + i]))
+        for groups, rounds in ((10, 15), (100, 5)):
+            rules = os.path.join(tmp, "rules%d" % groups)
+            total = write_rules_tree(rules, groups=groups)
+            files = total + groups + 1
+            scan_job = os.path.join(tmp, "scan%d.xml" % groups)
+            write(scan_job,
+                  job('<exit error="yes" message="projects missing" condition="not IsBuildProject(\'p%d\')"/>'
+                      % (total - 1), warning=True))
+            manifest = os.path.join(rules, "varkel.xml")
+            scans = [[program, "-pmanifest", manifest, "-job", scan_job] for _, program in programs]
+            scan = interleaved(rounds, scans + each("empty.xml") + [[floor, manifest]], tmp)
+            base, floor_ms = scan[n], scan[-1]
+            print("scan of %d 'build rules' files (%d projects), level warning, median of %d runs; scan_floor %.1f ms:"
+                  % (files, total, rounds, floor_ms))
+            for i, (name, _) in enumerate(programs):
+                print("  %-8s %.1f ms (without a scan: %.1f ms); beyond start-up %.1f us per file, %.2f times the floor"
+                      % (name, scan[i], base, (scan[i] - base) * 1000.0 / files, scan[i] / floor_ms))
+
+        for label, text in (("to the bound", multiplying_properties("0123456789abcdef", 60, True)),
+                            ("unresolved", multiplying_properties("${q}", 40, False))):
+            path = os.path.join(tmp, "hostile.properties")
+            write(path, text)
+            runs = [[program, "-properties", path, "-job", os.path.join(tmp, "empty.xml")] for _, program in programs]
+            ms = interleaved(5, runs, tmp, measure=run_any)
+            kb = interleaved(3, runs, tmp, measure=peak_kb_any)
+            print("property file %s (%.1f KB), median of 5 runs (memory: of 3):" % (label, len(text) / 1024.0))
+            for i, (name, _) in enumerate(programs):
+                print("  %-8s %.0f ms, peak RSS %.1f MB" % (name, ms[i], kb[i] / 1024.0))
 
 
 if __name__ == "__main__":

@@ -2,16 +2,14 @@
 
 #include "build/ifile_enum_callback.h"
 #include "build/result_codes.h"
+#include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QMutexLocker>
-
-#include <algorithm>
 
 namespace {
 
@@ -90,41 +88,45 @@ int BuildRulesEnum::walkPath(std::uint32_t taskId, const QString& path, const Na
   }
   // Marked before the existence test: a missing path counts as walked.
   visited_.insert(text);
-  const QFileInfo info(fileSystemPath(text));
-  if (!info.exists()) {
+  const platform::EntryKind kind = entryKindThroughLinks(text);
+  if (kind == platform::EntryKind::None) {
     VLOG_ERROR(kTag) << "[Enumerate files] Path '" << text << "' not found. Task: " << taskId << namedByText(namedBy);
     return build_codes::kPathNotFound;
   }
   // Cleaned, so that every visit of one rules file derives the same target texts.
-  const QString absolute = QDir::cleanPath(info.absoluteFilePath());
+  const QString absolute = isAbsolutePath(text) ? QDir::cleanPath(fileSystemPath(text)) : cleanAbsolutePath(text);
   VLOG_TRACE(kTag) << "[Enumerate files] Try process the path: '" << absolute << "'. Task: " << taskId;
-  if (info.isDir()) {
-    const QString rulesFile = rulesFileIn(absolute);
-    return rulesFile.isEmpty() ? 0 : processRule(taskId, rulesFile, expander, callback);
-  }
+  if (kind == platform::EntryKind::Directory) return processDirectory(taskId, absolute, expander, callback);
   // Anything else named like a rules file goes to the reader, which refuses a pipe or
   // a device at once instead of blocking on it.
-  return isRulesFile(absolute) ? processRule(taskId, absolute, expander, callback) : 0;
+  return isRulesFile(absolute) ? processRule(taskId, absolute, nullptr, expander, callback) : 0;
 }
 
-QString BuildRulesEnum::rulesFileIn(const QString& directory) const {
-  const QDir dir(directory);
-  // Hidden and system entries stay out, as in the default listing; subdirectories are
-  // never entered, so only the files named like a rules file matter.
-  QStringList candidates;
-  for (const QString& name : dir.entryList(QDir::Files, QDir::Unsorted))
-    if (name.compare(kRulesFileName, Qt::CaseInsensitive) == 0) candidates << name;
-  if (candidates.isEmpty() || isStopped()) return QString();
-  // The listing's order: by name ignoring case; names equal that way go by their bytes.
-  const QString first = *std::min_element(candidates.begin(), candidates.end(), [](const QString& a, const QString& b) {
-    const int blind = a.compare(b, Qt::CaseInsensitive);
-    return blind != 0 ? blind < 0 : a < b;
-  });
-  return QDir::cleanPath(dir.absoluteFilePath(first));
+int BuildRulesEnum::processDirectory(std::uint32_t taskId, const QString& directory, IVariablesExpander* expander,
+                                     IFileEnumCallback* callback) {
+  if (isStopped()) return 0;
+  // Hidden entries and subdirectories never count, and the one name is exact where the
+  // file system compares names exactly: no listing is needed.
+  const QString file = QDir::cleanPath(directory + QLatin1Char('/') + kRulesFileName);
+  QByteArray content;
+  if (readRegularFile(file, kMaxRulesFileSize, content) == ReadOpenResult::Opened)
+    return processRule(taskId, file, &content, expander, callback);
+  // A file there that cannot be read fails as the reader reports it; anything else is no
+  // rules file.
+  return isRegularFile(file) ? processRule(taskId, file, nullptr, expander, callback) : 0;
 }
 
 int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, IVariablesExpander* expander,
                                 IFileEnumCallback* callback) {
+  return processRule(taskId, rulesFile, nullptr, expander, callback);
+}
+
+const QByteArray* BuildRulesEnum::reportedContent(const QString& path) const {
+  return !reportedPath_.isNull() && path == reportedPath_ ? &reportedContent_ : nullptr;
+}
+
+int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, QByteArray* content,
+                                IVariablesExpander* expander, IFileEnumCallback* callback) {
   const QString path = expandedUnquoted(rulesFile, expander);
   if (path.compare(rulesFile, Qt::CaseInsensitive) == 0) {
     VLOG_TRACE(kTag) << "[Process rule] Try to process the build rules file: '" << path << "'. Task: " << taskId;
@@ -133,7 +135,13 @@ int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, 
                      << "'). Task: " << taskId;
   }
   stop();  // ends the parse that the previous file left open
-  const int parsed = parseFile(path, false, QString(), QString());
+  QByteArray read;
+  int parsed = 0;
+  if (!content || path != rulesFile) {
+    content = &read;
+    parsed = readWholeFile(path, kMaxRulesFileSize, read);
+  }
+  if (parsed == 0) parsed = parseContent(path, *content, false, QString(), QString());
   if (parsed != 0) {
     VLOG_ERROR(kTag) << "[Process rule] Failed to parse file: '" << path << "'. Error: " << parsed;
     return parsed;
@@ -141,9 +149,14 @@ int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, 
   // The walk below parses further files into the member list.
   const std::vector<ScanTarget> targets = targets_;
   if (callback && !isStopped()) {
+    reportedPath_ = path;
+    reportedContent_ = *content;
     const int code = callback->fileFound(taskId, path);
+    reportedPath_ = QString();
+    reportedContent_ = QByteArray();
     if (code != 0) return code;
   }
+  *content = QByteArray();  // not held while the targets are walked
   const QString directory = parentDirOf(path);
   for (const ScanTarget& raw : targets) {
     if (raw.path.isEmpty()) continue;

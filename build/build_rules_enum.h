@@ -3,6 +3,7 @@
 #include "xml/xml_element_readers.h"
 #include "xml/xml_parser.h"
 
+#include <QByteArray>
 #include <QMutex>
 #include <QSet>
 #include <QString>
@@ -16,11 +17,14 @@ class IVariablesExpander;
 
 // Walks 'build rules' files (varkel.xml): from a start path it finds the file there,
 // reports it, then walks the file's scan targets in order, depth first. Reads only the
-// "scan" element of each file.
+// "scan" element of each file. Each file is read from the disk once: while it is
+// reported, the callback may take its content from reportedContent.
 class BuildRulesEnum : public XmlParser {
  public:
   // Targets reached through more files than this fail instead of deepening the stack.
   static constexpr int kMaxNestedTargets = 1024;
+  // A 'build rules' file is read whole; a larger one cannot be opened (501).
+  static constexpr qint64 kMaxRulesFileSize = 64 * 1024 * 1024;
 
   BuildRulesEnum() = default;
 
@@ -39,6 +43,10 @@ class BuildRulesEnum : public XmlParser {
                                 IFileEnumCallback* callback);
   // The last path component is "varkel.xml" in any letter case.
   static bool isRulesFile(const QString& path);
+
+  // While path is being reported through fileFound: the content of that file as the walk
+  // read it; null otherwise.
+  const QByteArray* reportedContent(const QString& path) const;
 
  protected:
   [[nodiscard]] int beginParse() override;
@@ -63,8 +71,13 @@ class BuildRulesEnum : public XmlParser {
   bool isStopped() const;
   void setRunning(bool running);
   void readScanElement();
-  // The first 'build rules' file of a directory; empty when there is none or a stop came.
-  QString rulesFileIn(const QString& directory) const;
+  // content: the file as already read, when it was; emptied once the file is reported.
+  [[nodiscard]] int processRule(std::uint32_t taskId, const QString& rulesFile, QByteArray* content,
+                                IVariablesExpander* expander, IFileEnumCallback* callback);
+  // The 'build rules' file of a directory, looked up by its one name as the file system
+  // compares names.
+  [[nodiscard]] int processDirectory(std::uint32_t taskId, const QString& directory, IVariablesExpander* expander,
+                                     IFileEnumCallback* callback);
 
   mutable QMutex runningMutex_;
   bool running_ = false;
@@ -73,4 +86,6 @@ class BuildRulesEnum : public XmlParser {
   QSet<QString> visited_;
   std::vector<ScanTarget> targets_;
   int nestedTargets_ = 0;
+  QString reportedPath_;
+  QByteArray reportedContent_;
 };

@@ -17,6 +17,10 @@ bool fileExists(const QString& path) {
   return !path.isEmpty() && QFileInfo::exists(fileSystemPath(path));
 }
 
+platform::EntryKind entryKindThroughLinks(const QString& path) {
+  return path.isEmpty() ? platform::EntryKind::None : platform::entryKindThroughLinks(fileSystemPath(path));
+}
+
 bool makePath(const QString& path) {
   if (path.isEmpty()) return false;
   const QString fsPath = fileSystemPath(path);
@@ -161,7 +165,8 @@ ReadOpenResult openRegularFile(QFile& file, const QString& path, QIODevice::Open
   int error = 0;
   switch (platform::openRegularFileForReading(fileSystemPath(path), &fd, &error)) {
     case platform::ReadOpen::NotRegular: return ReadOpenResult::NotRegularFile;
-    case platform::ReadOpen::Failed: return ReadOpenResult::CannotOpen;
+    case platform::ReadOpen::Failed:
+    case platform::ReadOpen::TooLarge: return ReadOpenResult::CannotOpen;
     case platform::ReadOpen::Opened: break;
   }
   if (file.open(fd, mode | QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return ReadOpenResult::Opened;
@@ -169,8 +174,21 @@ ReadOpenResult openRegularFile(QFile& file, const QString& path, QIODevice::Open
   return ReadOpenResult::CannotOpen;
 }
 
+ReadOpenResult readRegularFile(const QString& path, qint64 limit, QByteArray& content) {
+  if (path.isEmpty()) return ReadOpenResult::CannotOpen;
+  int error = 0;
+  switch (platform::readRegularFile(fileSystemPath(path), limit, &content, &error)) {
+    case platform::ReadOpen::Opened: return ReadOpenResult::Opened;
+    case platform::ReadOpen::NotRegular: return ReadOpenResult::NotRegularFile;
+    case platform::ReadOpen::TooLarge: return ReadOpenResult::TooLarge;
+    case platform::ReadOpen::Failed: break;
+  }
+  return ReadOpenResult::CannotOpen;
+}
+
 QString openFailureText(const QString& path, ReadOpenResult result) {
   QString text = QStringLiteral("Failed to open file: '") + path + QLatin1Char('\'');
   if (result == ReadOpenResult::NotRegularFile) text += QStringLiteral(". It is not a regular file.");
+  if (result == ReadOpenResult::TooLarge) text += QStringLiteral(". It is too large to be read.");
   return text;
 }

@@ -16,6 +16,9 @@
 bool dirExists(const QString& path);
 // Anything at all: a file, a directory, a link.
 bool fileExists(const QString& path);
+// What lies at path once links are followed, asked in one call: None when nothing is
+// there, also for a link that leads nowhere.
+platform::EntryKind entryKindThroughLinks(const QString& path);
 // The directory and every missing parent; true when it exists afterwards.
 bool makePath(const QString& path);
 // The directory that would hold the file; true at once when the file exists.
@@ -87,11 +90,15 @@ bool removeFileIn(WalkDirectory& dir, const QString& name);
 // Whether the path names a regular file once links are followed; never blocks.
 bool isRegularFile(const QString& path);
 
-enum class ReadOpenResult { Opened, NotRegularFile, CannotOpen };
+enum class ReadOpenResult { Opened, NotRegularFile, CannotOpen, TooLarge };
 
 // Opens a file that a job names for reading. Only a regular file is opened (links are
 // followed); a FIFO or a device is refused at once instead of blocking the run.
 ReadOpenResult openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode mode);
 
-// "Failed to open file: '<path>'", and why when the file is not a regular one.
+// Reads such a file whole into content, as openRegularFile would open it: TooLarge when
+// it holds more than limit bytes.
+ReadOpenResult readRegularFile(const QString& path, qint64 limit, QByteArray& content);
+
+// "Failed to open file: '<path>'", and why when the file is not a regular one or too large.
 QString openFailureText(const QString& path, ReadOpenResult result);

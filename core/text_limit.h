@@ -11,6 +11,11 @@ constexpr int kMaxTextLength = 16 * 1024 * 1024;
 
 inline bool fitsTextLimit(qint64 length) { return length <= kMaxTextLength; }
 
+// The most that one store of variables may hold, names and values together, in QString
+// units: two values of the longest text. No real job comes near it, and a file that
+// defines value after value of that length is refused before memory runs out.
+constexpr qint64 kMaxVariablesTotal = 2 * qint64(kMaxTextLength);
+
 // An expander answers only "changed or not", so every text refused for its length is
 // counted here, per thread, where it is refused (and logged). Code that must fail with
 // core_codes::kTextTooLong watches the count across the work it asked for.

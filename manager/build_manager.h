@@ -140,6 +140,8 @@ class BuildManager : public IFileEnumCallback,
   IVariablesGetter* projectsVariables() override { return &projectVariables_; }
 
  private:
+  // content: the file as the walker read it, or null to read it here.
+  [[nodiscard]] int parseBuildRules(const QString& path, const QByteArray* content);
   [[nodiscard]] int loadExtraPropertyFile();
   // The project names below one root task, so that each dependence is one lookup.
   using ProjectTaskNames = std::set<QString, CaseBlindLess>;

@@ -61,13 +61,17 @@ int BuildManager::directoryFound(std::uint32_t, const QString&) { return kOk; }
 
 int BuildManager::fileFound(std::uint32_t taskId, const QString& path) {
   if (taskId != kScanTaskId || !BuildRulesEnum::isRulesFile(path)) return kOk;
-  return parseBuildRules(path);
+  // The walker has just read the file: it is not read again.
+  return parseBuildRules(path, rulesEnum_.reportedContent(path));
 }
 
-int BuildManager::parseBuildRules(const QString& path) {
+int BuildManager::parseBuildRules(const QString& path) { return parseBuildRules(path, nullptr); }
+
+int BuildManager::parseBuildRules(const QString& path, const QByteArray* content) {
   VLOG_TRACE(kLogTag) << "[ParseBuildRules] Try to process the build rules file: '" << path << "'.";
   projectParser_.stop();
-  const int parsed = projectParser_.parseFile(path, true, QString(), QString());
+  const int parsed = content ? projectParser_.parseContent(path, *content, true, QString(), QString())
+                             : projectParser_.parseFile(path, true, QString(), QString());
   if (parsed != kOk) {
     VLOG_ERROR(kLogTag) << "[ParseBuildRules] Failed to parse file: '" << path << "'.";
     projectParser_.stop();

@@ -361,6 +361,12 @@ EntryKind entryKind(const QString& path) {
   return kindOfMode(st.st_mode);
 }
 
+EntryKind entryKindThroughLinks(const QString& path) {
+  struct stat st;
+  if (::stat(encoded(path).constData(), &st) != 0) return EntryKind::None;
+  return kindOfMode(st.st_mode);
+}
+
 FileId fileId(const QString& path, bool followLinks) {
   const QByteArray p = encoded(path);
   struct stat st;

@@ -60,6 +60,8 @@ class DirectoryHandle {
 
 // What lies at path, the link itself when it is one.
 EntryKind entryKind(const QString& path);
+// What lies at path once links are followed: None also for a link that leads nowhere.
+EntryKind entryKindThroughLinks(const QString& path);
 
 FileId fileId(const QString& path, bool followLinks);
 FileId fileIdAt(DirectoryHandle& dir, const QString& name, bool followLinks);

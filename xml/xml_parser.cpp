@@ -6,6 +6,7 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander_helper.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -21,7 +22,7 @@ QString normalizedPrefix(const QString& prefix) {
 }
 
 // Only white space up to the end: such a file is an empty job, not a broken one.
-bool holdsOnlyWhiteSpace(QFile& file) {
+bool holdsOnlyWhiteSpace(QIODevice& file) {
   if (!file.seek(0)) return false;
   char buffer[4096];
   for (;;) {
@@ -80,6 +81,28 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
     VLOG_ERROR(kTag) << openFailureText(fileName, opened);
     return kCannotOpen;
   }
+  return parseDevice(file, fileName, replaceVariables, variablesPrefix, objectPrefix);
+}
+
+int XmlParser::parseContent(const QString& fileName, const QByteArray& content, bool replaceVariables,
+                            const QString& variablesPrefix, const QString& objectPrefix) {
+  if (isActive()) return kAlreadyActive;
+  QBuffer buffer;
+  buffer.setData(content);
+  // As parseFile reads a file: in text mode.
+  if (!buffer.open(QIODevice::ReadOnly | QIODevice::Text)) return kCannotOpen;
+  return parseDevice(buffer, fileName, replaceVariables, variablesPrefix, objectPrefix);
+}
+
+int XmlParser::readWholeFile(const QString& fileName, qint64 limit, QByteArray& content) {
+  const ReadOpenResult read = readRegularFile(fileName, limit, content);
+  if (read == ReadOpenResult::Opened) return 0;
+  VLOG_ERROR(kTag) << openFailureText(fileName, read);
+  return kCannotOpen;
+}
+
+int XmlParser::parseDevice(QIODevice& file, const QString& fileName, bool replaceVariables,
+                           const QString& variablesPrefix, const QString& objectPrefix) {
   {
     QMutexLocker lock(&stopMutex_);
     stopRequested_ = false;
@@ -87,7 +110,7 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
   reader_.setDevice(&file);
 
   (void)localVariables_.clear();  // always-zero
-  if (variablesGetter_) (void)copyVariables(localVariables_, variablesGetter_, true);  // best-effort
+  knownVariables_ = std::make_unique<VariablesSnapshot>(variablesGetter_);
   attributeTooLong_ = false;
 
   {
@@ -116,6 +139,7 @@ int XmlParser::parseFile(const QString& fileName, bool replaceVariables,
     code = kNotWellFormed;
   }
   if (code == 0) code = endParse();
+  knownVariables_.reset();
   if (code != 0) {
     stop();
     return code;
@@ -214,8 +238,8 @@ int XmlParser::readVar() {
                      << "'. Line: " << reader_.lineNumber();
     return true;
   };
-  if (replace || !localVariables_.exists(name)) {
-    const int code = localVariables_.set(name, value, flags);
+  if (replace || !localExists(name)) {
+    const int code = setLocal(name, value, flags);
     if (refused(code)) return code;
   }
   if (!variablesGetter_ || !variablesSetter_) return 0;
@@ -225,6 +249,19 @@ int XmlParser::readVar() {
   const int code = variablesSetter_->set(name, value, flags);
   if (refused(code)) return code;
   return 0;
+}
+
+bool XmlParser::localExists(const QString& name) {
+  return localVariables_.exists(name) || (knownVariables_ && knownVariables_->exists(name));
+}
+
+int XmlParser::setLocal(const QString& name, const QString& value, VariableFlags flags) {
+  VariableFlags known;
+  QString knownValue;
+  if (!localVariables_.exists(name) && knownVariables_ && knownVariables_->get(name, knownValue, &known) &&
+      known.readOnly)
+    return core_codes::kReadOnly;
+  return localVariables_.set(name, value, flags);
 }
 
 QString XmlParser::absoluteAgainstFile(const QString& path) const {
@@ -297,7 +334,11 @@ bool XmlParser::readAttribute(const QString& name, QString& out) {
   const QXmlStreamAttributes attributes = reader_.attributes();
   if (!attributes.hasAttribute(name)) return false;
   QString value = attributes.value(name).toString();
-  if (expandDollarVariablesInPlace(&localVariables_, value) != 0) attributeTooLong_ = true;
+  const ReferenceLookup local = [this](const QString& variable, QString& found) {
+    return localVariables_.get(variable, found) == 0 || (knownVariables_ && knownVariables_->get(variable, found));
+  };
+  if (value.contains(QLatin1Char('$')) && expandReferences(QLatin1Char('$'), local, value) != 0)
+    attributeTooLong_ = true;
   out = value;
   return true;
 }

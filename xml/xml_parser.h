@@ -6,9 +6,13 @@
 #include "core/variables_mgr.h"
 #include "xml/result_codes.h"
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QMutex>
 #include <QString>
 #include <QXmlStreamReader>
+
+#include <memory>
 
 // Receives the "include" elements of a file; whoever reads included files implements it.
 class IXmlParserCallback {
@@ -22,7 +26,8 @@ class IXmlParserCallback {
 // Base of every XML reader: opens the file, checks the root "project", reads "vars",
 // "loadproperties" and "includes" itself and hands every other top-level element to
 // parseElement. Attribute values read through it are expanded against the file's own
-// copy of the variables.
+// table of variables: its "var" elements over a snapshot of the variables getter taken
+// when the file is opened, so that opening a file copies nothing.
 class XmlParser {
  public:
   static constexpr int kAlreadyActive = xml_codes::kAlreadyActive;
@@ -42,6 +47,9 @@ class XmlParser {
   // is read to its end, never by its size.
   [[nodiscard]] int parseFile(const QString& fileName, bool replaceVariables, const QString& variablesPrefix,
                               const QString& objectPrefix);
+  // parseFile over the content of fileName already read whole.
+  [[nodiscard]] int parseContent(const QString& fileName, const QByteArray& content, bool replaceVariables,
+                                 const QString& variablesPrefix, const QString& objectPrefix);
   void stop();
   QString fileName() const;
 
@@ -86,11 +94,16 @@ class XmlParser {
     }
     return 0;
   }
+  // Reads a regular file whole for parseContent: 0, or kCannotOpen, logged as parseFile
+  // logs it (also for a file of more than limit bytes).
+  [[nodiscard]] static int readWholeFile(const QString& fileName, qint64 limit, QByteArray& content);
   IVariablesGetter* variablesGetter() const { return variablesGetter_; }
   IVariablesSetter* variablesSetter() const { return variablesSetter_; }
   qint64 lineNumber() const { return reader_.lineNumber(); }
 
  private:
+  [[nodiscard]] int parseDevice(QIODevice& file, const QString& fileName, bool replaceVariables,
+                                const QString& variablesPrefix, const QString& objectPrefix);
   [[nodiscard]] int readContent();
   [[nodiscard]] int failTooLong();
   [[nodiscard]] int readVarsElement();
@@ -100,6 +113,9 @@ class XmlParser {
   [[nodiscard]] int readPropertiesFile();
   [[nodiscard]] int readInclude();
   QString absoluteAgainstFile(const QString& path) const;
+  // The file's own table: its "var" elements first, then what the getter held.
+  bool localExists(const QString& name);
+  [[nodiscard]] int setLocal(const QString& name, const QString& value, VariableFlags flags);
 
   bool stopRequested_ = false;
   mutable QMutex stopMutex_;
@@ -118,6 +134,8 @@ class XmlParser {
   QString variablesPrefix_;
   QString objectPrefix_;
   VariablesMgr localVariables_;
+  // While a file is read: what the variables getter held when it was opened.
+  std::unique_ptr<VariablesSnapshot> knownVariables_;
   PropertiesFile propertiesFile_;
   IXmlParserCallback* includeCallback_ = nullptr;
   bool regularFilesOnly_ = true;

@@ -92,6 +92,40 @@ TEST_F(BuildRulesEnumTest, ReportsEachFileBeforeWalkingItsTargetsDepthFirst) {
       << "targets are expanded, then stripped of every quote pair";
 }
 
+// A directory's rules file is looked up by its one name, compared as the file system
+// compares names (exactly here); only a file, or a link to one, counts.
+TEST_F(BuildRulesEnumTest, ADirectoryIsAskedForItsOneRulesFileName) {
+  tree_.rules("", {"upper", "fifo", "dir", "dangling", "link"});
+  tree_.write("upper/VARKEL.XML", "<project/>");
+  ASSERT_TRUE(QDir().mkpath(tree_.path("fifo")));
+  ASSERT_TRUE(testing_support::makeFifo(tree_.path("fifo/varkel.xml")));
+  ASSERT_TRUE(QDir().mkpath(tree_.path("dir/varkel.xml")));
+  ASSERT_TRUE(QDir().mkpath(tree_.path("dangling")));
+  ASSERT_TRUE(QFile::link(tree_.path("nowhere"), tree_.path("dangling/varkel.xml")));
+  const QString target = tree_.rules("elsewhere", {});
+  ASSERT_TRUE(QDir().mkpath(tree_.path("link")));
+  ASSERT_TRUE(QFile::link(target, tree_.path("link/varkel.xml")));
+  ASSERT_EQ(walk(tree_.path()), 0);
+  EXPECT_EQ(callback_.files, (QStringList{"varkel.xml", "link/varkel.xml"}));
+}
+
+// The walk reads each file once: while it reports a file, the file's content is there
+// for the callback, as it was read.
+TEST_F(BuildRulesEnumTest, AReportedFileComesWithItsContent) {
+  const QString root = tree_.rules("", {"lib"});
+  const QString lib = tree_.rules("lib", {});
+  QStringList contents;
+  callback_.answer = [&](const QString& path) {
+    const QByteArray* content = walker_.reportedContent(path);
+    EXPECT_EQ(walker_.reportedContent(path == root ? lib : root), nullptr);
+    contents << (content ? QString::fromUtf8(*content) : QStringLiteral("<none>"));
+    return 0;
+  };
+  ASSERT_EQ(walk(tree_.path()), 0);
+  EXPECT_EQ(contents, (QStringList{testing_support::readFile(root), testing_support::readFile(lib)}));
+  EXPECT_EQ(walker_.reportedContent(root), nullptr) << "only while the file is reported";
+}
+
 TEST_F(BuildRulesEnumTest, OnlyEnabledTargetsAreWalked) {
   tree_.write("varkel.xml",
               "<project><scan>"

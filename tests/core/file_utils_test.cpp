@@ -129,7 +129,20 @@ TEST_F(FileUtilsTest, OnlyRegularFilesOpenForReading) {
     if (c.result == ReadOpenResult::Opened) {
       EXPECT_EQ(QByteArray("x"), file.readAll()) << c.name;
     }
+    // Read whole the same way.
+    QByteArray content = "untouched";
+    EXPECT_EQ(c.result, readRegularFile(c.path, 1, content)) << c.name;
+    EXPECT_EQ(c.result == ReadOpenResult::Opened ? QByteArray("x") : QByteArray("untouched"), content) << c.name;
   }
+  QByteArray content;
+  EXPECT_EQ(ReadOpenResult::TooLarge, readRegularFile(at("file.txt"), 0, content));
+  EXPECT_TRUE(content.isEmpty());
+  const QByteArray longer(100000, 'y');
+  testing_support::writeFile(at("longer.txt"), longer);
+  EXPECT_EQ(ReadOpenResult::Opened, readRegularFile(at("longer.txt"), longer.size(), content));
+  EXPECT_EQ(longer, content);
+  EXPECT_EQ(ReadOpenResult::TooLarge, readRegularFile(at("longer.txt"), longer.size() - 1, content));
+  EXPECT_EQ("Failed to open file: 'f'. It is too large to be read.", openFailureText("f", ReadOpenResult::TooLarge));
   EXPECT_EQ("Failed to open file: 'f'. It is not a regular file.",
             openFailureText("f", ReadOpenResult::NotRegularFile));
   EXPECT_EQ("Failed to open file: 'f'", openFailureText("f", ReadOpenResult::CannotOpen));

@@ -111,6 +111,43 @@ TEST_F(PropertiesFileTest, WithoutAcceptNewOnlyKnownNamesReachTheTarget) {
   EXPECT_EQ(show({{"w", "2"}, {"x", "1"}}), show(entries(target)));
 }
 
+// A later load through the object sees its own lines first, then what its known getter
+// held when it began, and only then the lines of earlier loads.
+TEST_F(PropertiesFileTest, EachLoadSeesItsLinesThenTheKnownThenEarlierLoads) {
+  VariablesMgr target;
+  PropertiesFile file;
+  ASSERT_EQ(0, file.loadNoPrefix(write("x=earlier\ny=earlier\n"), nullptr, &target, true));
+  VariablesMgr known;
+  ASSERT_EQ(0, known.set("x", "known"));
+  ASSERT_EQ(0, known.set("z", "known"));
+  EXPECT_EQ(0, file.loadNoPrefix(write("a=${x}${y}${z}\nz=line\nb=${z}\nknown.later=${w}\n", "second.properties"),
+                                 &known, &target, true));
+  QString value;
+  EXPECT_EQ(0, target.get("a", value));
+  EXPECT_EQ("knownearlierknown", value);
+  EXPECT_EQ(0, target.get("b", value));
+  EXPECT_EQ("line", value);
+
+  // The known getter is seen as it was when the load began, whatever changes it meanwhile.
+  struct ChangesKnown : IVariablesSetTrigger {
+    VariablesMgr* known;
+    bool onVariableSet(const QString&, const QString&, QString&) override {
+      EXPECT_EQ(0, known->set("v", "after"));
+      return false;
+    }
+  };
+  VariablesMgr changing;
+  ASSERT_EQ(0, changing.set("v", "before"));
+  ChangesKnown trigger;
+  trigger.known = &changing;
+  VariablesMgr watched;
+  watched.setTrigger(&trigger);
+  PropertiesFile third;
+  EXPECT_EQ(0, third.loadNoPrefix(write("a=1\nw=${v}\n", "third.properties"), &changing, &watched, true));
+  EXPECT_EQ(0, watched.get("w", value));
+  EXPECT_EQ("before", value);
+}
+
 TEST_F(PropertiesFileTest, ReadOnlyNameStopsTheLoad) {
   VariablesMgr known;
   EXPECT_EQ(0, known.set("symbol.crlf", "\r\n", VariableFlags{true, 1}));
@@ -182,6 +219,10 @@ TEST_F(PropertiesFileTest, HostileLinesFailTheLoadWithTheirLineNumber) {
       {"references that multiply", hostileFixture("expansion_bomb.properties"), core_codes::kTextTooLong,
        {{"l0", "xxxxxxxxxx"}},
        "Line 8 of file 'PATH' expands to a text that is too long (result 703): 'l7=${l6}${l6}"},
+      {"copies beyond what the variables may hold", hostileFixture("copies_beyond_bound.properties"),
+       core_codes::kTextTooLong, {{"l0", "0123456789abcdef"}},
+       "Line 8 of file 'PATH' stores the variable 'c1' beyond what the variables may hold (result 703): "
+       "'c1=${l6}-1'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,10 +1,14 @@
 #include "core/variables_mgr.h"
 
+#include "core/text_limit.h"
+#include "test_support.h"
+
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -226,6 +230,135 @@ TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
   // Stores read through "#{}" or "@{}" (loop items, macro parameters) keep such values.
   VariablesMgr items;
   EXPECT_EQ(0, items.set("dir", "${dir}/a"));
+}
+
+// Two values of the longest text fill a store to its bound; one more character is
+// refused and named, while replacing or removing a value gives its room back.
+TEST(VariablesMgrTest, WhatAStoreHoldsTogetherIsBounded) {
+  testing_support::ScopedLogCapture capture;
+  VariablesMgr store;
+  const QString longest(kMaxTextLength - 1, 'v');  // with its one-letter name: kMaxTextLength
+  ASSERT_EQ(0, store.set("a", longest));
+  ASSERT_EQ(0, store.set("b", longest)) << "exactly the bound";
+  const TextLimitWatch watch;
+  EXPECT_EQ(703, store.set("c", "x"));
+  EXPECT_TRUE(watch.hit()) << "counted as a refused length";
+  EXPECT_TRUE(capture.log().contains("Too much text: storing the variable 'c' would make the variables of its "
+                                     "store hold 33554434 characters, more than 33554432."));
+  EXPECT_EQ(703, store.set("A", longest + "w")) << "a longer value in place of a value counts its difference";
+  QString value;
+  EXPECT_EQ(0, store.get("a", value));
+  EXPECT_EQ(longest, value);
+  EXPECT_FALSE(store.exists("c"));
+
+  EXPECT_EQ(0, store.set("a", ""));
+  EXPECT_EQ(0, store.set("c", "x"));
+  EXPECT_EQ(0, store.remove("b"));
+  EXPECT_EQ(0, store.set("b", longest));
+  EXPECT_EQ(703, store.set("d", longest));
+  EXPECT_EQ(0, store.clear());
+  EXPECT_EQ(0, store.set("d", longest));
+}
+
+// A long value is tested once, whatever store keeps it and however often it is stored
+// again; the test belongs to the name, so the text under another name is tested anew.
+TEST(VariablesMgrTest, ALongValueIsTestedForSelfReferenceOnce) {
+  const QString text = QString(4000, 'x') + "${b}";
+  VariablesMgr first, second, third;
+  for (VariablesMgr* store : {&first, &second, &third}) store->setRefuseSelfReference(true);
+  const std::uint64_t before = selfReferenceTests();
+  ASSERT_EQ(0, first.set("a", text));
+  ASSERT_EQ(0, copyVariables(second, &first, true));
+  ASSERT_EQ(0, second.set("A", text));
+  QString copy;
+  ASSERT_EQ(0, second.get("a", copy));
+  ASSERT_EQ(0, third.set("a", copy));
+  ASSERT_EQ(0, first.set("a", copy));
+  EXPECT_EQ(1u, selfReferenceTests() - before);
+
+  EXPECT_EQ(702, third.set("b", copy)) << "under its own name the text refers to itself";
+  EXPECT_EQ(2u, selfReferenceTests() - before);
+
+  // Once no store keeps the text, nothing is known of it any more.
+  for (VariablesMgr* store : {&first, &second, &third}) EXPECT_EQ(0, store->clear());
+  ASSERT_EQ(0, first.set("a", copy));
+  EXPECT_EQ(3u, selfReferenceTests() - before);
+}
+
+// Forwards to a store without being one, as a getter of another kind would.
+class ForwardingGetter : public IVariablesGetter {
+ public:
+  explicit ForwardingGetter(VariablesMgr& store) : store_(store) {}
+  bool exists(const QString& name) override { return store_.exists(name); }
+  int count() override { return store_.count(); }
+  int getAt(int index, QString& name, QString& value, VariableFlags& flags) override {
+    return store_.getAt(index, name, value, flags);
+  }
+  int getAt(int index, QString& name, QString& value) override { return store_.getAt(index, name, value); }
+  int getNameAt(int index, QString& name) override { return store_.getNameAt(index, name); }
+  int get(const QString& name, QString& value, VariableFlags& flags) override { return store_.get(name, value, flags); }
+  int get(const QString& name, QString& value) override { return store_.get(name, value); }
+  int getFlags(const QString& name, VariableFlags& flags) override { return store_.getFlags(name, flags); }
+
+ private:
+  VariablesMgr& store_;
+};
+
+// What each snapshot shows, as "name=value" or "name: missing".
+QStringList seen(VariablesSnapshot& snapshot, const QStringList& names) {
+  QStringList out;
+  for (const QString& name : names) {
+    QString value;
+    out << (snapshot.get(name, value) ? name + "=" + value : name + ": missing");
+    EXPECT_EQ(snapshot.exists(name), !out.last().endsWith(": missing"));
+  }
+  return out;
+}
+
+TEST(VariablesSnapshotTest, SeesTheGetterAsItWasWhenTaken) {
+  const QStringList names{"a", "b", "c", "new"};
+  const QStringList before{"a=1", "b=2", "c=3", "new: missing"};
+  VariablesMgr store;
+  ASSERT_EQ(0, store.set("a", "1", VariableFlags{true, 4}));
+  ASSERT_EQ(0, store.set("b", "2"));
+  ASSERT_EQ(0, store.set("c", "3"));
+  ForwardingGetter other(store);
+  VariablesSnapshot snapshot(&store);
+  VariablesSnapshot copied(&other);
+  VariablesSnapshot empty(nullptr);
+
+  ASSERT_EQ(0, store.set("b", "changed"));
+  ASSERT_EQ(0, store.set("new", "x"));
+  ASSERT_EQ(0, store.remove("c"));
+  ASSERT_EQ(0, store.set("B", "again"));
+  EXPECT_EQ(before, seen(snapshot, names));
+  EXPECT_EQ(before, seen(copied, names));
+  EXPECT_EQ((QStringList{"a: missing", "b: missing", "c: missing", "new: missing"}), seen(empty, names));
+  QString value;
+  VariableFlags flags;
+  ASSERT_TRUE(snapshot.get("A", value, &flags));
+  EXPECT_TRUE(flags.readOnly);
+  EXPECT_EQ(4u, flags.category);
+
+  const QStringList later{"a=1", "b=again", "c: missing", "new=x"};
+  {
+    VariablesSnapshot second(&store);
+    EXPECT_EQ(later, seen(second, names));
+    ASSERT_EQ(0, store.clear());
+    EXPECT_EQ(later, seen(second, names));
+  }
+  EXPECT_EQ(before, seen(snapshot, names)) << "each snapshot keeps its own moment";
+}
+
+TEST(VariablesSnapshotTest, OutlivingItsStoreItKeepsWhatTheStoreHeld) {
+  auto store = std::make_unique<VariablesMgr>();
+  ASSERT_EQ(0, store->set("kept", "1"));
+  ASSERT_EQ(0, store->set("changed", "old"));
+  VariablesSnapshot snapshot(store.get());
+  ASSERT_EQ(0, store->set("changed", "new"));
+  ASSERT_EQ(0, store->set("added", "x"));
+  store.reset();
+  EXPECT_EQ((QStringList{"kept=1", "changed=old", "added: missing"}), seen(snapshot, {"kept", "changed", "added"}));
 }
 
 TEST(CopyVariablesTest, CopiesWithFlagsAndReportsTheLastSet) {

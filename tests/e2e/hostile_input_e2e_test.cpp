@@ -26,6 +26,22 @@ TEST(HostileInputEndToEnd, EachEndsWithItsCodeAndAClearLine) {
        {"[Variables] Text too long: expanding the variable 'l6' would make it longer than 16777216 characters.",
         "expansion_bomb.properties' expands to a text that is too long (result 703): 'l7=${l6}",
         "[Mgr] [Start] Failed to load variables from property file. Error: 703"}},
+      {"property file whose copies outgrow what the variables may hold",
+       {"-properties", hostileFixture("copies_beyond_bound.properties"), "-job", "JOB"},
+       703,
+       {"[Variables] Too much text: storing the variable 'c1' would make the variables of its store hold 33777794 "
+        "characters, more than 33554432.",
+        "[PropertiesFile] Line 8 of file '" + hostileFixture("copies_beyond_bound.properties") +
+            "' stores the variable 'c1' beyond what the variables may hold (result 703): 'c1=${l6}-1'",
+        "[Mgr] [Start] Failed to load variables from property file. Error: 703"}},
+      {"property file copying unresolved references into many names",
+       {"-properties", hostileFixture("unresolved_copies.properties"), "-job", "JOB"},
+       703,
+       {"[Variables] Too much text: storing the variable 'c8' would make the variables of its store hold 36444474 "
+        "characters, more than 33554432.",
+        "[PropertiesFile] Line 15 of file '" + hostileFixture("unresolved_copies.properties") +
+            "' stores the variable 'c8' beyond what the variables may hold (result 703): 'c8=${l6}'",
+        "[Mgr] [Start] Failed to load variables from property file. Error: 703"}},
       {"variables whose references multiply",
        {"-job", hostileFixture("expansion_bomb_vars.xml")},
        703,

@@ -138,6 +138,25 @@ TEST(BuildManagerScan, SolutionsBecomeProjectsWithTheirFields) {
   EXPECT_NE(m.globalVariables().get("out", out), 0) << "and not to the job's";
 }
 
+// The solutions come from the content that the walk read: a file that changes on the
+// disk once it was read is not read again.
+TEST(BuildManagerScan, EachRulesFileIsReadOnce) {
+  class Rewriting : public BuildManager {
+   public:
+    int fileFound(std::uint32_t taskId, const QString& path) override {
+      testing_support::writeFile(path, "<project>" + solutions({solution("rewritten")}) + "</project>");
+      return BuildManager::fileFound(taskId, path);
+    }
+  };
+  RulesTree tree;
+  tree.rules("", {"sub"}, solutions({solution("root")}));
+  tree.rules("sub", {}, solutions({solution("leaf")}));
+  Rewriting m;
+  ASSERT_EQ(m.initGlobalVariables(), 0);
+  ASSERT_EQ(scanWith(m, Args{"-pmanifest", tree.path("varkel.xml").toUtf8().constData()}), 0);
+  EXPECT_EQ(tableOrder(m), (QStringList{"leaf", "root"}));
+}
+
 TEST(BuildManagerScan, TheFirstDefinitionOfANameWinsAcrossFiles) {
   ScopedLogCapture capture;
   RulesTree tree;

@@ -252,6 +252,23 @@ TEST_F(XmlParserTest, PropertiesFilesLoadIntoTheGlobalTableOnly) {
   EXPECT_EQ(global("seen"), "${pre.p.a}");
 }
 
+// The file's own table starts from the variables as they were when it was opened: what
+// a property file changes meanwhile is not seen, and a read-only name stays read-only.
+TEST_F(XmlParserTest, TheFileSeesTheVariablesAsTheyWereWhenItWasOpened) {
+  ASSERT_EQ(0, globals_.set("a", "old"));
+  ASSERT_EQ(0, globals_.set("fixed", "kept", VariableFlags{true, 1}));
+  write("a=new\nb=1\n", "a.properties");
+  EXPECT_EQ(parse("<project><loadproperties><file file='a.properties' replace='yes'/></loadproperties>"
+                  "<vars><var name='seen' value='${a}${b}'/>"
+                  "<var name='fixed' value='changed' replace='yes'/><var name='after' value='${fixed}'/></vars>"
+                  "</project>"),
+            0);
+  EXPECT_EQ(global("a"), "new");
+  EXPECT_EQ(global("seen"), "old${b}");
+  EXPECT_EQ(global("fixed"), "kept");
+  EXPECT_EQ(global("after"), "kept");
+}
+
 TEST_F(XmlParserTest, PropertiesFileFailures) {
   ScopedLogCapture capture;
   write("no equals sign\n", "bad.properties");
