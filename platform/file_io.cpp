@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -10,6 +11,17 @@ namespace platform {
 namespace {
 std::atomic<long long> writeBudget{-1};
 }  // namespace
+
+// Read once: umask() can only be read by setting it, and only tasks on the one task
+// thread create files.
+mode_t processUmask() {
+  static const mode_t mask = [] {
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+  }();
+  return mask;
+}
 
 int lastErrno() { return errno != 0 ? errno : EIO; }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <cstddef>
+#include <sys/types.h>
 
 // Small pieces of the platform's own file code, shared by its files.
 namespace platform {
@@ -16,6 +17,9 @@ int lastErrno();
 // For tests only: after this many more bytes, writeAll fails with ENOSPC as on a full
 // disk; a negative budget (the default) never fails.
 void setWriteBudgetForTesting(long long bytes);
+
+// The process's file-creation mask.
+mode_t processUmask();
 
 // The directory of a path in "/" form: "." for a bare name, "/" for one right below the root.
 QByteArray directoryOf(const QByteArray& path);

@@ -117,17 +117,6 @@ int copyData(int in, int out, off_t size) {
   }
 }
 
-// Read once: umask() can only be read by setting it, and only tasks on the one task
-// thread create files.
-mode_t processUmask() {
-  static const mode_t mask = [] {
-    const mode_t m = ::umask(0);
-    ::umask(m);
-    return m;
-  }();
-  return mask;
-}
-
 int createTempBeside(int dirFd, const QByteArray& target, mode_t mode, QByteArray& temp) {
   for (int i = 0; i < kTempAttempts; ++i) {
     temp = tempNameBeside(target);
