@@ -11,7 +11,8 @@ namespace platform {
 // takes the old file's permission bits (and owner, when we may) and is renamed over it,
 // so a reader sees the old file or the new one, never a part. A link stays a link: the
 // file it points at is replaced. A missing file is created with mode 0666 less the
-// umask, as an append creates it. 0 or errno; on failure the old file is as it was and no temporary file is left behind.
+// umask, as an append creates it. 0 or errno; on failure the old file is as it was and
+// no temporary file is left behind.
 [[nodiscard]] unsigned replaceFile(const QString& path, const QByteArray& content);
 
 // Where a write of a file failed: it could not be opened (or its replacement not made),
