@@ -8,7 +8,6 @@
 #include "core/os_info.h"
 #include "core/path_utils.h"
 #include "core/tool_paths.h"
-#include "platform/process_tree.h"
 #include "platform/stop_signals.h"
 #include "project/iproject.h"
 
@@ -213,8 +212,7 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
     inStep = false;
   };
   while (process.state() != QProcess::NotRunning) {
-    // A tool started just after the stop's own sweep is ended here.
-    if (platform::stopSignal() != 0) platform::endDescendants();
+    platform::endLateStartedIfStopped();
     const int wait = inStep ? static_cast<int>(qMax<qint64>(0, kFinishWaitMs - step.elapsed())) : kFinishWaitMs;
     // Returns with the first output that arrives, or when the tool ends.
     if (process.bytesAvailable() > 0 || process.waitForReadyRead(wait)) pass();

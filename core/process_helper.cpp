@@ -3,7 +3,6 @@
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
-#include "platform/process_tree.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
 
@@ -150,8 +149,7 @@ void ProcessHelper::waitForEnd(int waitMs) {
   int elapsed = 0;
   for (;;) {
     if (stopRequested_) return;
-    // A child started just after the stop's own sweep is ended here.
-    if (platform::stopSignal() != 0) platform::endDescendants();
+    platform::endLateStartedIfStopped();
     QMutexLocker lock(&processMutex_);
     if (process_->state() == QProcess::NotRunning) return;
     // Returns as soon as the child ends, and delivers its output meanwhile.

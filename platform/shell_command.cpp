@@ -1,6 +1,5 @@
 #include "platform/shell_command.h"
 
-#include "platform/process_tree.h"
 #include "platform/stop_signals.h"
 
 #include <spawn.h>
@@ -25,12 +24,11 @@ unsigned runShellCommand(const QString& command, int& exitCode, int* endSignal) 
   // The process's own environment, with what the tasks set in it.
   const int error = ::posix_spawn(&child, "/bin/sh", nullptr, nullptr, arguments, environ);
   if (error != 0) return static_cast<unsigned>(error);
-  // A shell started just after the stop's own sweep is ended here.
-  if (stopSignal() != 0) endDescendants();
+  endLateStartedIfStopped();
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return static_cast<unsigned>(errno);
-    if (stopSignal() != 0) endDescendants();
+    endLateStartedIfStopped();
   }
   if (WIFEXITED(status)) {
     exitCode = WEXITSTATUS(status);

@@ -146,6 +146,10 @@ int installStopHandlers() {
 
 int stopSignal() { return g_stopSignal.load(); }
 
+void endLateStartedIfStopped() {
+  if (stopSignal() != 0) endDescendants();
+}
+
 QString signalName(int signal) {
   const char* name = knownName(signal);
   return name ? QLatin1String(name) : QLatin1String("signal ") + QString::number(signal);

@@ -18,6 +18,10 @@ constexpr int kStopUnwindMs = 10000;
 // The signal that asked the run to stop; 0 while none has.
 int stopSignal();
 
+// After a stop, ends what was started after the stop's own sweep: a wait on a child
+// calls it, so that a child born in that gap does not outlive the run.
+void endLateStartedIfStopped();
+
 // What a shell reports for a program ended by the signal.
 constexpr int signalExitStatus(int signal) { return 128 + signal; }
 

@@ -51,7 +51,8 @@ struct Target {
   failedAt = WriteStep::Write;
   unsigned rc =
       static_cast<unsigned>(writeAll(fd.get(), content.constData(), static_cast<std::size_t>(content.size())));
-  if (rc == 0 && ::fchmod(fd.get(), target.exists ? (target.old.st_mode & 07777) : (0666 & ~processUmask())) != 0) rc = lastError();
+  const mode_t mode = target.exists ? (target.old.st_mode & 07777) : (0666 & ~processUmask());
+  if (rc == 0 && ::fchmod(fd.get(), mode) != 0) rc = lastError();
   if (rc == 0 && target.exists) {
     // Keeps the owner when we may; an ordinary user writes a file of their own.
     if (::fchown(fd.get(), target.old.st_uid, target.old.st_gid) != 0) errno = 0;

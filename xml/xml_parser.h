@@ -99,7 +99,6 @@ class XmlParser {
   [[nodiscard]] static int readWholeFile(const QString& fileName, qint64 limit, QByteArray& content);
   IVariablesGetter* variablesGetter() const { return variablesGetter_; }
   IVariablesSetter* variablesSetter() const { return variablesSetter_; }
-  qint64 lineNumber() const { return reader_.lineNumber(); }
 
  private:
   [[nodiscard]] int parseDevice(QIODevice& file, const QString& fileName, bool replaceVariables,
