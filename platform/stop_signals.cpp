@@ -45,6 +45,7 @@ std::atomic<int> g_stopSignal{0};
 int g_wakeRead = -1;
 int g_wakeWrite = -1;
 pid_t g_owner = 0;
+std::atomic<StopListener> g_listener{nullptr};
 
 void onStopSignal(int signal) {
   // A child between its fork and its exec still runs this: it ends as it would have.
@@ -85,6 +86,7 @@ void* watchForStop(void*) {
     if (size < 0 && errno == EINTR) continue;
     return nullptr;
   }
+  if (StopListener listener = g_listener.load()) listener(g_stopSignal.load());
   endDescendants();
   (void)wokenWithin(kStopUnwindMs);
   // The run has not wound up in time, or a second signal asks for haste. The log may be
@@ -145,6 +147,8 @@ int installStopHandlers() {
 }
 
 int stopSignal() { return g_stopSignal.load(); }
+
+void setStopListener(StopListener listener) { g_listener.store(listener); }
 
 void endLateStartedIfStopped() {
   if (stopSignal() != 0) endDescendants();

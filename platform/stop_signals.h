@@ -18,6 +18,12 @@ constexpr int kStopUnwindMs = 10000;
 // The signal that asked the run to stop; 0 while none has.
 int stopSignal();
 
+// Called once, on this layer's own thread, as soon as the first stop signal has come, so
+// that the run can interrupt what it is doing. It must return quickly. Set it before
+// installStopHandlers.
+using StopListener = void (*)(int signal);
+void setStopListener(StopListener listener);
+
 // After a stop, ends what was started after the stop's own sweep: a wait on a child
 // calls it, so that a child born in that gap does not outlive the run.
 void endLateStartedIfStopped();
