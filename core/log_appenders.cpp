@@ -1,10 +1,11 @@
 #include "core/log_appenders.h"
 
+#include "platform/console_output.h"
+#include "platform/file_system.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QMutexLocker>
-
-#include <cstdio>
+#include <QFile>
 
 namespace logger {
 
@@ -42,6 +43,14 @@ void appendLogLine(QByteArray& out, const LogEntry& entry, bool withDate, Logger
   out.append(entry.text.toUtf8());
 }
 
+const QLatin1String kLogFileName("/build_system.log");
+
+// logs under the program's directory; empty before the program knows its directory.
+QString logDirectory() {
+  const QString appDir = QCoreApplication::applicationDirPath();
+  return appDir.isEmpty() ? QString() : QDir::cleanPath(appDir + QLatin1String("/logs"));
+}
+
 LoggerClock& clockOrShared(LoggerClock* clock) { return clock ? *clock : LoggerClock::shared(); }
 
 // Keeps its capacity, so the buffer is allocated once.
@@ -63,10 +72,11 @@ QByteArray formatLogLine(const LogEntry& entry, bool withDate, LoggerClock* cloc
 LogAppenderConsole::LogAppenderConsole(LoggerClock* clock) : clock_(&clockOrShared(clock)) {}
 
 void LogAppenderConsole::writeBuffer() {
-  // Unbuffered: each write goes straight to the descriptor, so the line is out before a
-  // child process that shares the console writes its own.
-  if (!out_.isOpen() && !out_.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
-  (void)out_.write(buffer_);  // best-effort: a console that is gone takes no log
+  // Straight to the descriptor, so the line is out before a child process that shares the
+  // console writes its own.
+  if (gone_) return;
+  const int error = platform::writeStandardOutput(buffer_.constData(), static_cast<std::size_t>(buffer_.size()));
+  if (error != 0 && platform::consoleWriteFailsForGood(error)) gone_ = true;
 }
 
 void LogAppenderConsole::writeRaw(const QString& text) {
@@ -90,21 +100,43 @@ LogAppenderFile::LogAppenderFile(qint64 sizeLimit, const QString& path, LoggerCl
 LogAppenderFile::~LogAppenderFile() { file_.close(); }
 
 QString LogAppenderFile::getLogFilePath() {
-  const QString appDir = QCoreApplication::applicationDirPath();
-  if (appDir.isEmpty()) return QString();
-  const QString logDir = QDir::cleanPath(appDir + QLatin1String("/logs"));
-  if (!QDir(logDir).exists() && !QDir().mkpath(logDir)) return QString();
-  return logDir + QLatin1String("/build_system.log");
+  const QString logDir = logDirectory();
+  if (logDir.isEmpty() || (!QDir(logDir).exists() && !QDir().mkpath(logDir))) return QString();
+  return logDir + kLogFileName;
 }
 
-bool LogAppenderFile::ensureOpen() {
+// The open may wait for another run: the mutex is let go meanwhile, and the lines of
+// other threads wait for the open here instead.
+bool LogAppenderFile::ensureOpen(QMutexLocker& lock) {
+  while (opening_) opened_.wait(&mutex_);
   if (file_.isOpen()) return true;
-  const QString path = path_.isEmpty() ? getLogFilePath() : path_;
-  if (path.isEmpty()) return false;
-  if (file_.open(path) != 0) return false;
+  const QString logDir = path_.isEmpty() ? logDirectory() : QString();
+  if (path_.isEmpty() && logDir.isEmpty()) return false;
+  const QString path = path_.isEmpty() ? logDir + kLogFileName : path_;
+  opening_ = true;
+  lock.unlock();
+  int error = path_.isEmpty() ? platform::makeDirectory(logDir) : 0;
+  if (error == 0) error = file_.open(path);
+  lock.relock();
+  opening_ = false;
+  opened_.wakeAll();
+  if (error != 0) {
+    tellFailure("cannot be opened", path, error);
+    return false;
+  }
+  openPath_ = path;
   size_ = 0;
   checkAt_ = 0;
   return true;
+}
+
+// Once a run: a disk that stays full would say it again at every line.
+void LogAppenderFile::tellFailure(const char* what, const QString& path, int error) {
+  if (told_) return;
+  told_ = true;
+  const QByteArray text = QByteArrayLiteral("The log file '") + QFile::encodeName(path) + "' " + what + ": " +
+                          qt_error_string(error).toUtf8() + ". The run goes on; the console has every line.\n";
+  (void)platform::writeStandardError(text.constData(), static_cast<std::size_t>(text.size()));
 }
 
 void LogAppenderFile::truncateWhenFull() {
@@ -119,12 +151,16 @@ void LogAppenderFile::truncateWhenFull() {
 }
 
 void LogAppenderFile::writeBuffer() {
-  if (file_.append(buffer_.constData(), static_cast<std::size_t>(buffer_.size())) == 0) size_ += buffer_.size();
+  const int error = file_.append(buffer_.constData(), static_cast<std::size_t>(buffer_.size()));
+  if (error == 0)
+    size_ += buffer_.size();
+  else
+    tellFailure("cannot be written", openPath_, error);
 }
 
 void LogAppenderFile::write(const LogEntry& entry) {
   QMutexLocker lock(&mutex_);
-  if (!ensureOpen()) return;
+  if (!ensureOpen(lock)) return;
   truncateWhenFull();
   emptyBuffer(buffer_);
   appendLogLine(buffer_, entry, true, *clock_);
@@ -134,7 +170,7 @@ void LogAppenderFile::write(const LogEntry& entry) {
 
 void LogAppenderFile::writeRaw(const QString& text) {
   QMutexLocker lock(&mutex_);
-  if (!ensureOpen()) return;
+  if (!ensureOpen(lock)) return;
   truncateWhenFull();
   emptyBuffer(buffer_);
   buffer_.append(text.toUtf8());

@@ -5,9 +5,10 @@
 #include "platform/shared_log_file.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QMutex>
+#include <QMutexLocker>
 #include <QString>
+#include <QWaitCondition>
 
 namespace logger {
 
@@ -29,6 +30,9 @@ QByteArray formatLogLine(const LogEntry& entry, bool withDate, LoggerClock* cloc
 // keep open, before the call returns: nothing waits in a buffer, so the console keeps
 // its order with the output of child processes and a crash loses no logged line.
 
+// A console that refuses a line (its reader has gone) gets no more lines for the rest of
+// the run; nothing is said about it, as there is no one to say it to.
+
 class LogAppenderConsole : public ILogAppender {
  public:
   explicit LogAppenderConsole(LoggerClock* clock = nullptr);
@@ -41,13 +45,15 @@ class LogAppenderConsole : public ILogAppender {
 
   QMutex mutex_;
   QByteArray buffer_;
-  QFile out_;  // standard output, opened at the first write
+  bool gone_ = false;  // standard output refused a line for good
   LoggerClock* clock_;
 };
 
 // Two runs at once keep every line of both: each line goes to the file's end, and the file
 // is emptied, when a run opens it or finds it past the size limit, only while no other
-// run has it open.
+// run has it open. The file is opened at the first line, without holding up the lines of
+// other threads while it waits for another run. The first failure to open or write it is
+// told on standard error, with the path and the reason; the lines go on to the console.
 class LogAppenderFile : public ILogAppender {
  public:
   static constexpr qint64 kDefaultSizeLimit = 10000000;
@@ -63,9 +69,10 @@ class LogAppenderFile : public ILogAppender {
   static QString getLogFilePath();
 
  private:
-  bool ensureOpen();
+  bool ensureOpen(QMutexLocker& lock);
   void truncateWhenFull();
   void writeBuffer();
+  void tellFailure(const char* what, const QString& path, int error);
 
   QMutex mutex_;
   QByteArray buffer_;
@@ -77,6 +84,10 @@ class LogAppenderFile : public ILogAppender {
   qint64 size_ = 0;
   qint64 checkAt_ = 0;  // past this, the file's size is read again
   LoggerClock* clock_;
+  bool opening_ = false;  // a thread opens the file, with the mutex let go
+  QWaitCondition opened_;
+  bool told_ = false;  // a failure was told on standard error
+  QString openPath_;
 };
 
 }  // namespace logger

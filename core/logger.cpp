@@ -31,6 +31,8 @@ LogManager* LogManager::instance() {
   return m;
 }
 
+LogManager::LogManager() { appenders_.reserve(kMaxAppenders); }
+
 LogManager::~LogManager() {
   for (ILogAppender* a : appenders_) delete a;
 }
@@ -51,14 +53,25 @@ void LogManager::release() {
   }
 }
 
-void LogManager::writeRaw(const QString& text) {
+// Appenders are only ever added, into room reserved at the start, so those counted stay
+// where they are: each one is called without the manager's lock, and one that waits (a
+// log file that another run holds) holds up no other thread's lines to the rest.
+ILogAppender* const* LogManager::appendersNow(std::size_t& count) const {
   QMutexLocker lock(&appendersMutex_);
-  for (ILogAppender* a : appenders_) a->writeRaw(text);
+  count = appenders_.size();
+  return appenders_.data();
+}
+
+void LogManager::writeRaw(const QString& text) {
+  std::size_t count = 0;
+  ILogAppender* const* list = appendersNow(count);
+  for (std::size_t i = 0; i < count; ++i) list[i]->writeRaw(text);
 }
 
 void LogManager::write(const LogEntry& entry) {
-  QMutexLocker lock(&appendersMutex_);
-  for (ILogAppender* a : appenders_) a->write(entry);
+  std::size_t count = 0;
+  ILogAppender* const* list = appendersNow(count);
+  for (std::size_t i = 0; i < count; ++i) list[i]->write(entry);
 }
 
 std::uint64_t LogManager::filterMask() const {

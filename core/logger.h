@@ -8,6 +8,7 @@
 #include <QTextStream>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -90,10 +91,12 @@ class LogManager : public ILogManagerBase {
   }
 
  private:
-  LogManager() = default;
+  LogManager();
   ~LogManager() override;
   LogManager(const LogManager&) = delete;
   LogManager& operator=(const LogManager&) = delete;
+
+  ILogAppender* const* appendersNow(std::size_t& count) const;
 
   mutable QMutex filterMutex_{QMutex::Recursive};
   quint64 refCount_ = 0;

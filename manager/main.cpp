@@ -2,6 +2,7 @@
 #include "core/logger.h"
 #include "manager/build_manager.h"
 #include "manager/exit_code.h"
+#include "platform/broken_pipe.h"
 #include "platform/process_tree.h"
 #include "platform/stop_signals.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     log->setFilter(bit);
 
   auto app = std::make_unique<QCoreApplication>(argc, argv);
+  if (const int error = platform::installBrokenPipeHandler()) VLOG_WARNING("Mgr") << "A closed console ends the run. Native error: " << error;
   // Before the run starts anything: a stop signal ends what it started, and what the
   // children leave behind stays ours to end.
   if (const int error = platform::installStopHandlers())

@@ -440,4 +440,12 @@ int setCurrentDirectory(const QString& path) {
   return QDir::setCurrent(path) ? 0 : lastErrno();
 }
 
+int makeDirectory(const QString& path) {
+  const QByteArray native = QFile::encodeName(path);
+  if (::mkdir(native.constData(), 0777) == 0) return 0;
+  const int error = lastErrno();
+  struct stat st;
+  return error == EEXIST && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : error;
+}
+
 }  // namespace platform

@@ -102,4 +102,7 @@ void allowUnnamedCopyFiles(bool allowed);
 // chdir(2) through Qt; errno on failure.
 [[nodiscard]] int setCurrentDirectory(const QString& path);
 
+// mkdir(2) of one directory, with the umask's permissions; 0 also when one is there.
+[[nodiscard]] int makeDirectory(const QString& path);
+
 }  // namespace platform
