@@ -51,9 +51,10 @@ class LogAppenderConsole : public ILogAppender {
 
 // Two runs at once keep every line of both: each line goes to the file's end, and the file
 // is emptied, when a run opens it or finds it past the size limit, only while no other
-// run has it open. The file is opened at the first line, without holding up the lines of
-// other threads while it waits for another run. The first failure to open or write it is
-// told on standard error, with the path and the reason; the lines go on to the console.
+// run has it open. The file is opened at the first line, with its mutex let go while the
+// open waits for another run (the lines of other threads wait for the open, not for the
+// mutex). The first failure to open or write it is told on standard error, with the path
+// and the reason; the lines go on to the console.
 class LogAppenderFile : public ILogAppender {
  public:
   static constexpr qint64 kDefaultSizeLimit = 10000000;

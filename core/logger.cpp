@@ -55,7 +55,7 @@ void LogManager::release() {
 
 // Appenders are only ever added, into room reserved at the start, so those counted stay
 // where they are: each one is called without the manager's lock, and one that waits (a
-// log file that another run holds) holds up no other thread's lines to the rest.
+// log file that another run holds) waits under no lock but its own.
 ILogAppender* const* LogManager::appendersNow(std::size_t& count) const {
   QMutexLocker lock(&appendersMutex_);
   count = appenders_.size();

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     log->setFilter(bit);
 
   auto app = std::make_unique<QCoreApplication>(argc, argv);
-  if (const int error = platform::installBrokenPipeHandler()) VLOG_WARNING("Mgr") << "A closed console ends the run. Native error: " << error;
+  if (const int error = platform::installBrokenPipeHandler())
+    VLOG_WARNING("Mgr") << "A console that closes ends the run. Native error: " << error;
   // Before the run starts anything: a stop signal ends what it started, and what the
   // children leave behind stays ours to end.
   if (const int error = platform::installStopHandlers())

@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kSigPipe = 13;
-constexpr int kNobody = 65534;
 
 // Echo lines numbered 0 to count - 1.
 QString echoes(const QString& prefix, int count) {
@@ -197,12 +196,18 @@ TEST(LogFileEndToEnd, AStopGetsTheRunOutOfItsWaitForTheLock) {
   QProcess p;
   v.start(p, {"-job", "job.xml"});
   ASSERT_TRUE(p.waitForStarted());
-  // The run's wait shows in /proc/locks as a request blocked behind the holder's lock.
+  // The run's wait shows in /proc/locks as a request blocked behind the lock on the log.
+  QProcess stat;
+  stat.start("stat", {"-c", "%i", v.path("logs/build_system.log")});
+  ASSERT_TRUE(stat.waitForFinished(kRunTimeoutMs));
+  const QByteArray inode = ":" + stat.readAllStandardOutput().trimmed() + " ";
   bool waiting = false;
   for (int i = 0; i < 200 && !waiting && p.state() == QProcess::Running; ++i) {
-    waiting = testing_support::readFile("/proc/locks").contains("->");
+    for (const QByteArray& line : testing_support::readFile("/proc/locks").split('\n'))
+      waiting = waiting || (line.contains("->") && line.contains(inode));
     if (!waiting) p.waitForFinished(25);
   }
+  EXPECT_TRUE(waiting) << "the run never waited for the lock";
   QProcess::execute("kill", {"-TERM", QString::number(p.processId())});
   const RunResult r = v.finish(p);
   holder.kill();
