@@ -7,8 +7,9 @@ VARKEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # g++ are the other tools of such a build.
 VARKEL_PROGRAM_PACKAGES="cmake g++ make qtbase5-dev"
 # clang builds the sanitizer tree and the fuzz harnesses: a second compiler whose
-# checks differ (it warns on a dropped [[nodiscard]] result of a virtual call).
-VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev"
+# checks differ (it warns on a dropped [[nodiscard]] result of a virtual call); attr
+# and acl give the tests extended attributes and ACLs to set on files.
+VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev attr acl"
 
 # varkel_install_missing PACKAGE...: installs those that are not installed, through
 # apt-get as root or with sudo; without either it names them and fails.

@@ -6,11 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <iostream>
 
 namespace {
 
@@ -130,6 +133,113 @@ TEST(WholeFileTest, ReplaceKeepsModeAndNamesLongerThanATemporaryNameAllows) {
   EXPECT_EQ(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup,
             QFile::permissions(file) & modeBits);
   EXPECT_EQ(1u, QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size());
+}
+
+// Runs a shell command with $F and $G standing for the two paths; its standard output,
+// or a null array when it fails (a tool or a file system's support missing).
+QByteArray shell(const QString& command, const QString& f, const QString& g = QString()) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("F", f);
+  env.insert("G", g);
+  p.setProcessEnvironment(env);
+  p.start("sh", {"-c", command});
+  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return QByteArray();
+  const QByteArray out = p.readAllStandardOutput().trimmed();
+  return out.isNull() ? QByteArray("") : out;
+}
+
+bool isRoot() { return shell("id -u", QString()) == "0"; }
+
+// A rewrite leaves the file the file it was, by a new file that takes everything of the
+// old one or, where none could, by writing the file itself.
+TEST(WholeFileTest, ARewrittenFileStaysTheFileItWas) {
+  const struct {
+    const char* name;
+    const char* setup;  // G: a second path in the same directory
+    const char* check;
+    const char* expected;
+    bool needsRoot;
+  } cases[] = {
+      {"two names", "ln $F $G", "cat $G", "new", false},
+      {"setuid", "chmod 4755 $F", "stat -c %a $F", "4755", true},
+      {"setgid with another group", "chown 0:65534 $F && chmod 2750 $F", "stat -c %a:%g $F", "2750:65534", true},
+      {"another owner", "chown 65534:65534 $F", "stat -c %u:%g $F", "65534:65534", true},
+      {"an extended attribute", "setfattr -n user.x -v kept $F", "getfattr --only-values -n user.x $F", "kept", false},
+      {"an ACL", "setfacl -m u:65534:rw $F", "getfacl -n -c $F | grep '^user:65534'", "user:65534:rw-", false},
+  };
+  const bool root = isRoot();
+  using Write = unsigned (*)(const QString&, const QByteArray&, platform::WriteStep&);
+  // The version files and the system-environment file take the same way as writefile.
+  const Write replace = [](const QString& path, const QByteArray& content, platform::WriteStep&) {
+    return platform::replaceFile(path, content);
+  };
+  for (Write write : {Write(platform::writeWholeFile), replace}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      if (c.needsRoot && !root) continue;
+      QTemporaryDir dir;
+      const QString f = dir.filePath("f.txt");
+      const QString g = dir.filePath("g.txt");
+      writeFile(f, "old text, longer than the new\n");
+      if (shell(c.setup, f, g).isNull()) {
+        std::cout << "[ SKIPPED  ] " << c.name << ": '" << c.setup << "' is not possible here\n";
+        continue;
+      }
+      platform::WriteStep failedAt;
+      ASSERT_EQ(0u, write(f, "new", failedAt));
+      EXPECT_EQ("new", readFile(f));
+      EXPECT_EQ(c.expected, shell(c.check, f, g));
+      const QStringList names = QFile::exists(g) ? QStringList{"f.txt", "g.txt"} : QStringList{"f.txt"};
+      EXPECT_EQ(names, entriesOf(dir.path()));
+    }
+  }
+}
+
+// The file written itself when the disk fills: its old text is put back, under both names;
+// one too large to keep is refused before it is touched.
+TEST(WholeFileTest, AFileWrittenItselfGetsItsOldTextBackWhenTheWriteFails) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("f.txt");
+  const QString g = dir.filePath("g.txt");
+  writeFile(f, "old content\n");
+  ASSERT_FALSE(shell("ln $F $G", f, g).isNull());
+  platform::WriteStep failedAt = platform::WriteStep::Open;
+  {
+    ScopedDiskSpace space(5);
+    EXPECT_EQ(unsigned(ENOSPC), platform::writeWholeFile(f, "new text, longer than the space left", failedAt));
+  }
+  EXPECT_EQ(platform::WriteStep::Write, failedAt);
+  EXPECT_EQ("old content\n", readFile(f));
+  EXPECT_EQ("old content\n", readFile(g));
+
+  QFile big(f);
+  ASSERT_TRUE(big.resize(platform::kMaxKeptBytes + 1));
+  EXPECT_EQ(unsigned(EFBIG), platform::writeWholeFile(f, "new", failedAt));
+  EXPECT_EQ(platform::WriteStep::Open, failedAt);
+  EXPECT_EQ(platform::kMaxKeptBytes + 1, QFileInfo(g).size());
+  EXPECT_EQ((QStringList{"f.txt", "g.txt"}), entriesOf(dir.path()));
+}
+
+// A link to a file not made yet stays a link: a replacement makes the file it names, and
+// an append that fails takes away the file it made, not the link.
+TEST(WholeFileTest, ALinkToAMissingFileStaysALink) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+  ASSERT_TRUE(QFile::link("sub/target.txt", dir.filePath("link.txt")));
+  ASSERT_EQ(0u, platform::replaceFile(dir.filePath("link.txt"), "replaced"));
+  EXPECT_TRUE(QFileInfo(dir.filePath("link.txt")).isSymLink());
+  EXPECT_EQ("replaced", readFile(dir.filePath("sub/target.txt")));
+
+  ASSERT_TRUE(QFile::remove(dir.filePath("sub/target.txt")));
+  platform::WriteStep failedAt = platform::WriteStep::Open;
+  {
+    ScopedDiskSpace space(0);
+    EXPECT_EQ(unsigned(ENOSPC), platform::appendToFile(dir.filePath("link.txt"), "appended", failedAt));
+  }
+  EXPECT_EQ(platform::WriteStep::Write, failedAt);
+  EXPECT_TRUE(QFileInfo(dir.filePath("link.txt")).isSymLink());
+  EXPECT_EQ(QStringList(), entriesOf(dir.filePath("sub")));
 }
 
 // Even root cannot make a file among the kernel's: the replacement fails before it
