@@ -246,5 +246,6 @@ int TaskBuildQmake::copyOutputs(const BuildRun& run, IVariablesExpander* expande
                     getId());
     subdirs[set.id] = subdir;
   }
-  return copyFiles(fileSets, run.output, run.rootDir, run.configuration, expander, handler, subdirs);
+  return copyFiles(fileSets, run.output, run.rootDir, run.configuration, expander, handler, subdirs,
+                   interruptFlag());
 }

@@ -169,7 +169,7 @@ int TaskCopyProjectFiles::start(IVariablesExpander* expander, IVariablesGetter* 
     subdirs[set.id] = setSubdir;
   }
 
-  const int code = copyFiles(fileSets, output, rootDir, configuration, expander, handler, subdirs);
+  const int code = copyFiles(fileSets, output, rootDir, configuration, expander, handler, subdirs, interruptFlag());
   if (code != kOk) {
     VLOG_ERROR(kName) << "Failed to copy project files. Project name: '" << projectName << "'. Output: '" << output
                       << "'. Task ID: " << id;

@@ -143,12 +143,23 @@ int copyFileInclude(const QString& sourceDir, QString name, const QString& synon
   return kOk;
 }
 
+bool isSet(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
+
+int interruptedCopy() {
+  VLOG_WARNING(kTag) << "Copying was interrupted. Error: " << kInterrupted;
+  return kInterrupted;
+}
+
 // One walk of copyDirectory: the settings that stay the same on every level.
 class TreeCopy {
  public:
   TreeCopy(const QStringList& excludes, const std::vector<NameCorrector>& correctors, const QString& configuration,
-           const QString& targetRoot)
-      : excludes_({}, excludes), correctors_(correctors), configuration_(configuration), targetRoot_(targetRoot) {}
+           const QString& targetRoot, const std::atomic<bool>* stop)
+      : excludes_({}, excludes),
+        correctors_(correctors),
+        configuration_(configuration),
+        targetRoot_(targetRoot),
+        stop_(stop) {}
 
   int copy(const QString& sourceDir, const QString& targetDir, bool isRoot) {
     std::vector<platform::DirEntry> entries;
@@ -158,6 +169,8 @@ class TreeCopy {
     bool targetReady = false;
     bool targetIsNew = false;  // made by this walk: nothing can be in the way
     for (const platform::DirEntry& entry : entries) {
+      // Between two files: the one copied last is whole.
+      if (stopped()) return interrupted();
       const QString source = childPath(sourceDir, entry.name);
       if (entry.kind == platform::EntryKind::Directory) {
         // The target below its own source would be copied into itself again and again.
@@ -190,6 +203,9 @@ class TreeCopy {
     return correctedName(name, corrector);
   }
 
+  bool stopped() const { return isSet(stop_); }
+  static int interrupted() { return interruptedCopy(); }
+
   bool isTargetRoot(const QString& dir) const {
     const platform::FileId target = fileIdOf(targetRoot_, true);
     return target.valid && fileIdOf(dir, false) == target;
@@ -199,24 +215,27 @@ class TreeCopy {
   const std::vector<NameCorrector>& correctors_;
   const QString& configuration_;
   QString targetRoot_;
+  const std::atomic<bool>* stop_;
 };
 
 }  // namespace
 
 int copyDirectory(const QString& sourceDir, const QStringList& excludes, const QString& targetDir,
-                  const std::vector<NameCorrector>& correctors, const QString& configuration) {
+                  const std::vector<NameCorrector>& correctors, const QString& configuration,
+                  const std::atomic<bool>* stop) {
   if (sourceDir.isEmpty()) return kEmptySource;
   if (targetDir.isEmpty()) return kEmptyTarget;
   // Excludes match whole absolute paths written with "/".
-  TreeCopy walk(excludes, correctors, configuration, targetDir);
+  TreeCopy walk(excludes, correctors, configuration, targetDir, stop);
   return walk.copy(cleanAbsolutePath(sourceDir), targetDir, true);
 }
 
 int copyFiles(const std::vector<FileSetInfo>& fileSets, const QString& targetDir, const QString& baseDir,
               const QString& configuration, IVariablesExpander* expander, IConditionHandler* handler,
-              const FileSetSubdirs& subdirs) {
+              const FileSetSubdirs& subdirs, const std::atomic<bool>* stop) {
   if (targetDir.isEmpty()) return kEmptyTarget;
   for (const FileSetInfo& set : fileSets) {
+    if (isSet(stop)) return interruptedCopy();
     bool applies = true;
     const int code = checkSetCondition(set, expander, handler, applies);
     if (code != kOk) return code;
@@ -228,6 +247,7 @@ int copyFiles(const std::vector<FileSetInfo>& fileSets, const QString& targetDir
     findNameCorrectorByConfiguration(set.nameCorrectors, configuration, corrector);
 
     for (const FileSetInclude& include : set.includes) {
+      if (isSet(stop)) return interruptedCopy();
       const QString name = expanded(expander, include.name).trimmed();
       const QString synonym = expanded(expander, include.synonym).trimmed();
       const QString targetSubdir = expanded(expander, include.targetsubdir).trimmed();
@@ -243,7 +263,7 @@ int copyFiles(const std::vector<FileSetInfo>& fileSets, const QString& targetDir
         // Against the same base as a file include's target, so both kinds land in one tree.
         const QString target =
             cleanAbsolutePath(makeAbsolutePath(baseDir, includeTarget(targetDir, subdir, targetSubdir)));
-        const int rc = copyDirectory(source, set.excludes, target, set.nameCorrectors, configuration);
+        const int rc = copyDirectory(source, set.excludes, target, set.nameCorrectors, configuration, stop);
         if (rc != kOk) return rc;
       }
     }

@@ -143,8 +143,8 @@ int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDire
 
 bool removeFileIn(WalkDirectory& dir, const QString& name) { return platform::removeFileEntryAt(dir, name) == 0; }
 
-bool removeDirectoryTree(const QString& path) {
-  return !path.isEmpty() && platform::removeTree(fileSystemPath(path)) == 0;
+bool removeDirectoryTree(const QString& path, const std::atomic<bool>* stop) {
+  return !path.isEmpty() && platform::removeTree(fileSystemPath(path), stop) == 0;
 }
 
 int renameEntry(const QString& from, const QString& to) {

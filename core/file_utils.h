@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QString>
 
+#include <atomic>
 #include <vector>
 
 // File-system tests and changes on path texts; "\" and "/" are both separators.
@@ -79,7 +80,8 @@ bool removeFileIn(WalkDirectory& dir, const QString& name);
 
 // Removes a directory with everything in it, or a link to one as the link. True when
 // nothing is left; on failure what could be removed is gone.
-[[nodiscard]] bool removeDirectoryTree(const QString& path);
+// A set stop flag ends the removal between two entries.
+[[nodiscard]] bool removeDirectoryTree(const QString& path, const std::atomic<bool>* stop = nullptr);
 
 // Renames a file, a link or a directory in one step where the system can; 0 or errno.
 [[nodiscard]] int renameEntry(const QString& from, const QString& to);

@@ -7,6 +7,8 @@ enum ResultCode : int {
   kOk = 0,
   kSystemCallFailed = 5,
   kCannotOpen = 20,
+  // A stop came: the work ended between two files.
+  kInterrupted = 30,
   kNotFound = 60,
   kCopyFailed = 74,
   kAlreadyRunning = 80,

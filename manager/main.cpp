@@ -2,6 +2,7 @@
 #include "core/logger.h"
 #include "manager/build_manager.h"
 #include "manager/exit_code.h"
+#include "manager/stop_listener.h"
 #include "platform/broken_pipe.h"
 #include "platform/process_tree.h"
 #include "platform/stop_signals.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     VLOG_WARNING("Mgr") << "A console that closes ends the run. Native error: " << error;
   // Before the run starts anything: a stop signal ends what it started, and what the
   // children leave behind stays ours to end.
+  listenForStops();
   if (const int error = platform::installStopHandlers())
     VLOG_WARNING("Mgr") << "Stop signals end the program at once, without its children. Native error: " << error;
   if (const int error = platform::adoptOrphans())

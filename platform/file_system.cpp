@@ -262,7 +262,7 @@ int removeEntryAt(int dirFd, const char* name, int flags) {
 }
 
 // Empties the directory name below dirFd; goes on past failures and gives the first.
-int removeContents(int dirFd, const char* name) {
+int removeContents(int dirFd, const char* name, const std::atomic<bool>* stop) {
   int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0 && isRefused(errno) && widenForOwner(dirFd, name, S_IRWXU))
     fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -287,9 +287,13 @@ int removeContents(int dirFd, const char* name) {
     entries.emplace_back(QByteArray(entry->d_name), kindOfEntry(fd, entry) == EntryKind::Directory);
   }
   for (const auto& [entryName, isDirectory] : entries) {
+    if (stop && stop->load(std::memory_order_relaxed)) {
+      first = ECANCELED;
+      break;
+    }
     int rc = 0;
     if (isDirectory) {
-      rc = removeContents(fd, entryName.constData());
+      rc = removeContents(fd, entryName.constData(), stop);
       const int removed = removeEntryAt(fd, entryName.constData(), AT_REMOVEDIR);
       if (rc == 0) rc = removed;
     } else {
@@ -387,12 +391,13 @@ int removeFileEntry(const QString& path) { return removeFileAt(AT_FDCWD, encoded
 
 int removeFileEntryAt(DirectoryHandle& dir, const QString& name) { return removeFileAt(dir.fd(), encoded(name)); }
 
-int removeTree(const QString& path) {
+int removeTree(const QString& path, const std::atomic<bool>* stop) {
   const QByteArray p = encoded(path);
   struct stat st;
   if (::lstat(p.constData(), &st) != 0) return errno == ENOENT ? 0 : lastErrno();
   if (!S_ISDIR(st.st_mode)) return removeFileEntry(path);
-  const int rc = removeContents(AT_FDCWD, p.constData());
+  const int rc = removeContents(AT_FDCWD, p.constData(), stop);
+  if (rc == ECANCELED) return rc;
   if (::rmdir(p.constData()) != 0) return rc != 0 ? rc : lastErrno();
   return 0;
 }

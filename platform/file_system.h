@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 #include <cstdint>
 #include <vector>
 
@@ -89,7 +91,8 @@ void allowUnnamedCopyFiles(bool allowed);
 // Removes path with everything below it, hidden entries included; a link anywhere
 // is removed as the link. 0 when nothing is there. Directories whose bits refuse the
 // removal are widened for their owner. What could be removed is gone on failure.
-[[nodiscard]] int removeTree(const QString& path);
+// A set stop flag ends it between two entries with ECANCELED.
+[[nodiscard]] int removeTree(const QString& path, const std::atomic<bool>* stop = nullptr);
 
 // rename(2); a file or link moved to another file system is copied, then removed.
 [[nodiscard]] int renamePath(const QString& from, const QString& to);

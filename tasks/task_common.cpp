@@ -72,10 +72,7 @@ bool TaskCommon::getStateFlag() const {
   return stateFlag_;
 }
 
-bool TaskCommon::isInterrupted() const {
-  QMutexLocker lock(&interruptedMutex_);
-  return interrupted_;
-}
+bool TaskCommon::isInterrupted() const { return interrupted_.load(std::memory_order_relaxed); }
 
 void TaskCommon::setEnabled(bool value) {
   QMutexLocker lock(&enabledMutex_);
@@ -92,10 +89,7 @@ void TaskCommon::setProcessed(bool value) {
   processed_ = value;
 }
 
-void TaskCommon::markInterrupted() {
-  QMutexLocker lock(&interruptedMutex_);
-  interrupted_ = true;
-}
+void TaskCommon::markInterrupted() { interrupted_.store(true, std::memory_order_relaxed); }
 
 int TaskCommon::getChildCount() const {
   QMutexLocker lock(&childrenMutex_);

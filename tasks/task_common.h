@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,8 @@ class TaskCommon : public ITask {
  protected:
   // The body every concrete interrupt() and destructor uses.
   void markInterrupted();
+  // The flag that isInterrupted reads, for a loop below this layer to check between files.
+  const std::atomic<bool>* interruptFlag() const { return &interrupted_; }
   // A property read as text; empty when missing or not text.
   QString propertyText(const QString& key);
   QString propertyText(QLatin1String key);  // the same, without building a QString of the key
@@ -91,8 +94,8 @@ class TaskCommon : public ITask {
   [[nodiscard]] int checkFileNamed(const QString& file) const;
 
  private:
-  mutable QMutex interruptedMutex_;
-  bool interrupted_ = false;
+  // Read between every two files of a long walk: a load, not a lock.
+  std::atomic<bool> interrupted_{false};
   mutable QMutex enabledMutex_;
   bool enabled_ = true;
   mutable QMutex stateFlagMutex_;

@@ -84,6 +84,7 @@ int TaskCopyFiles::copy(IVariablesExpander* expander) {
   for (const WorkingSet& working : workingFileSets(expander, baseDir)) {
     const FileSetInfo& set = working.set;
     if (!dirExists(set.dir)) return task_codes::kDirectoryNotFound;
+    if (isInterrupted()) return interrupted();
     const FileSetFilter filter(set.includes, set.excludes);
     const Walk walk{filter, includesText(set.includes), set.excludes.join(QLatin1Char(',')),
                     cleanAbsolutePath(toDir)};
@@ -91,6 +92,11 @@ int TaskCopyFiles::copy(IVariablesExpander* expander) {
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
+}
+
+int TaskCopyFiles::interrupted() const {
+  VLOG_WARNING(kName) << "Copying was interrupted. Error: " << task_codes::kInterrupted << ". Task ID: " << getId();
+  return task_codes::kInterrupted;
 }
 
 int TaskCopyFiles::copyFileToDir(const QString& file, const QString& dir, const Options& options) {
@@ -131,6 +137,8 @@ int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QSt
   (void)listDirectorySorted(source, entries);  // an unreadable directory lists nothing
   bool targetMade = false;
   for (const platform::DirEntry& entry : entries) {
+    // Between two files: the one copied last is whole.
+    if (isInterrupted()) return interrupted();
     const QString path = childPath(dir, entry.name);
     if (entry.kind == platform::EntryKind::Directory) {
       // The target tree inside the source would be copied into itself for ever.

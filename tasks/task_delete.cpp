@@ -64,11 +64,17 @@ int TaskDelete::remove(IVariablesExpander* expander) {
     }
     if (!fileExists(set.dir)) continue;
     if (!dirExists(set.dir)) return task_codes::kDirectoryNotFound;
+    if (isInterrupted()) return interrupted();
     const FileSetFilter filter(set.includes, set.excludes);
     const int code = deleteInDirectory(filter, set.dir, true, verbose);
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
+}
+
+int TaskDelete::interrupted() const {
+  VLOG_WARNING(kName) << "Deleting was interrupted. Error: " << task_codes::kInterrupted << ". Task ID: " << getId();
+  return task_codes::kInterrupted;
 }
 
 int TaskDelete::removeFile(const QString& path, bool verbose) {
@@ -93,7 +99,8 @@ int TaskDelete::removeDirectory(const QString& dir, bool verbose) {
       return task_codes::kRemoveDirectoryFailed;
     }
   }
-  if (!removeDirectoryTree(dir)) {
+  if (!removeDirectoryTree(dir, interruptFlag())) {
+    if (isInterrupted()) return interrupted();
     VLOG_ERROR(kName) << "Failed to remove the directory '" << dir << "'. Task ID: " << getId();
     return task_codes::kRemoveDirectoryFailed;
   }
@@ -106,6 +113,7 @@ int TaskDelete::deleteInDirectory(const FileSetFilter& filter, const QString& di
   std::vector<platform::DirEntry> entries;
   (void)listDirectorySorted(directory, entries);  // an unreadable directory lists nothing
   for (const platform::DirEntry& entry : entries) {
+    if (isInterrupted()) return interrupted();
     const QString path = childPath(dir, entry.name);
     if (entry.kind == platform::EntryKind::Directory) {
       directory.close();  // one open directory per level of the walk

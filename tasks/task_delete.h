@@ -23,6 +23,8 @@ class TaskDelete : public TaskWithFileSets {
 
  private:
   [[nodiscard]] int remove(IVariablesExpander* expander);
+  // kInterrupted, logged: a stop came between two files.
+  [[nodiscard]] int interrupted() const;
   [[nodiscard]] int removeFile(const QString& path, bool verbose);
   [[nodiscard]] int removeDirectory(const QString& dir, bool verbose);
   [[nodiscard]] int deleteInDirectory(const FileSetFilter& filter, const QString& dir, bool isRoot, bool verbose);

@@ -72,6 +72,11 @@ int TaskForeach::start(IVariablesExpander* expander, IVariablesGetter* getter, I
   int code = 0;
   const QStringList parts = items.split(QLatin1Char(','), Qt::SkipEmptyParts);
   for (const QString& rawPart : parts) {
+    if (isInterrupted()) {
+      VLOG_WARNING(tag) << "The loop was interrupted. Error: " << task_codes::kInterrupted << ". Task ID: " << getId();
+      code = task_codes::kInterrupted;
+      break;
+    }
     if (isInterruptTasks(getter)) break;
     const QString part = rawPart.trimmed();
     if (part.isEmpty()) continue;

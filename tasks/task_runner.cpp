@@ -11,6 +11,7 @@
 #include "platform/stop_signals.h"
 #include "project/iprojects_provider.h"
 #include "tasks/result_codes.h"
+#include "tasks/running_tasks.h"
 #include "tasks/task.h"
 #include "tasks/task_callbacks.h"
 #include "tasks/task_common.h"
@@ -141,6 +142,8 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
               IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
               ITaskProjectPreprocessor* preprocessor) {
   if (!task) return task_codes::kNullArgument;
+  // Entered before the check below: a stop either finds it running or came before it.
+  const RunningTaskScope running(task);
   // A run stopped by a signal starts nothing more: what it runs is being ended.
   if (task->isInterrupted() || platform::stopSignal() != 0) return task_codes::kInterrupted;
   if (isInterruptTasks(getter)) return 0;
