@@ -105,15 +105,31 @@ int BuildRulesEnum::walkPath(std::uint32_t taskId, const QString& path, const Na
 int BuildRulesEnum::processDirectory(std::uint32_t taskId, const QString& directory, IVariablesExpander* expander,
                                      IFileEnumCallback* callback) {
   if (isStopped()) return 0;
-  // Hidden entries and subdirectories never count, and the one name is exact where the
-  // file system compares names exactly: no listing is needed.
+  // The usual name is asked for first, so that most directories are never listed.
   const QString file = QDir::cleanPath(directory + QLatin1Char('/') + kRulesFileName);
   QByteArray content;
   if (readRegularFile(file, kMaxRulesFileSize, content) == ReadOpenResult::Opened)
     return processRule(taskId, file, &content, expander, callback);
-  // A file there that cannot be read fails as the reader reports it; anything else is no
-  // rules file.
-  return isRegularFile(file) ? processRule(taskId, file, nullptr, expander, callback) : 0;
+  // A file there that cannot be read fails as the reader reports it.
+  if (isRegularFile(file)) return processRule(taskId, file, nullptr, expander, callback);
+  const QString other = rulesFileInAnyCase(directory);
+  return other.isNull() || isStopped() ? 0 : processRule(taskId, other, nullptr, expander, callback);
+}
+
+QString BuildRulesEnum::rulesFileInAnyCase(const QString& directory) {
+  WalkDirectory dir(fileSystemPath(directory), true);
+  std::vector<platform::DirEntry> entries;
+  if (platform::listDirectory(dir, false, entries) != 0) return QString();  // unreadable: no rules file
+  // Every candidate equals the others without regard to case, so the lister's order
+  // comes down to the exact one.
+  QString best;
+  for (const platform::DirEntry& entry : entries) {
+    if (entry.name.compare(kRulesFileName, Qt::CaseInsensitive) != 0) continue;
+    if (!best.isNull() && !(entry.name < best)) continue;
+    const QString path = childPath(directory, entry.name);
+    if (isRegularFile(path)) best = entry.name;
+  }
+  return best.isNull() ? QString() : childPath(directory, best);
 }
 
 int BuildRulesEnum::processRule(std::uint32_t taskId, const QString& rulesFile, IVariablesExpander* expander,

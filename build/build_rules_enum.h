@@ -74,10 +74,12 @@ class BuildRulesEnum : public XmlParser {
   // content: the file as already read, when it was; emptied once the file is reported.
   [[nodiscard]] int processRule(std::uint32_t taskId, const QString& rulesFile, QByteArray* content,
                                 IVariablesExpander* expander, IFileEnumCallback* callback);
-  // The 'build rules' file of a directory, looked up by its one name as the file system
-  // compares names.
+  // The 'build rules' file of a directory: "varkel.xml", else the first file of the
+  // listing whose name is that in another case.
   [[nodiscard]] int processDirectory(std::uint32_t taskId, const QString& directory, IVariablesExpander* expander,
                                      IFileEnumCallback* callback);
+  // The path of such a file in another case, or a null text when there is none.
+  static QString rulesFileInAnyCase(const QString& directory);
 
   mutable QMutex runningMutex_;
   bool running_ = false;

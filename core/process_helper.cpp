@@ -106,7 +106,9 @@ void ProcessHelper::openOutputFile(const QString& path) {
   auto file = std::make_unique<QFile>(fileSystemPath(path));
   // Unbuffered: a write that the disk refuses fails at once, not at a later flush.
   if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text | QIODevice::Unbuffered)) {
-    VLOG_ERROR(kTag) << "Failed to open file: '" << path << "'.";
+    // Fails the run as a write would; the output still goes to the log.
+    outputFailed_ = true;
+    VLOG_ERROR(kTag) << "Failed to open file: '" << path << "': " << file->errorString() << ".";
     return;
   }
   QMutexLocker lock(&outputMutex_);

@@ -30,8 +30,8 @@ class ProcessHelper : public QObject {
   ~ProcessHelper() override;
 
   // 0 after a run, 80 while another run is under way, 81 when the program did not start,
-  // 82 when a write to the output file failed (logged with the file and the system's
-  // reason; the child's output is still read to its end and logged).
+  // 82 when the output file could not be opened or a write to it failed (logged with the
+  // file and the system's reason; the child's output is still read to its end and logged).
   // waitMs <= 0 waits until the child ends; a positive one is rounded up to 200 ms steps
   // and a child still running then is left running. show false: the child writes to our
   // own console and nothing is caught; true: what catchOutput does not take is discarded.

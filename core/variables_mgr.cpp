@@ -77,15 +77,16 @@ qint64 sizeOf(const QString& name, const QString& value) { return qint64(name.si
 
 bool refersToItself(const QString& name, const QString& value) {
   const QString wanted = name.trimmed();
-  if (wanted.isEmpty() || !value.contains(QLatin1String("${"))) return false;
-  // One walk over the characters: a value may hold a million references.
+  if (wanted.isEmpty()) return false;
+  // From reference to reference by the library's search for one character, never
+  // character by character here: a value may hold millions of them.
   const QChar* text = value.constData();
   const int size = value.size();
-  for (int start = 0; start + 1 < size; ++start) {
-    if (text[start] != QLatin1Char('$') || text[start + 1] != QLatin1Char('{')) continue;
-    int end = start + 2;
-    while (end < size && text[end] != QLatin1Char('}')) ++end;
-    if (end == size) break;
+  for (int start = value.indexOf(QLatin1Char('$')); start >= 0 && start + 1 < size;
+       start = value.indexOf(QLatin1Char('$'), start + 1)) {
+    if (text[start + 1] != QLatin1Char('{')) continue;
+    const int end = value.indexOf(QLatin1Char('}'), start + 2);
+    if (end < 0) break;
     int first = start + 2;
     int last = end;
     while (first < last && text[first].isSpace()) ++first;

@@ -68,7 +68,10 @@ int BuildManager::start(int argc, char** argv) {
     rootTasks_.clear();
   }
 
-  int code = parseCommandLine(argc, argv);
+  // A default property file that failed leaves the run with half its settings.
+  int code = initResult();
+  if (code != kOk) return finish(code);  // logged where it failed
+  code = parseCommandLine(argc, argv);
   if (code != kOk) {
     VLOG_ERROR(kLogTag) << "[Start] Failed to parse command line. Error: " << code;
     return finish(code);

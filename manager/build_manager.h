@@ -70,6 +70,8 @@ class BuildManager : public IFileEnumCallback,
   static QString getApplicationDirectory();
   static QString getDefaultPropertiesFilePath();
   static QString getBasePropertiesFilePath();
+  // What the default property file of init failed with; 0 when it loaded or was missing.
+  int initResult();
 
   // Log-control variables (build_manager_log_control.cpp).
   bool onVariableSet(const QString& name, const QString& value, QString& replacement) override;
@@ -184,6 +186,8 @@ class BuildManager : public IFileEnumCallback,
   QString propertiesFilePath_;
   QString scanDirectory_;
   QString jobFilePath_;
+  // What the default property file failed with; a run does not start past it.
+  int initResult_ = 0;
 
   BuildRulesEnum rulesEnum_;
   ProjectXmlParser projectParser_;

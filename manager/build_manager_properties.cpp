@@ -39,6 +39,7 @@ int BuildManager::init() {
     propertiesFilePath_.clear();
     scanDirectory_.clear();
     jobFilePath_.clear();
+    initResult_ = kOk;
   }
   (void)initGlobalVariables();  // infallible
   QString path = getDefaultPropertiesFilePath();
@@ -49,9 +50,16 @@ int BuildManager::init() {
   const int code = loadPropertyFile(path);
   if (code != kOk) {
     VLOG_ERROR(kLogTag) << "[Init] Failed to load property file. Error: " << code;
+    QMutexLocker lock(&settingsMutex_);
+    initResult_ = code;
     return code;
   }
   return kOk;
+}
+
+int BuildManager::initResult() {
+  QMutexLocker lock(&settingsMutex_);
+  return initResult_;
 }
 
 QString BuildManager::getApplicationDirectory() { return QCoreApplication::applicationDirPath(); }

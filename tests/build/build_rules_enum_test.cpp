@@ -92,21 +92,28 @@ TEST_F(BuildRulesEnumTest, ReportsEachFileBeforeWalkingItsTargetsDepthFirst) {
       << "targets are expanded, then stripped of every quote pair";
 }
 
-// A directory's rules file is looked up by its one name, compared as the file system
-// compares names (exactly here); only a file, or a link to one, counts.
-TEST_F(BuildRulesEnumTest, ADirectoryIsAskedForItsOneRulesFileName) {
-  tree_.rules("", {"upper", "fifo", "dir", "dangling", "link"});
+// A directory's rules file is "varkel.xml" in any case; only a file, or a link to one,
+// counts. The usual name is taken without a listing, which would give "VARKEL.XML"
+// first (the lister's order of two names that differ only in case is the exact one).
+TEST_F(BuildRulesEnumTest, ADirectoryGivesItsRulesFileInAnyCase) {
+  tree_.rules("", {"upper", "both", "two", "fifo", "dir", "dangling", "link"});
   tree_.write("upper/VARKEL.XML", "<project/>");
+  tree_.write("both/VARKEL.XML", "<project/>");
+  tree_.rules("both", {});
+  tree_.write("two/Varkel.xml", "<project/>");
+  tree_.write("two/VARKEL.XML", "<project/>");
   ASSERT_TRUE(QDir().mkpath(tree_.path("fifo")));
   ASSERT_TRUE(testing_support::makeFifo(tree_.path("fifo/varkel.xml")));
   ASSERT_TRUE(QDir().mkpath(tree_.path("dir/varkel.xml")));
+  tree_.write("dir/Varkel.Xml", "<project/>");
   ASSERT_TRUE(QDir().mkpath(tree_.path("dangling")));
-  ASSERT_TRUE(QFile::link(tree_.path("nowhere"), tree_.path("dangling/varkel.xml")));
+  ASSERT_TRUE(QFile::link(tree_.path("nowhere"), tree_.path("dangling/VARKEL.xml")));
   const QString target = tree_.rules("elsewhere", {});
   ASSERT_TRUE(QDir().mkpath(tree_.path("link")));
-  ASSERT_TRUE(QFile::link(target, tree_.path("link/varkel.xml")));
-  ASSERT_EQ(walk(tree_.path()), 0);
-  EXPECT_EQ(callback_.files, (QStringList{"varkel.xml", "link/varkel.xml"}));
+  ASSERT_TRUE(QFile::link(target, tree_.path("link/varkel.XML")));
+  ASSERT_EQ(walk(tree_.path()), 0) << qPrintable(log_.log().texts().join("\n"));
+  EXPECT_EQ(callback_.files, (QStringList{"varkel.xml", "upper/VARKEL.XML", "both/varkel.xml", "two/VARKEL.XML",
+                                          "dir/Varkel.Xml", "link/varkel.XML"}));
 }
 
 // The walk reads each file once: while it reports a file, the file's content is there

@@ -207,6 +207,10 @@ TEST(VariablesMgrTest, ValueReferringToItselfBesideOtherTextIsRefused) {
       {"${selfish}x", 0},
       {"$self x", 0},
       {"${self", 0},
+      {"$${self}x", 702},
+      {"${a}}$ ${self}", 702},
+      {"x${self}$", 702},
+      {"$x$", 0},
       {"@{self}x", 0},
       {"#{self}x", 0},
   };

@@ -95,6 +95,22 @@ TEST(BuildRulesEndToEnd, BriefListingWithDependences) {
   EXPECT_EQ(v.read("brief.txt"), "Projects list:\n\nApp\n    zlib Condition: 'IsOs('linux')'\n    ssl\nzlib\n\n");
 }
 
+// The scan's start directory and the directories that targets name give their rules
+// file whatever the case of its name.
+TEST(BuildRulesEndToEnd, ScannedDirectoriesFindTheirRulesFileInAnyCase) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.write("rules/VARKEL.XML", rules({"lib", "tools"}, "<solution type='files' name='top'/>"));
+  v.write("rules/lib/Varkel.xml", rules({}, "<solution type='files' name='lib'/>"));
+  v.write("rules/tools/varkel.xml", rules({}, "<solution type='files' name='tools'/>"));
+  v.writeJob("job.xml",
+             "<tasks><setvar name='all' value='GetAllProjects()' asexpression='yes'/>"
+             "<echo message='projects ${all}'/></tasks>");
+  const RunResult r = v.run({"-pmanifest", v.path("rules/VARKEL.XML"), "-job", "job.xml"});
+  ASSERT_EQ(r.exitCode, 0) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] projects lib,tools,top\r\n")) << qPrintable(r.log);
+}
+
 TEST(BuildRulesEndToEnd, AScanThatFailsEndsTheRunBeforeTheTasks) {
   struct Case {
     const char* name;

@@ -220,4 +220,37 @@ TEST(ProcessTasksEndToEnd, AnOutputFileThatCannotBeWrittenFailsTheExecTask) {
   EXPECT_TRUE(QFileInfo(job.path("out/full.txt")).isSymLink());
 }
 
+// An output file that cannot be opened fails the task as one that cannot be written,
+// and the run with it; the program still runs and its output is logged.
+TEST(ProcessTasksEndToEnd, AnOutputFileThatCannotBeOpenedFailsTheExecTask) {
+  struct Case {
+    const char* name;
+    const char* output;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"its directory is a file", "DIR/taken/tool.txt", "Not a directory"},
+      {"it is a directory", "DIR/folder", "Is a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcessJob job;
+    ASSERT_READY(job);
+    job.write("taken", "a file\n");
+    ASSERT_TRUE(QDir().mkpath(job.path("folder")));
+    job.write("tool.sh", "#!/bin/sh\necho still heard\n", true);
+    const QString output = job.inDir(c.output);
+    const JobRun r = job.run("<exec exe='" + job.path("tool.sh") + "' catchoutput='yes' output='" + output +
+                             "' resultvar='r'/>\n<echo message='not reached'/>");
+    EXPECT_EQ(r.exitCode, 82) << qPrintable(r.log.right(2000));
+    EXPECT_TRUE(r.logHas("[ProcessHelper] Failed to open file: '" + output + "': " + c.reason + ".\r\n"))
+        << qPrintable(r.log.right(2000));
+    EXPECT_TRUE(r.logHas("[Exec] Failed to write the output file: '" + output + "'. Error: 82. Task ID: 1\r\n"));
+    EXPECT_TRUE(r.logHas("still heard\n"));
+    EXPECT_FALSE(r.logHas("[Echo] not reached"));
+    EXPECT_EQ(job.read("taken"), "a file\n");
+    EXPECT_TRUE(QFileInfo(job.path("folder")).isDir());
+  }
+}
+
 }  // namespace

@@ -149,6 +149,38 @@ TEST(VarkelEndToEnd, DefaultPropertyFileTurnsStopOnErrorOff) {
   EXPECT_FALSE(went.logHas("varkel.properties.base' was loaded")) << "only the first default file is read";
 }
 
+// A default property file that fails ends the run with its code before the job is read,
+// as a failing -properties file does.
+TEST(VarkelEndToEnd, AFailingDefaultPropertyFileEndsTheRun) {
+  struct Case {
+    const char* name;
+    const char* file;
+    const char* text;
+    int code;
+  };
+  const Case cases[] = {
+      {"a read-only name", "varkel.properties", "early=1\nthis.dir=elsewhere\nlate=1\n", 700},
+      {"a line without a sign", "varkel.properties.base", "early=1\nno sign here\nlate=1\n", 204},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VarkelRun v;
+    ASSERT_READY(v);
+    v.write(c.file, c.text);
+    v.writeJob("job.xml", "<tasks><echo message='not reached'/></tasks>");
+    const RunResult r = v.runJob();
+    const QString code = QString::number(c.code);
+    EXPECT_EQ(r.exitCode, c.code & 0xff) << qPrintable(r.log);
+    EXPECT_TRUE(r.logHas("[Mgr] [PropertyFile] Failed to load property file: '" + v.path(c.file) + "'. Res: " +
+                         code + "\r\n"))
+        << qPrintable(r.log);
+    EXPECT_TRUE(r.logHas("[Mgr] [Init] Failed to load property file. Error: " + code + "\r\n"));
+    EXPECT_FALSE(r.logHas("job.xml")) << "the job is not read";
+    EXPECT_FALSE(r.logHas("not reached"));
+    EXPECT_TRUE(r.err.contains("Error: " + code + ".")) << qPrintable(r.err);
+  }
+}
+
 TEST(VarkelEndToEnd, ExitWithErrorFailsTheRunAndShowsTheBox) {
   VarkelRun v;
   ASSERT_READY(v);
