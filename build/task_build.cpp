@@ -16,12 +16,12 @@ const QLatin1String kName("Build");
 TaskBuild::TaskBuild(std::uint64_t id, ITask* parent) : TaskProject(id, kName, parent) {}
 
 TaskBuild::~TaskBuild() {
-  markInterrupted();
-  if (builder_) builder_->interrupt();
+  interrupt();
   builder_.reset();
 }
 
 void TaskBuild::interrupt() {
+  QMutexLocker lock(&builderMutex_);
   markInterrupted();
   if (builder_) builder_->interrupt();
 }
@@ -47,8 +47,12 @@ int TaskBuild::createConcreteTask(IVariablesExpander* expander) {
                       << projectName << ". Build type: " << static_cast<int>(buildType);
     return kUnsupportedBuildType;
   }
-  builder_ = std::make_unique<TaskBuildQmake>(getId(), nullptr);
-  builder_->setActingFor(this);
+  auto builder = std::make_unique<TaskBuildQmake>(getId(), nullptr);
+  builder->setActingFor(this);
+  QMutexLocker lock(&builderMutex_);
+  // A builder made after a stop came is stopped before it starts anything.
+  if (isInterrupted()) builder->interrupt();
+  builder_ = std::move(builder);
   return kOk;
 }
 

@@ -3,6 +3,8 @@
 #include "tasks/task_types.h"
 #include "tasks/task_project.h"
 
+#include <QMutex>
+
 #include <memory>
 
 class TaskBuildImpl;
@@ -33,4 +35,6 @@ class TaskBuild : public TaskProject {
 
  private:
   std::unique_ptr<TaskBuildImpl> builder_;
+  // A stop interrupts from another thread while preStart may be making the builder.
+  mutable QMutex builderMutex_;
 };

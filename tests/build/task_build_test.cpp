@@ -96,6 +96,13 @@ TEST_F(TaskBuildTest, HandsTheCurrentAttributesToTheSameBuilderOnEveryPreStart) 
   EXPECT_EQ("2", builder->getProcessEnvironment(&expander_).value("A"));
 }
 
+TEST_F(TaskBuildTest, ABuilderMadeAfterAStopIsStoppedBeforeItStarts) {
+  task_.interrupt();
+  ASSERT_EQ(0, preStart());
+  ASSERT_NE(nullptr, task_.builder());
+  EXPECT_TRUE(task_.builder()->isInterrupted());
+}
+
 TEST_F(TaskBuildTest, PlatformIsMappedByTheFirstMappingOfItsNameInAnyCase) {
   project_->setPlatformMappings({{"arm", "armv7"}, {"X64", "amd64"}, {"x64", "second"}});
   ASSERT_EQ(0, preStart());
