@@ -1,0 +1,30 @@
+#include "manager/stop_policy.h"
+
+#include "platform/process_tree.h"
+#include "platform/stop_signals.h"
+
+#include <cstdio>
+
+namespace {
+
+// The log may be held by the run's own thread: this end is told on standard error alone.
+void abandonRun(int signal, bool haste) {
+  const QByteArray name = platform::signalName(signal).toLatin1();
+  char text[200];
+  if (haste)
+    std::snprintf(text, sizeof text, "Another stop signal came after %s: the run was ended at once.\n", name.constData());
+  else
+    std::snprintf(text, sizeof text, "The run did not wind up after %s: it was ended.\n", name.constData());
+  platform::writeStandardError(text);
+}
+
+}  // namespace
+
+int installStopPolicy() {
+  platform::StopPolicy policy;
+  policy.sameStopMs = kSameStopMs;
+  policy.unwindMs = kUnwindMs;
+  policy.graceMs = platform::kEndGraceMs;
+  policy.abandon = &abandonRun;
+  return platform::installStopHandlers(policy);
+}
