@@ -116,6 +116,7 @@ struct Registry {
   std::unordered_set<pid_t> children;
   int starting = 0;
   bool reapDeferred = false;
+  pid_t reapBlockedBy = 0;  // a registered child that has ended and hid the others
   bool endOnStart = false;
   std::map<ProcessKey, Clock::time_point> signalled;  // when each was given SIGTERM
 };
@@ -255,15 +256,24 @@ void waitForEnd(std::vector<Target> targets, Clock::time_point deadline) {
 }
 
 // Ended children that no one here waits for: the kernel names one at a time without
-// taking it; a registered one among them hides the rest, which /proc then names.
+// taking it. A registered one among them hides the rest: its owner is about to take it,
+// and the reaping goes on then (childCollected); one that still hides them at the next
+// call has an owner that does not look, and /proc names the rest.
 void reapLocked(Registry& r) {
   for (int i = 0; i < kMaxReaps; ++i) {
     siginfo_t info;
     std::memset(&info, 0, sizeof info);
-    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0) return;
+    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0) {
+      r.reapBlockedBy = 0;
+      return;
+    }
     if (r.children.count(info.si_pid) == 0) {
       (void)::waitpid(info.si_pid, nullptr, WNOHANG);
       continue;
+    }
+    if (r.reapBlockedBy != info.si_pid) {
+      r.reapBlockedBy = info.si_pid;
+      return;
     }
     const pid_t self = ::getpid();
     DIR* dir = ::opendir("/proc");
@@ -377,6 +387,13 @@ void childCollected(long long pid) {
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
   r.children.erase(static_cast<pid_t>(pid));
+  if (r.reapBlockedBy == static_cast<pid_t>(pid)) {
+    r.reapBlockedBy = 0;
+    if (r.starting > 0)
+      r.reapDeferred = true;
+    else
+      reapLocked(r);
+  }
 }
 
 void reapOrphans() {
