@@ -10,11 +10,10 @@ namespace {
 // The log may be held by the run's own thread: this end is told on standard error alone.
 void abandonRun(int signal, bool haste) {
   const QByteArray name = platform::signalName(signal).toLatin1();
+  const char* const format = haste ? "Another stop signal came after %s: the run was ended at once.\n"
+                                   : "The run did not wind up after %s: it was ended.\n";
   char text[200];
-  if (haste)
-    std::snprintf(text, sizeof text, "Another stop signal came after %s: the run was ended at once.\n", name.constData());
-  else
-    std::snprintf(text, sizeof text, "The run did not wind up after %s: it was ended.\n", name.constData());
+  std::snprintf(text, sizeof text, format, name.constData());
   platform::writeStandardError(text);
 }
 
