@@ -8,7 +8,7 @@
 #include "core/os_info.h"
 #include "core/path_utils.h"
 #include "core/tool_paths.h"
-#include "platform/stop_signals.h"
+#include "platform/process_tree.h"
 #include "project/iproject.h"
 
 #include <QElapsedTimer>
@@ -168,8 +168,15 @@ bool TaskBuildQmake::runTool(const QString& program, const QStringList& argument
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.setWorkingDirectory(fileSystemPath(run.outputBuildDir));
   process.setProcessEnvironment(environment);
-  process.start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+  qint64 pid = 0;
+  {
+    platform::ChildStart start;
+    process.start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+    pid = process.processId();
+    start.started(pid);
+  }
   pumpProcessOutput(process, label);
+  platform::childCollected(pid);
 
   // A tool that never ran or died has no exit code worth the name: it failed all the same.
   const bool ran = process.error() != QProcess::FailedToStart && process.exitStatus() == QProcess::NormalExit;
@@ -212,7 +219,6 @@ void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) 
     inStep = false;
   };
   while (process.state() != QProcess::NotRunning) {
-    platform::endLateStartedIfStopped();
     const int wait = inStep ? static_cast<int>(qMax<qint64>(0, kFinishWaitMs - step.elapsed())) : kFinishWaitMs;
     // Returns with the first output that arrives, or when the tool ends.
     if (process.bytesAvailable() > 0 || process.waitForReadyRead(wait)) pass();

@@ -3,6 +3,7 @@
 #include "core/file_utils.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
+#include "platform/process_tree.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
 
@@ -36,6 +37,7 @@ ProcessHelper::~ProcessHelper() {
     process_->kill();
     process_->waitForFinished(-1);
   }
+  collected();
   process_.reset();
 }
 
@@ -52,6 +54,7 @@ int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
     // ended since; the stop flag of that run's end still keeps its last output out.
     QMutexLocker lock(&processMutex_);
     if (process_->state() != QProcess::NotRunning) process_->waitForFinished(0);
+    collected();
   }
   stopRequested_ = false;
   noOutput_ = true;
@@ -82,6 +85,7 @@ int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
       *exitCode = !ended ? 0 : endSignal_ != 0 ? platform::signalExitStatus(endSignal_) : process_->exitCode();
     }
     if (finished) *finished = ended;
+    collected();
   }
   stop();
   if (catchOutput_ && !outputFile.isEmpty() && noOutput_ && !outputIsDevice_) removeFile(outputFile);
@@ -131,19 +135,27 @@ QString ProcessHelper::startProcess(const QString& program, const QStringList& a
   process_->setProcessEnvironment(environment.isEmpty() ? QProcessEnvironment() : environment);
   const QString discard = show && !catchOutput ? QProcess::nullDevice() : QString();
   process_->setProcessChannelMode(show ? QProcess::SeparateChannels : QProcess::ForwardedChannels);
+  // A child on our console reads it too, as one in a window of its own would.
+  process_->setInputChannelMode(show ? QProcess::ManagedInputChannel : QProcess::ForwardedInputChannel);
   process_->setStandardOutputFile(discard);
   process_->setStandardErrorFile(discard);
   process_->setWorkingDirectory(dirExists(workingDirectory) ? fileSystemPath(workingDirectory)
                                                             : QString());
 
-  process_->start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+  {
+    platform::ChildStart start;
+    process_->start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+    childPid_ = process_->processId();
+    start.started(childPid_);
+  }
   if (!process_->waitForStarted(kStartTimeoutMs) && process_->state() == QProcess::NotRunning) {
+    collected();
     const QString text = process_->errorString();
     return text.isEmpty() ? QStringLiteral("Unknown error") : text;
   }
-  // Nothing is ever written to the child: an end of input lets one that reads it finish
-  // instead of waiting for ever.
-  process_->closeWriteChannel();
+  // Nothing is ever written to a child that has its own channels: an end of input lets one
+  // that reads it finish instead of waiting for ever.
+  if (show) process_->closeWriteChannel();
   return QString();
 }
 
@@ -151,7 +163,6 @@ void ProcessHelper::waitForEnd(int waitMs) {
   int elapsed = 0;
   for (;;) {
     if (stopRequested_) return;
-    platform::endLateStartedIfStopped();
     QMutexLocker lock(&processMutex_);
     if (process_->state() == QProcess::NotRunning) return;
     // Returns as soon as the child ends, and delivers its output meanwhile.
@@ -161,6 +172,13 @@ void ProcessHelper::waitForEnd(int waitMs) {
       elapsed += kWaitStepMs;
       if (elapsed >= waitMs) return;
     }
+  }
+}
+
+void ProcessHelper::collected() {
+  if (childPid_ > 0 && process_->state() == QProcess::NotRunning) {
+    platform::childCollected(childPid_);
+    childPid_ = 0;
   }
 }
 

@@ -60,6 +60,8 @@ class ProcessHelper : public QObject {
                        const QProcessEnvironment& environment);
   void waitForEnd(int waitMs);
   void forwardOutput(QProcess::ProcessChannel channel);
+  // Under the process mutex: the child's registration ends once the object has its status.
+  void collected();
 
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> running_{false};
@@ -77,4 +79,5 @@ class ProcessHelper : public QObject {
   std::atomic<bool> outputFailed_{false};
   bool outputIsDevice_ = false;  // of this run; such a file is not removed
   QString outputPath_;           // under the output mutex
+  qint64 childPid_ = 0;          // of the registered child, under the process mutex
 };

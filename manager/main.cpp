@@ -3,12 +3,14 @@
 #include "manager/build_manager.h"
 #include "manager/exit_code.h"
 #include "manager/stop_listener.h"
+#include "manager/stop_policy.h"
 #include "platform/broken_pipe.h"
 #include "platform/process_tree.h"
 #include "platform/stop_signals.h"
 
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -27,10 +29,13 @@ int main(int argc, char** argv) {
   // Before the run starts anything: a stop signal ends what it started, and what the
   // children leave behind stays ours to end.
   listenForStops();
-  if (const int error = platform::installStopHandlers())
+  if (const int error = installStopPolicy())
     VLOG_WARNING("Mgr") << "Stop signals end the program at once, without its children. Native error: " << error;
   if (const int error = platform::adoptOrphans())
     VLOG_WARNING("Mgr") << "What the children leave behind may outlive the run. Native error: " << error;
+  if (!platform::canSeeDescendants())
+    VLOG_WARNING("Mgr") << "The processes of the system cannot be listed (no /proc): a stop can end only the "
+                           "programs that the run starts itself, not what they start.";
 
   auto manager = std::make_unique<BuildManager>();
   (void)manager->init();  // logged
@@ -48,5 +53,10 @@ int main(int argc, char** argv) {
     VLOG_ERROR("Mgr") << "Finish. Result " << result << " leaves the process with exit code " << exitCode << ".";
   app.reset();
   log->release();
+  if (signal != 0) {
+    // Whoever waits for the program sees it die by the signal, as it would have unhandled.
+    std::fflush(nullptr);
+    platform::dieBySignal(signal);
+  }
   return exitCode;
 }

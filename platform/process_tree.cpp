@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <thread>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -25,6 +30,10 @@ namespace {
 // forks faster than the rounds end it.
 constexpr int kKillWaitMs = 500;
 constexpr int kMaxKillRounds = 10;
+// Walks of one sweep: each one ends what the last found or waits out a grace.
+constexpr int kMaxSweepRounds = 40;
+// Orphans taken at one call; more come with the next wake-up.
+constexpr int kMaxReaps = 1 << 16;
 // Where the system cannot tell us of an end, it is looked for this often.
 constexpr int kLookStepMs = 10;
 
@@ -34,6 +43,8 @@ struct ProcessStat {
   char state = 0;
   unsigned long long startTime = 0;  // clock ticks since boot: tells a reused number apart
 };
+
+using Clock = std::chrono::steady_clock;
 
 bool isEnded(char state) { return state == 'Z' || state == 'X'; }
 
@@ -73,6 +84,48 @@ bool readStat(pid_t pid, ProcessStat& out) {
   return false;
 }
 
+// A leader that has ended while other threads of it still run: /proc/<pid>/task lists
+// them beside it.
+bool hasOtherThreads(pid_t pid) {
+  char path[40];
+  std::snprintf(path, sizeof path, "/proc/%d/task", static_cast<int>(pid));
+  DIR* dir = ::opendir(path);
+  if (!dir) return false;
+  int threads = 0;
+  while (threads < 2) {
+    const dirent* entry = ::readdir(dir);
+    if (!entry) break;
+    if (entry->d_name[0] != '.') ++threads;
+  }
+  ::closedir(dir);
+  return threads > 1;
+}
+
+// Ended with all its threads: only then can it neither run nor start anything.
+bool isGone(const ProcessStat& stat) {
+  if (!isEnded(stat.state)) return false;
+  return stat.state != 'Z' || !hasOtherThreads(stat.pid);
+}
+
+using ProcessKey = std::pair<pid_t, unsigned long long>;  // the number and the start time
+
+// The children this program started and what has been given SIGTERM, under one mutex.
+// Never destroyed: a thread of this layer may still use it as the program exits.
+struct Registry {
+  std::mutex mutex;
+  std::unordered_set<pid_t> children;
+  int starting = 0;
+  bool reapDeferred = false;
+  pid_t reapBlockedBy = 0;  // a registered child that has ended and hid the others
+  bool endOnStart = false;
+  std::map<ProcessKey, Clock::time_point> signalled;  // when each was given SIGTERM
+};
+
+Registry& registry() {
+  static Registry* const instance = new Registry;
+  return *instance;
+}
+
 // The living processes below this one, found in one pass over /proc.
 std::vector<ProcessStat> descendants() {
   std::vector<ProcessStat> all;
@@ -100,11 +153,26 @@ std::vector<ProcessStat> descendants() {
                                   [](const ProcessStat& s, pid_t p) { return s.parent < p; });
     for (auto it = first; it != all.end() && it->parent == parent; ++it) {
       const std::size_t index = static_cast<std::size_t>(it - all.begin());
-      if (taken[index] || isEnded(it->state)) continue;
+      if (taken[index] || isGone(*it)) continue;
       taken[index] = true;
       found.push_back(*it);
       parents.push_back(it->pid);
     }
+  }
+  return found;
+}
+
+// Without /proc: the children this program started, all it can know of.
+std::vector<ProcessStat> ownChildren() {
+  std::vector<ProcessStat> found;
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  for (pid_t pid : r.children) {
+    ProcessStat stat;
+    stat.pid = pid;
+    stat.parent = ::getpid();
+    stat.state = 'R';
+    found.push_back(stat);
   }
   return found;
 }
@@ -133,9 +201,25 @@ bool sendSignal(const Target& target, int signal) {
   return ::kill(target.pid, signal) == 0;
 }
 
+// A descriptor of a process becomes readable once all its threads have ended.
 bool hasEnded(const Target& target) {
+  if (target.pidfd >= 0) {
+    pollfd fd{target.pidfd, POLLIN, 0};
+    return ::poll(&fd, 1, 0) > 0;
+  }
   ProcessStat now;
-  return !readStat(target.pid, now) || now.startTime != target.startTime || isEnded(now.state);
+  return !readStat(target.pid, now) || now.startTime != target.startTime || isGone(now);
+}
+
+// Still the process the walk found, and running. The start time tells a number given to
+// another process since; without /proc a registered child keeps its number until it is
+// collected.
+bool isSameAndRunning(const Target& target, bool procVisible) {
+  if (procVisible) {
+    ProcessStat now;
+    if (!readStat(target.pid, now) || now.startTime != target.startTime || isGone(now)) return false;
+  }
+  return !hasEnded(target);
 }
 
 void closeAll(std::vector<Target>& targets) {
@@ -144,29 +228,9 @@ void closeAll(std::vector<Target>& targets) {
   targets.clear();
 }
 
-// Every living descendant given the signal (and SIGCONT after it, when asked); the ones
-// that took it.
-std::vector<Target> signalAll(int signal, bool alsoContinue) {
-  std::vector<Target> sent;
-  for (const ProcessStat& stat : descendants()) {
-    Target target{stat.pid, stat.startTime, openPidfd(stat.pid)};
-    // Opened after the walk: the start time says whether the number still names the
-    // process the walk found.
-    if (hasEnded(target) || !sendSignal(target, signal)) {
-      if (target.pidfd >= 0) ::close(target.pidfd);
-      continue;
-    }
-    if (alsoContinue) (void)sendSignal(target, SIGCONT);
-    sent.push_back(target);
-  }
-  return sent;
-}
-
-// Until every target has ended or ms have passed. A descriptor of a process becomes
-// readable when it ends; without them the processes are looked at in short steps.
-void waitForEnd(std::vector<Target>& targets, int ms) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
+// Until every target has ended or the deadline has passed. Without descriptors the
+// processes are looked at in short steps.
+void waitForEnd(std::vector<Target> targets, Clock::time_point deadline) {
   const bool allHaveDescriptors =
       std::all_of(targets.begin(), targets.end(), [](const Target& t) { return t.pidfd >= 0; });
   std::vector<pollfd> fds;
@@ -185,13 +249,46 @@ void waitForEnd(std::vector<Target>& targets, int ms) {
     if (ready < 0 && errno != EINTR) return;
     if (ready <= 0) continue;
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-      if (fds[i].revents != 0)
-        ::close(targets[i].pidfd);
-      else
-        targets[kept++] = targets[i];
-    }
+    for (std::size_t i = 0; i < targets.size(); ++i)
+      if (fds[i].revents == 0) targets[kept++] = targets[i];
     targets.resize(kept);
+  }
+}
+
+// Ended children that no one here waits for: the kernel names one at a time without
+// taking it. A registered one among them hides the rest: its owner is about to take it,
+// and the reaping goes on then (childCollected); one that still hides them at the next
+// call has an owner that does not look, and /proc names the rest.
+void reapLocked(Registry& r) {
+  for (int i = 0; i < kMaxReaps; ++i) {
+    siginfo_t info;
+    std::memset(&info, 0, sizeof info);
+    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0) {
+      r.reapBlockedBy = 0;
+      return;
+    }
+    if (r.children.count(info.si_pid) == 0) {
+      (void)::waitpid(info.si_pid, nullptr, WNOHANG);
+      continue;
+    }
+    if (r.reapBlockedBy != info.si_pid) {
+      r.reapBlockedBy = info.si_pid;
+      return;
+    }
+    const pid_t self = ::getpid();
+    DIR* dir = ::opendir("/proc");
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+      char* end = nullptr;
+      const long pid = std::strtol(entry->d_name, &end, 10);
+      if (pid <= 0 || *end != '\0') continue;
+      ProcessStat stat;
+      if (readStat(static_cast<pid_t>(pid), stat) && stat.parent == self && stat.state == 'Z' &&
+          r.children.count(stat.pid) == 0)
+        (void)::waitpid(stat.pid, nullptr, WNOHANG);
+    }
+    ::closedir(dir);
+    return;
   }
 }
 
@@ -199,19 +296,114 @@ void waitForEnd(std::vector<Target>& targets, int ms) {
 
 int adoptOrphans() { return ::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) == 0 ? 0 : errno; }
 
+bool canSeeDescendants() {
+  ProcessStat self;
+  return readStat(::getpid(), self);
+}
+
 int endDescendants(int graceMs) {
-  std::vector<Target> targets = signalAll(SIGTERM, true);
-  const int found = static_cast<int>(targets.size());
-  if (found == 0) return 0;
-  waitForEnd(targets, graceMs);
-  closeAll(targets);
-  for (int round = 0; round < kMaxKillRounds; ++round) {
-    targets = signalAll(SIGKILL, false);
+  const bool procVisible = canSeeDescendants();
+  const auto grace = std::chrono::milliseconds(graceMs);
+  const Clock::time_point limit = Clock::now() + grace + std::chrono::milliseconds(kKillWaitMs * kMaxKillRounds);
+  Registry& r = registry();
+  int termed = 0;
+  std::vector<Target> targets;
+  for (int round = 0; round < kMaxSweepRounds; ++round) {
+    const std::vector<ProcessStat> found = procVisible ? descendants() : ownChildren();
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = limit;
+    for (const ProcessStat& stat : found) {
+      Target target{stat.pid, stat.startTime, openPidfd(stat.pid)};
+      if (!isSameAndRunning(target, procVisible)) {
+        if (target.pidfd >= 0) ::close(target.pidfd);
+        continue;
+      }
+      Clock::time_point due;
+      {
+        std::lock_guard<std::mutex> lock(r.mutex);
+        const auto entry = r.signalled.emplace(ProcessKey{stat.pid, stat.startTime}, now);
+        if (entry.second) {
+          (void)sendSignal(target, SIGTERM);
+          (void)sendSignal(target, SIGCONT);
+          ++termed;
+          due = now + grace;
+        } else if (now >= entry.first->second + grace) {
+          (void)sendSignal(target, SIGKILL);
+          due = now + std::chrono::milliseconds(kKillWaitMs);
+        } else {
+          due = entry.first->second + grace;
+        }
+      }
+      next = std::min(next, due);
+      targets.push_back(target);
+    }
     if (targets.empty()) break;
-    waitForEnd(targets, kKillWaitMs);
+    waitForEnd(targets, next);
     closeAll(targets);
+    if (Clock::now() >= limit) break;
   }
-  return found;
+  return termed;
+}
+
+void endChildrenAsTheyStart() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.endOnStart = true;
+}
+
+ChildStart::ChildStart() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  ++r.starting;
+}
+
+ChildStart::~ChildStart() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  if (--r.starting == 0 && r.reapDeferred) {
+    r.reapDeferred = false;
+    reapLocked(r);
+  }
+}
+
+void ChildStart::started(long long pid) {
+  if (pid <= 0) return;
+  const pid_t child = static_cast<pid_t>(pid);
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.children.insert(child);
+  if (!r.endOnStart) return;
+  // Not yet collected by its owner, so the number is still this child's.
+  ProcessStat stat;
+  const unsigned long long startTime = readStat(child, stat) ? stat.startTime : 0;
+  if (r.signalled.emplace(ProcessKey{child, startTime}, Clock::now()).second) {
+    (void)::kill(child, SIGTERM);
+    (void)::kill(child, SIGCONT);
+  }
+}
+
+void childCollected(long long pid) {
+  if (pid <= 0) return;
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.children.erase(static_cast<pid_t>(pid));
+  if (r.reapBlockedBy == static_cast<pid_t>(pid)) {
+    r.reapBlockedBy = 0;
+    if (r.starting > 0)
+      r.reapDeferred = true;
+    else
+      reapLocked(r);
+  }
+}
+
+void reapOrphans() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  if (r.starting > 0) {
+    r.reapDeferred = true;
+    return;
+  }
+  reapLocked(r);
 }
 
 }  // namespace platform

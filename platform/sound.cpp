@@ -1,7 +1,8 @@
 #include "platform/sound.h"
 
+#include "platform/shell_command.h"
+
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -31,8 +32,10 @@ void playWavFile(const QString& path) {
     if (*player.options) arguments << QLatin1String(player.options);
     // A name that starts with "-" would be read as an option of the player.
     arguments << (path.startsWith(QLatin1Char('-')) ? QLatin1String("./") + path : path);
-    // The player's channels go to ours, as a sound call prints nothing of its own.
-    QProcess::execute(program, arguments);
+    // The player's channels are ours, as a sound call prints nothing of its own; a player
+    // that fails is no failure of the run.
+    int exitCode = 0;
+    (void)runProgram(program, arguments, exitCode);
     return;
   }
 }

@@ -196,7 +196,7 @@ TEST(QmakeBuildEndToEnd, AStopSignalEndsTheToolsAndWhatTheyStarted) {
   v.make(v.inDir(kScriptWithAChild));
   v.writeBuilds(buildElement("out") + "<echo message='next'/>\n");
   const RunResult r = v.runAndStop(v.arguments(), "TERM");
-  EXPECT_EQ(143, r.exitCode) << qPrintable(r.log);
+  EXPECT_EQ(15, r.endSignal) << qPrintable(r.log);
   EXPECT_TRUE(r.logHas(v.inDir("[qmake.build] Failed to build. Exit code: -1. Project name: 'app'. Output: 'DIR/out'. "
                                "Task ID: 1\r\n")))
       << qPrintable(r.log);

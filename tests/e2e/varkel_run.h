@@ -22,6 +22,7 @@ constexpr int kRunTimeoutMs = 60000;
 struct RunResult {
   int exitCode = -1;
   bool crashed = false;
+  int endSignal = 0;  // the signal that ended the program, when one did
   QString out;
   QString err;
   QString log;
@@ -60,6 +61,8 @@ class VarkelRun {
   // Starts the program through an executable that gets the program's path and the
   // arguments (to run it under limits that a test sets).
   void setLauncher(const QString& launcher) { launcher_ = launcher; }
+  // What the program reads on its standard input before its end.
+  void setInput(const QByteArray& input) { input_ = input; }
 
   RunResult run(const QStringList& arguments) {
     QProcess p;
@@ -76,6 +79,7 @@ class VarkelRun {
       p.start(program_, arguments);
     else
       p.start(launcher_, QStringList{program_} + arguments);
+    if (!input_.isEmpty()) p.write(input_);
     p.closeWriteChannel();
   }
 
@@ -126,6 +130,7 @@ class VarkelRun {
     }
     r.crashed = p.exitStatus() != QProcess::NormalExit;
     r.exitCode = r.crashed ? -1 : p.exitCode();
+    r.endSignal = r.crashed ? p.exitCode() : 0;  // Qt's exit code of a crash is the signal
     r.out = decoded(out_ + p.readAllStandardOutput());
     out_.clear();
     r.err = decoded(p.readAllStandardError());
@@ -146,6 +151,7 @@ class VarkelRun {
   QByteArray out_;  // read by waitForOutput
   QString program_;
   QString launcher_;
+  QByteArray input_;
   bool ok_ = false;
   QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
 };

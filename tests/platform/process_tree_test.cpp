@@ -1,13 +1,18 @@
 // The processes below the test's own, ended by the layer: children of children
 // included, SIGKILL for those that outlast SIGTERM, all of them gone when it returns.
 
+#include "core/process_helper.h"
 #include "platform/process_tree.h"
+#include "platform/shell_command.h"
 #include "test_support.h"
 
 #include <QProcess>
 #include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -36,6 +41,30 @@ TEST(ProcessTreeTest, EndsEveryDescendantWithItsChildren) {
       EXPECT_TRUE(testing_support::processEnds(pid, 0)) << "still running: " << pid.toStdString();
     EXPECT_TRUE(shell.waitForFinished(kShellStartMs));
   }
+}
+
+// Orphans are reaped from another thread at any moment; a child that the program started
+// keeps its exit status for the one that waits for it, from the instant it exists.
+TEST(ProcessTreeTest, ReapingOrphansNeverTakesTheStatusOfAChildTheProgramStarted) {
+  std::atomic<bool> done{false};
+  std::thread reaper([&done] {
+    while (!done.load()) platform::reapOrphans();
+  });
+  ProcessHelper helper;
+  for (int i = 0; i < 100; ++i) {
+    int shellCode = 0;
+    EXPECT_EQ(0u, platform::runShellCommand(QStringLiteral("exit 3"), shellCode));
+    EXPECT_EQ(3, shellCode);
+    int exitCode = 0;
+    bool finished = false;
+    EXPECT_EQ(0, helper.run(&exitCode, &finished, QStringLiteral("/bin/sh"), {"-c", "exit 4"}, QString(), 0, true,
+                            false, QString(), QProcessEnvironment()));
+    EXPECT_EQ(4, exitCode);
+    EXPECT_TRUE(finished);
+    if (HasFailure()) break;
+  }
+  done.store(true);
+  reaper.join();
 }
 
 }  // namespace

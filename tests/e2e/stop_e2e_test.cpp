@@ -1,0 +1,170 @@
+// What a stop signal does to a run of the real program, seen from outside: how it dies,
+// what its children get, what it leaves behind.
+
+#include "varkel_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QThread>
+
+namespace {
+
+constexpr int kSigInt = 2;
+constexpr int kSigTerm = 15;
+
+class StopJob : public VarkelRun {
+ public:
+  void write(const QString& name, const QString& text, bool executable = false) {
+    VarkelRun::write(name, inDir(text), executable);
+  }
+  void writeTasks(const QString& tasks) {
+    write("job.xml", "<?xml version=\"1.0\"?>\n<project>\n<tasks>\n" + tasks + "\n</tasks>\n</project>\n");
+  }
+};
+
+void sendSignal(const QString& signal, qint64 pid) {
+  QProcess::execute("kill", {"-" + signal, "--", QString::number(pid)});
+}
+
+// Says "ready" on the program's own console once its id is written, then sleeps.
+const char kReadySleeper[] = "#!/bin/sh\necho $$ > DIR/sleep.pid\necho ready\nexec sleep 300\n";
+
+TEST(StopEndToEnd, AStoppedRunDiesByTheSignalSoThatItsScriptGoesNoFurther) {
+  if (testing_support::ignoresSignal(kSigInt)) GTEST_SKIP() << "SIGINT is ignored here, and so by the program";
+  StopJob job;
+  ASSERT_READY(job);
+  job.write("sleeper.sh", kReadySleeper, true);
+  job.writeTasks(job.inDir("<exec exe='DIR/sleeper.sh' show='no'/>"));
+  // A group of its own, so that ^C can be played: SIGINT to every process of the group.
+  job.write("script.sh",
+            "#!/bin/sh\nexec setsid bash -c '\"$0\" \"$@\"; echo second > DIR/second; \"$0\" \"$@\"' \"$@\"\n",
+            true);
+  job.setLauncher(job.path("script.sh"));
+  QProcess p;
+  job.start(p, {"-job", "job.xml"});
+  ASSERT_TRUE(job.waitForOutput(p, "ready"));
+  sendSignal("INT", -p.processId());
+  const RunResult r = job.finish(p);
+  EXPECT_EQ(kSigInt, r.endSignal) << "the script went on; exit code " << r.exitCode;
+  EXPECT_FALSE(QFileInfo::exists(job.path("second")));
+  EXPECT_TRUE(lastLogLine(r).contains("[Mgr] Finish. The run was stopped by the signal SIGINT.")) << qPrintable(r.log);
+  job.expectEnded({"sleep.pid"});
+}
+
+TEST(StopEndToEnd, SignalsWithinASecondOfTheFirstAreOneStopThatTheFirstNames) {
+  if (testing_support::ignoresSignal(kSigInt)) GTEST_SKIP() << "SIGINT is ignored here, and so by the program";
+  StopJob job;
+  ASSERT_READY(job);
+  job.write("sleeper.sh", kReadySleeper, true);
+  job.writeTasks(job.inDir("<exec exe='DIR/sleeper.sh' show='no'/>\n<echo message='next'/>"));
+  QProcess p;
+  job.start(p, {"-job", "job.xml"});
+  ASSERT_TRUE(job.waitForOutput(p, "ready"));
+  sendSignal("INT", p.processId());
+  QThread::msleep(100);
+  sendSignal("TERM", p.processId());
+  const RunResult r = job.finish(p);
+  EXPECT_EQ(kSigInt, r.endSignal);
+  EXPECT_FALSE(r.err.contains("ended at once")) << qPrintable(r.err);
+  EXPECT_FALSE(r.logHas("[Echo] next"));
+  EXPECT_TRUE(lastLogLine(r).endsWith("[Mgr] Finish. The run was stopped by the signal SIGINT. Result 0 leaves the "
+                                      "process with exit code 130."))
+      << qPrintable(r.log);
+  job.expectEnded({"sleep.pid"});
+}
+
+TEST(StopEndToEnd, EachProcessBelowGetsSIGTERMOnce) {
+  // Both live on after SIGTERM, counting it, until SIGKILL comes after the grace.
+  const char* const child =
+      "#!/bin/sh\ntrap 'echo TERM >> DIR/child.count' TERM\necho $$ > DIR/child.pid\n"
+      "while :; do sleep 0.2; done\n";
+  const char* const script =
+      "#!/bin/sh\ntrap 'echo TERM >> DIR/script.count' TERM\nDIR/child.sh &\n"
+      "while [ ! -s DIR/child.pid ]; do sleep 0.05; done\necho $$ > DIR/script.pid\necho ready\n"
+      "while :; do sleep 0.2; done\n";
+  const struct {
+    const char* name;
+    const char* task;
+  } cases[] = {
+      {"exec", "<exec exe='DIR/script.sh' show='no'/>"},
+      {"system", "<system cmd='exec DIR/script.sh'/>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StopJob job;
+    ASSERT_READY(job);
+    job.write("child.sh", child, true);
+    job.write("script.sh", script, true);
+    job.writeTasks(job.inDir(c.task));
+    const RunResult r = job.runAndStop({"-job", "job.xml"}, "TERM");
+    EXPECT_EQ(kSigTerm, r.endSignal);
+    job.expectEnded({"script.pid", "child.pid"});
+    EXPECT_EQ("TERM\n", job.read("script.count"));
+    EXPECT_EQ("TERM\n", job.read("child.count"));
+  }
+}
+
+TEST(StopEndToEnd, OrphansAreReapedAsTheyEndAndTheRunsOwnChildrenKeepTheirExitCodes) {
+  StopJob job;
+  ASSERT_READY(job);
+  // Each sleep loses its parent at once and comes to the program; they end while the
+  // execs after them run.
+  const QString orphans = "<system cmd='for i in $(seq 150); do (sleep 0.0$((i % 10)) &amp;); done'/>\n";
+  QString execs;
+  for (int i = 0; i < 5; ++i)
+    execs += QString("<exec exe='/bin/sh' exitcodevar='c%1'><arg value='-c'/><arg value='exit 3'/></exec>\n").arg(i);
+  job.writeTasks(orphans + execs +
+                 job.inDir("<system cmd='sleep 1'/>\n"
+                           "<exec exe='/bin/sh' catchoutput='yes' output='DIR/zombies'><arg value='-c'/>"
+                           "<arg value='ps -o stat= --ppid $PPID | grep -c Z'/></exec>\n"
+                           "<echo message='codes ${c0} ${c1} ${c2} ${c3} ${c4}'/>"));
+  const RunResult r = job.runJob();
+  EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] codes 3 3 3 3 3\r\n")) << qPrintable(r.log);
+  EXPECT_EQ("0\n", job.read("zombies"));
+}
+
+TEST(StopEndToEnd, AProcessWhoseMainThreadEndedIsStillEndedWithItsChild) {
+  StopJob job;
+  ASSERT_READY(job);
+  job.writeTasks(job.inDir("<exec exe='" VARKEL_BINARY_DIR "/leader_exits' show='no'><arg value='DIR'/></exec>"));
+  const RunResult r = job.runAndStop({"-job", "job.xml"}, "TERM");
+  EXPECT_EQ(kSigTerm, r.endSignal);
+  job.expectEnded({"script.pid", "child.pid"});
+}
+
+TEST(StopEndToEnd, WithoutProcAStopStillEndsTheProgramsTheRunStarted) {
+  StopJob job;
+  ASSERT_READY(job);
+  QProcess probe;
+  probe.start("unshare", {"--mount", "--propagation", "private", "true"});
+  if (!probe.waitForFinished(kRunTimeoutMs) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+    GTEST_SKIP() << "no mount namespace of our own here";
+  // An empty /proc in a mount namespace of the run's own.
+  job.write("no-proc.sh",
+            "#!/bin/sh\nexec unshare --mount --propagation private sh -c "
+            "'mount -t tmpfs none /proc || exit 97; exec \"$0\" \"$@\"' \"$@\"\n",
+            true);
+  job.setLauncher(job.path("no-proc.sh"));
+  job.write("sleeper.sh", kReadySleeper, true);
+  job.writeTasks(job.inDir("<exec exe='DIR/sleeper.sh' show='no'/>"));
+  const RunResult r = job.runAndStop({"-job", "job.xml"}, "TERM");
+  EXPECT_EQ(kSigTerm, r.endSignal) << "exit code " << r.exitCode;
+  EXPECT_TRUE(r.logHas("[Mgr] The processes of the system cannot be listed (no /proc): a stop can end only the "
+                       "programs that the run starts itself, not what they start.\r\n"))
+      << qPrintable(r.log);
+  job.expectEnded({"sleep.pid"});
+}
+
+TEST(StopEndToEnd, AProgramOnTheConsoleReadsTheProgramsInput) {
+  StopJob job;
+  ASSERT_READY(job);
+  job.setInput("hello\n");
+  job.writeTasks("<exec exe='/bin/sh' show='false'><arg value='-c'/><arg value='read x; echo got:$x'/></exec>");
+  const RunResult r = job.runJob();
+  EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.out.contains("got:hello\n")) << qPrintable(r.out);
+}
+
+}  // namespace
