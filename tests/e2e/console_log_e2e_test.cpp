@@ -212,7 +212,7 @@ TEST(LogFileEndToEnd, AStopGetsTheRunOutOfItsWaitForTheLock) {
   const RunResult r = v.finish(p);
   holder.kill();
   holder.waitForFinished();
-  EXPECT_EQ(128 + 15, r.exitCode) << qPrintable(r.err);
+  EXPECT_EQ(15, r.endSignal) << qPrintable(r.err);
   EXPECT_FALSE(r.err.contains("did not wind up")) << qPrintable(r.err);
   EXPECT_TRUE(lastLogLine(r).contains("SIGTERM")) << qPrintable(lastLogLine(r));
 }
