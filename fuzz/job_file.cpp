@@ -109,7 +109,9 @@ class Driver : public ITaskHolder,
 }  // namespace
 
 VARKEL_FUZZ_TARGET(job_file) {
-  const QString path = fuzz::writeInput(QStringLiteral("job.xml"), data, size);
+  const QByteArray input = fuzz::withBoundedReferences(fuzz::bytes(data, size));
+  const QString path = fuzz::writeInput(QStringLiteral("job.xml"),
+                                        reinterpret_cast<const std::uint8_t*>(input.constData()), input.size());
   if (path.isEmpty()) return;
   Driver driver;
   driver.read(path);

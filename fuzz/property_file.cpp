@@ -6,27 +6,8 @@
 #include "core/properties_file.h"
 #include "core/variables_mgr.h"
 
-namespace {
-
-// An input is cut before its 17th reference. With more, lines that repeat the line
-// before multiply into millions of characters, and a run spends its time copying them
-// into fresh memory instead of exploring the reader; texts at the length limit and
-// stores at their bound have tests of their own (tests/data/hostile).
-constexpr int kMaxReferences = 16;
-
-QByteArray withBoundedReferences(const QByteArray& input) {
-  int at = -1;
-  for (int count = 0; count <= kMaxReferences; ++count) {
-    at = input.indexOf("${", at + 1);
-    if (at < 0) return input;
-  }
-  return input.left(at);
-}
-
-}  // namespace
-
 VARKEL_FUZZ_TARGET(property_file) {
-  const QByteArray input = withBoundedReferences(fuzz::bytes(data, size));
+  const QByteArray input = fuzz::withBoundedReferences(fuzz::bytes(data, size));
   const QString path = fuzz::writeInput(QStringLiteral("fuzz.properties"),
                                         reinterpret_cast<const std::uint8_t*>(input.constData()), input.size());
   if (path.isEmpty()) return;
