@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -65,6 +66,27 @@ TEST(ProcessTreeTest, ReapingOrphansNeverTakesTheStatusOfAChildTheProgramStarted
   }
   done.store(true);
   reaper.join();
+}
+
+// After a stop's sweep, a child that starts gets SIGTERM at once: it does not run on. In a
+// process of its own, since every later child of that process is ended too.
+TEST(ProcessTreeTest, AChildStartedAfterTheStopsSweepIsEndedAtItsStart) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        platform::endChildrenAsTheyStart();
+        int exitCode = 0;
+        int endSignal = 0;
+        const bool shellEnded = platform::runShellCommand(QStringLiteral("sleep 100"), exitCode, &endSignal) == 0 &&
+                                endSignal == 15;
+        ProcessHelper helper;
+        bool finished = false;
+        const bool programEnded = helper.run(&exitCode, &finished, QStringLiteral("/bin/sleep"), {"100"}, QString(), 0,
+                                             true, false, QString(), QProcessEnvironment()) == 0 &&
+                                  finished && helper.endSignal() == 15;
+        std::exit(shellEnded && programEnded ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
