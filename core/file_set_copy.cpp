@@ -170,7 +170,7 @@ class TreeCopy {
     bool targetIsNew = false;  // made by this walk: nothing can be in the way
     for (const platform::DirEntry& entry : entries) {
       // Between two files: the one copied last is whole.
-      if (stopped()) return interrupted();
+      if (isSet(stop_)) return interruptedCopy();
       const QString source = childPath(sourceDir, entry.name);
       if (entry.kind == platform::EntryKind::Directory) {
         // The target below its own source would be copied into itself again and again.
@@ -202,9 +202,6 @@ class TreeCopy {
     if (!findNameCorrector(correctors_, configuration_, name.mid(dot + 1), corrector)) return name;
     return correctedName(name, corrector);
   }
-
-  bool stopped() const { return isSet(stop_); }
-  static int interrupted() { return interruptedCopy(); }
 
   bool isTargetRoot(const QString& dir) const {
     const platform::FileId target = fileIdOf(targetRoot_, true);

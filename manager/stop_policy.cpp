@@ -1,9 +1,11 @@
 #include "manager/stop_policy.h"
 
+#include "platform/console_output.h"
 #include "platform/process_tree.h"
 #include "platform/stop_signals.h"
 #include "platform/whole_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -16,8 +18,9 @@ void abandonRun(int signal, bool haste) {
   const char* const format = haste ? "Another stop signal came after %s: the run was ended at once.\n"
                                    : "The run did not wind up after %s: it was ended.\n";
   char text[200];
-  std::snprintf(text, sizeof text, format, name.constData());
-  platform::writeStandardError(text);
+  const int size = std::snprintf(text, sizeof text, format, name.constData());
+  if (size > 0)
+    (void)platform::writeStandardError(text, std::min(static_cast<std::size_t>(size), sizeof text - 1));
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 namespace platform {
 
 // Writes all the bytes to standard output, or standard error, past interruptions and short
-// writes: 0 or errno (EPIPE once the reader has gone).
+// writes, at once and without a lock (a thread that must not wait on one held by another
+// may call it): 0 or errno (EPIPE once the reader has gone).
 [[nodiscard]] int writeStandardOutput(const char* data, std::size_t size);
 [[nodiscard]] int writeStandardError(const char* data, std::size_t size);
 

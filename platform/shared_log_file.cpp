@@ -116,16 +116,21 @@ int SharedLogFile::open(const QString& path, int lockWaitMs) {
   readable_ = access == O_RDWR;
   locked_ = false;
   if (!readable_) return 0;  // another run may have it: it cannot tell us
-  const int exclusive = setLock(fd, F_WRLCK, false);
+  (void)emptyUnlessHeld(lockWaitMs);
+  return 0;
+}
+
+bool SharedLogFile::emptyUnlessHeld(int waitMs) {
+  const int exclusive = setLock(fd_, F_WRLCK, false);
   if (heldByAnother(exclusive)) {
     // Without the shared lock the file is still appended to, only not kept from emptying.
-    locked_ = waitForLock(fd, F_RDLCK, lockWaitMs) == 0;
-    return 0;
+    if (!locked_) locked_ = waitForLock(fd_, F_RDLCK, waitMs) == 0;
+    return false;
   }
   // Where the file system has no such locks, a run is taken to be alone.
-  (void)::ftruncate(fd, 0);
-  if (exclusive == 0) locked_ = setLock(fd, F_RDLCK, false) == 0;  // no one else can hold it now
-  return 0;
+  const bool emptied = ::ftruncate(fd_, 0) == 0;
+  if (exclusive == 0) locked_ = setLock(fd_, F_RDLCK, false) == 0;  // no one else can hold it now
+  return emptied;
 }
 
 void SharedLogFile::close() {
@@ -142,16 +147,6 @@ long long SharedLogFile::size() const {
   return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
-bool SharedLogFile::emptyWhenAlone() {
-  if (fd_ < 0 || !readable_) return false;
-  const int exclusive = setLock(fd_, F_WRLCK, false);
-  if (heldByAnother(exclusive)) {
-    if (!locked_) locked_ = setLock(fd_, F_RDLCK, false) == 0;
-    return false;
-  }
-  const bool emptied = ::ftruncate(fd_, 0) == 0;
-  if (exclusive == 0) locked_ = setLock(fd_, F_RDLCK, false) == 0;
-  return emptied;
-}
+bool SharedLogFile::emptyWhenAlone() { return fd_ >= 0 && readable_ && emptyUnlessHeld(0); }
 
 }  // namespace platform

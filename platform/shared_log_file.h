@@ -40,6 +40,10 @@ class SharedLogFile {
   bool emptyWhenAlone();
 
  private:
+  // Empties the file unless another process holds it, and holds it shared; waits up to
+  // waitMs for the shared lock when another holds it exclusively. Whether it emptied it.
+  bool emptyUnlessHeld(int waitMs);
+
   int fd_ = -1;
   bool readable_ = false;  // only a file open for reading can hold the shared lock
   bool locked_ = false;

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 
 namespace platform {
@@ -207,17 +206,6 @@ void dieBySignal(int signal) {
   ::raise(signal);
   // A signal whose default is not to end the program.
   ::_exit(signalExitStatus(signal));
-}
-
-void writeStandardError(const char* text) {
-  std::size_t left = std::strlen(text);
-  while (left > 0) {
-    const ssize_t written = ::write(STDERR_FILENO, text, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    text += written;
-    left -= static_cast<std::size_t>(written);
-  }
 }
 
 QString signalName(int signal) {

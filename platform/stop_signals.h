@@ -37,10 +37,6 @@ void setStopListener(StopListener listener);
 // waits for it sees that death (a shell that ran it stops its script). Never returns.
 [[noreturn]] void dieBySignal(int signal);
 
-// Writes the text to standard error at once and without a lock: for a thread that must
-// not wait on one held by another.
-void writeStandardError(const char* text);
-
 // What a shell reports for a program ended by the signal.
 constexpr int signalExitStatus(int signal) { return 128 + signal; }
 

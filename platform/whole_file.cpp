@@ -269,6 +269,13 @@ unsigned writeReplacement(const Target& target, const QByteArray& content, Write
   return rc;
 }
 
+// A file opened non-blocking, so that a pipe without a reader is refused instead of
+// waited on, is written blocking: what it is, and false with errno when that fails.
+bool openedBlocking(int fd, struct stat& st) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return ::fstat(fd, &st) == 0 && flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
 // Writes back what the file held; the disk had room for it a moment ago.
 void putBack(int fd, const QByteArray& old) {
   if (::ftruncate(fd, 0) != 0) return;
@@ -302,9 +309,7 @@ unsigned writeInPlace(const Target& target, const QByteArray& content, WriteStep
   UniqueFd fd(::open(target.path.constData(), (regular ? O_RDWR : O_WRONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.get() < 0) return lastError();
   struct stat now;
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (::fstat(fd.get(), &now) != 0 || flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-    return lastError();
+  if (!openedBlocking(fd.get(), now)) return lastError();
   const bool keep = S_ISREG(now.st_mode) && !onPseudoFileSystem(fd.get());
   QByteArray old;
   if (keep) {
@@ -366,8 +371,7 @@ unsigned appendToFile(const QString& path, const QByteArray& content, WriteStep&
   if (opened < 0) return lastError();
   UniqueFd fd(opened);
   struct stat old {};
-  const int mode = ::fcntl(fd.get(), F_GETFL);
-  if (::fstat(fd.get(), &old) != 0 || mode < 0 || ::fcntl(fd.get(), F_SETFL, mode & ~O_NONBLOCK) != 0) {
+  if (!openedBlocking(fd.get(), old)) {
     const unsigned rc = lastError();
     if (created) (void)::unlink(native.constData());
     return rc;
