@@ -4,6 +4,7 @@
 #include "build/result_codes.h"
 #include "core/file_set_copy.h"
 #include "core/file_utils.h"
+#include "core/interrupted.h"
 #include "core/logger.h"
 #include "core/os_info.h"
 #include "core/path_utils.h"
@@ -157,7 +158,10 @@ int TaskBuildQmake::runTools(const BuildRun& run, IVariablesExpander* expander, 
     for (const QString& argument : arguments) line += argument + QLatin1Char(' ');
     VLOG_CAT(logger::LogInfo, logger::FilterTaskBuild, kName) << line;
   }
+  // A stop that came since the build began starts no further tool.
+  if (isInterrupted()) return reportInterrupted(kName, "The build", id);
   if (!runTool(qmake, arguments, environment, kRunQmake, run)) return kQmakeFailed;
+  if (isInterrupted()) return reportInterrupted(kName, "The build", id);
   if (!runTool(make, QStringList(), environment, kRunMake, run)) return kMakeFailed;
   return kOk;
 }
@@ -168,15 +172,11 @@ bool TaskBuildQmake::runTool(const QString& program, const QStringList& argument
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.setWorkingDirectory(fileSystemPath(run.outputBuildDir));
   process.setProcessEnvironment(environment);
-  qint64 pid = 0;
-  {
-    platform::ChildStart start;
-    process.start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
-    pid = process.processId();
-    start.started(pid);
-  }
-  pumpProcessOutput(process, label);
-  platform::childCollected(pid);
+  platform::ChildRegistration registration;
+  process.start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+  registration.started(process.processId());
+  pumpProcessOutput(process, registration, label);
+  registration.collected();
 
   // A tool that never ran or died has no exit code worth the name: it failed all the same.
   const bool ran = process.error() != QProcess::FailedToStart && process.exitStatus() == QProcess::NormalExit;
@@ -190,9 +190,13 @@ bool TaskBuildQmake::runTool(const QString& program, const QStringList& argument
   return false;
 }
 
-void TaskBuildQmake::pumpProcessOutput(QProcess& process, const QString& label) {
+void TaskBuildQmake::pumpProcessOutput(QProcess& process, platform::ChildRegistration& registration,
+                                       const QString& label) {
   // Closed input: a tool that reads it ends instead of waiting for ever.
-  if (process.waitForStarted(kStartTimeoutMs)) process.closeWriteChannel();
+  if (process.waitForStarted(kStartTimeoutMs)) {
+    registration.confirmed();
+    process.closeWriteChannel();
+  }
   const QString start = banner("START", getId(), label);
   const QString end = banner("END", getId(), label);
   // One decoder for the whole run: a character split between two reads stays whole.

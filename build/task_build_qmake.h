@@ -1,6 +1,7 @@
 #pragma once
 
 #include "build/task_build_impl.h"
+#include "platform/process_tree.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,7 +39,7 @@ class TaskBuildQmake : public TaskBuildImpl {
   // Waits for the process to start, then passes everything it writes into the log as it
   // comes, once, until it ends: what each step of kFinishWaitMs brings between banners
   // naming the task and the label. A run stopped by a signal ends the tool.
-  void pumpProcessOutput(QProcess& process, const QString& label);
+  void pumpProcessOutput(QProcess& process, platform::ChildRegistration& registration, const QString& label);
 
  private:
   [[nodiscard]] int build(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,

@@ -3,6 +3,7 @@
 #include "core/condition_handler.h"
 #include "core/file_set_filter.h"
 #include "core/file_utils.h"
+#include "core/interrupted.h"
 #include "core/logger.h"
 #include "core/name_correctors.h"
 #include "core/path_utils.h"
@@ -146,8 +147,7 @@ int copyFileInclude(const QString& sourceDir, QString name, const QString& synon
 bool isSet(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
 
 int interruptedCopy() {
-  VLOG_WARNING(kTag) << "Copying was interrupted. Error: " << kInterrupted;
-  return kInterrupted;
+  return reportInterrupted(kTag, "Copying");
 }
 
 // One walk of copyDirectory: the settings that stay the same on every level.

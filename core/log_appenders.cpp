@@ -2,8 +2,10 @@
 
 #include "platform/console_output.h"
 #include "platform/file_system.h"
+#include "platform/process_ids.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -53,6 +55,9 @@ QString logDirectory() {
 
 LoggerClock& clockOrShared(LoggerClock* clock) { return clock ? *clock : LoggerClock::shared(); }
 
+// How long the last line waits for the statements being written.
+constexpr int kLastLineWaitMs = 300;
+
 // Keeps its capacity, so the buffer is allocated once.
 void emptyBuffer(QByteArray& buffer) {
   if (buffer.capacity() < kBufferReserve) buffer.reserve(kBufferReserve);
@@ -62,6 +67,24 @@ void emptyBuffer(QByteArray& buffer) {
 }  // namespace
 
 QString logLevelName(int level) { return QLatin1String(levelName(level)); }
+
+void writeLastLine(int level, const QString& tag, const QString& text) {
+  if (!LogManager::enabledFor(level)) return;
+  sealLog(kLastLineWaitMs);
+  LogEntry entry;
+  entry.time = QDateTime::currentMSecsSinceEpoch();
+  entry.processId = platform::currentProcessId();
+  entry.threadId = platform::currentThreadId();
+  entry.level = level;
+  entry.tag = tag;
+  entry.text = text;
+  // A clock of its own: the shared one's lock may be held by the thread that is stuck.
+  LoggerClock clock;
+  const QByteArray fileLine = formatLogLine(entry, true, &clock) + "\r\n";
+  (void)platform::SharedLogFile::appendForStop(fileLine.constData(), static_cast<std::size_t>(fileLine.size()));
+  const QByteArray consoleLine = formatLogLine(entry, false, &clock) + "\r\n";
+  (void)platform::writeStandardOutputAtOnce(consoleLine.constData(), static_cast<std::size_t>(consoleLine.size()));
+}
 
 QByteArray formatLogLine(const LogEntry& entry, bool withDate, LoggerClock* clock) {
   QByteArray line;
@@ -125,6 +148,8 @@ bool LogAppenderFile::ensureOpen(QMutexLocker& lock) {
     return false;
   }
   openPath_ = path;
+  // The program's own log: a run ended at once writes its last line there.
+  if (path_.isEmpty()) file_.keepForStopLine();
   size_ = 0;
   checkAt_ = 0;
   return true;

@@ -26,6 +26,11 @@ QString logLevelName(int level);
 // line not. The time is the clock's (the shared clock when none is given).
 QByteArray formatLogLine(const LogEntry& entry, bool withDate, LoggerClock* clock = nullptr);
 
+// For a thread that must not wait on the logger's locks, at the end of a run ended at
+// once: seals the log (sealLog), then writes the line straight to the program's log file,
+// in the file's line format, and to the console only as far as it takes it at once.
+void writeLastLine(int level, const QString& tag, const QString& text);
+
 // Both appenders write each statement with one call to the system, from a device they
 // keep open, before the call returns: nothing waits in a buffer, so the console keeps
 // its order with the output of child processes and a crash loses no logged line.

@@ -4,7 +4,9 @@
 #include "platform/process_ids.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMutexLocker>
+#include <QThread>
 
 namespace logger {
 
@@ -16,6 +18,19 @@ QMutex& singletonMutex() {
 }
 
 std::atomic<LogManager*> g_instance{nullptr};
+
+// A sealed log drops every statement; g_writing counts those under way, so that the seal
+// can wait for them. Incremented before the seal is read, and the seal set before the
+// count is read: one of the two sides sees the other.
+std::atomic<bool> g_sealed{false};
+std::atomic<int> g_writing{0};
+
+struct Writing {
+  Writing() { g_writing.fetch_add(1); }
+  ~Writing() { g_writing.fetch_sub(1); }
+  Writing(const Writing&) = delete;
+  Writing& operator=(const Writing&) = delete;
+};
 
 }  // namespace
 
@@ -63,12 +78,16 @@ ILogAppender* const* LogManager::appendersNow(std::size_t& count) const {
 }
 
 void LogManager::writeRaw(const QString& text) {
+  const Writing writing;
+  if (g_sealed.load()) return;
   std::size_t count = 0;
   ILogAppender* const* list = appendersNow(count);
   for (std::size_t i = 0; i < count; ++i) list[i]->writeRaw(text);
 }
 
 void LogManager::write(const LogEntry& entry) {
+  const Writing writing;
+  if (g_sealed.load()) return;
   std::size_t count = 0;
   ILogAppender* const* list = appendersNow(count);
   for (std::size_t i = 0; i < count; ++i) list[i]->write(entry);
@@ -102,6 +121,14 @@ void LogManager::addAppender(ILogAppender* appender) {
 int LogManager::appenderCount() const {
   QMutexLocker lock(&appendersMutex_);
   return static_cast<int>(appenders_.size());
+}
+
+void sealLog(int waitMs) {
+  g_sealed.store(true);
+  QElapsedTimer waited;
+  waited.start();
+  // A console write under way is itself bounded once a stop has come.
+  while (g_writing.load() != 0 && waited.elapsed() < waitMs) QThread::usleep(500);
 }
 
 LogClient::LogClient(ILogManagerBase* manager, int level, const QString& tag)

@@ -208,6 +208,10 @@ class LogClient : public ILogClientBase {
   bool raw_;
 };
 
+// Ends the log for good: every statement from now on is dropped. Waits up to waitMs for
+// the statements being written to be out. For the last line of a run ended at once.
+void sealLog(int waitMs);
+
 LogClient logError(ILogManagerBase* manager, const QString& tag);
 LogClient logWarning(ILogManagerBase* manager, const QString& tag);
 LogClient logInfo(ILogManagerBase* manager, const QString& tag);

@@ -1,14 +1,16 @@
 #include "core/process_helper.h"
 
 #include "core/file_utils.h"
+#include "core/interrupted.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
-#include "platform/process_tree.h"
 #include "platform/regular_file.h"
 #include "platform/stop_signals.h"
 
 #include <QFile>
 #include <QThread>
+
+#include <algorithm>
 
 namespace {
 const char kTag[] = "ProcessHelper";
@@ -16,29 +18,54 @@ const char kTag[] = "ProcessHelper";
 
 ProcessHelper::ProcessHelper(QObject* parent) : QObject(parent) {
   QMutexLocker lock(&processMutex_);
-  process_ = std::make_unique<QProcess>();
-  QProcess* process = process_.get();
-  connect(process, &QProcess::errorOccurred, this, &ProcessHelper::onProcessErrorOccurred);
-  connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-          &ProcessHelper::onProcessFinished);
-  connect(process, &QProcess::readyReadStandardError, this,
-          &ProcessHelper::onProcessReadyReadStandardError);
-  connect(process, &QProcess::readyReadStandardOutput, this,
-          &ProcessHelper::onProcessReadyReadStandardOutput);
-  connect(process, &QProcess::started, this, &ProcessHelper::onProcessStarted);
-  connect(process, &QProcess::stateChanged, this, &ProcessHelper::onProcessStateChanged);
+  process_ = makeProcess();
+}
+
+std::unique_ptr<QProcess> ProcessHelper::makeProcess() {
+  auto process = std::make_unique<QProcess>();
+  QProcess* p = process.get();
+  connect(p, &QProcess::errorOccurred, this, &ProcessHelper::onProcessErrorOccurred);
+  connect(p, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &ProcessHelper::onProcessFinished);
+  connect(p, &QProcess::readyReadStandardError, this, &ProcessHelper::onProcessReadyReadStandardError);
+  connect(p, &QProcess::readyReadStandardOutput, this, &ProcessHelper::onProcessReadyReadStandardOutput);
+  connect(p, &QProcess::started, this, &ProcessHelper::onProcessStarted);
+  connect(p, &QProcess::stateChanged, this, &ProcessHelper::onProcessStateChanged);
+  return process;
 }
 
 ProcessHelper::~ProcessHelper() {
   stop();
   QMutexLocker lock(&processMutex_);
   // Ends a child left running by a timed-out run, without QProcess's warning.
-  if (process_->state() != QProcess::NotRunning) {
-    process_->kill();
-    process_->waitForFinished(-1);
-  }
+  const auto end = [](QProcess& process) {
+    if (process.state() == QProcess::NotRunning) return;
+    process.kill();
+    process.waitForFinished(-1);
+  };
+  end(*process_);
+  for (LeftRunning& left : leftRunning_) end(*left.process);
+  leftRunning_.clear();
   collected();
   process_.reset();
+}
+
+void ProcessHelper::setAsideLeftRunning() {
+  // Each one gets to notice that its child has ended since.
+  leftRunning_.erase(std::remove_if(leftRunning_.begin(), leftRunning_.end(),
+                                    [](LeftRunning& left) {
+                                      left.process->waitForFinished(0);
+                                      return left.process->state() == QProcess::NotRunning;
+                                    }),
+                     leftRunning_.end());
+  if (process_->state() != QProcess::NotRunning) process_->waitForFinished(0);
+  if (process_->state() == QProcess::NotRunning) {
+    collected();
+    return;
+  }
+  // Its output is no longer this runner's to pass on.
+  process_->disconnect(this);
+  leftRunning_.push_back(LeftRunning{std::move(process_), std::move(registration_)});
+  process_ = makeProcess();
 }
 
 int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
@@ -49,12 +76,14 @@ int ProcessHelper::run(int* exitCode, bool* finished, const QString& program,
     VLOG_ERROR(kTag) << "Process already started. " << program;
     return kAlreadyRunning;
   }
+  if (stopFlagSet()) {
+    running_ = false;
+    return reportInterrupted(kTag, "Starting the program");
+  }
   {
-    // Lets the process object notice that a child left running by an earlier run has
-    // ended since; the stop flag of that run's end still keeps its last output out.
+    // A program that an earlier run left running goes on beside this run's.
     QMutexLocker lock(&processMutex_);
-    if (process_->state() != QProcess::NotRunning) process_->waitForFinished(0);
-    collected();
+    setAsideLeftRunning();
   }
   stopRequested_ = false;
   noOutput_ = true;
@@ -124,13 +153,6 @@ QString ProcessHelper::startProcess(const QString& program, const QStringList& a
                                     const QString& workingDirectory, bool show, bool catchOutput,
                                     const QProcessEnvironment& environment) {
   QMutexLocker lock(&processMutex_);
-  // The one process object cannot start a second child while a timed-out one still runs;
-  // waiting on it would report the old child as this run's.
-  if (process_->state() != QProcess::NotRunning) {
-    closeOnStop_ = false;  // the child is not this run's to end
-    return QStringLiteral("Process is already running");
-  }
-
   // Every setting is made on each run: the process object keeps them between runs.
   process_->setProcessEnvironment(environment.isEmpty() ? QProcessEnvironment() : environment);
   const QString discard = show && !catchOutput ? QProcess::nullDevice() : QString();
@@ -142,17 +164,15 @@ QString ProcessHelper::startProcess(const QString& program, const QStringList& a
   process_->setWorkingDirectory(dirExists(workingDirectory) ? fileSystemPath(workingDirectory)
                                                             : QString());
 
-  {
-    platform::ChildStart start;
-    process_->start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
-    childPid_ = process_->processId();
-    start.started(childPid_);
-  }
+  registration_ = std::make_unique<platform::ChildRegistration>();
+  process_->start(fileSystemPath(program), arguments, QIODevice::ReadWrite);
+  registration_->started(process_->processId());
   if (!process_->waitForStarted(kStartTimeoutMs) && process_->state() == QProcess::NotRunning) {
     collected();
     const QString text = process_->errorString();
     return text.isEmpty() ? QStringLiteral("Unknown error") : text;
   }
+  registration_->confirmed();
   // Nothing is ever written to a child that has its own channels: an end of input lets one
   // that reads it finish instead of waiting for ever.
   if (show) process_->closeWriteChannel();
@@ -161,8 +181,15 @@ QString ProcessHelper::startProcess(const QString& program, const QStringList& a
 
 void ProcessHelper::waitForEnd(int waitMs) {
   int elapsed = 0;
+  // A stop gives the child the grace to end by the SIGTERM that the stop sends it; a
+  // child that is to be closed on a stop is then closed, one left running is left.
+  int graceLeft = platform::kEndGraceMs;
   for (;;) {
     if (stopRequested_) return;
+    if (stopFlagSet()) {
+      if (!closeOnStop_ || graceLeft <= 0) return;
+      graceLeft -= kWaitStepMs;
+    }
     QMutexLocker lock(&processMutex_);
     if (process_->state() == QProcess::NotRunning) return;
     // Returns as soon as the child ends, and delivers its output meanwhile.
@@ -176,10 +203,7 @@ void ProcessHelper::waitForEnd(int waitMs) {
 }
 
 void ProcessHelper::collected() {
-  if (childPid_ > 0 && process_->state() == QProcess::NotRunning) {
-    platform::childCollected(childPid_);
-    childPid_ = 0;
-  }
+  if (registration_ && process_->state() == QProcess::NotRunning) registration_.reset();
 }
 
 void ProcessHelper::stop() {

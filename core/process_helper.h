@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/result_codes.h"
+#include "platform/process_tree.h"
 
 #include <QMutex>
 #include <QObject>
@@ -11,11 +12,13 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class QFile;
 
 // Runs one child process at a time and waits for it, optionally copying what it writes
-// to the log and to a file. stop() may come from another thread while run() waits.
+// to the log and to a file. A stop is heard through the flag of setStopFlag (its owner's
+// interrupt); stop() may also come from another thread while run() waits.
 class ProcessHelper : public QObject {
   Q_OBJECT
 
@@ -23,6 +26,7 @@ class ProcessHelper : public QObject {
   static constexpr int kAlreadyRunning = core_codes::kAlreadyRunning;
   static constexpr int kFailedToStart = core_codes::kFailedToStart;
   static constexpr int kOutputNotWritten = core_codes::kOutputNotWritten;
+  static constexpr int kInterrupted = core_codes::kInterrupted;
   static constexpr int kStartTimeoutMs = 60000;
   static constexpr int kWaitStepMs = 200;
 
@@ -31,16 +35,22 @@ class ProcessHelper : public QObject {
 
   // 0 after a run, 80 while another run is under way, 81 when the program did not start,
   // 82 when the output file could not be opened or a write to it failed (logged with the
-  // file and the system's reason; the child's output is still read to its end and logged).
+  // file and the system's reason; the child's output is still read to its end and logged),
+  // 30 (logged) when the stop flag was set before the program started: it is not started.
   // waitMs <= 0 waits until the child ends; a positive one is rounded up to 200 ms steps
-  // and a child still running then is left running. show false: the child writes to our
-  // own console and nothing is caught; true: what catchOutput does not take is discarded.
-  // A child ended by a signal gives 128 + the signal as its exit code, as a shell does.
-  // A character device as the output file (/dev/null) is written to, never removed.
+  // and a child still running then is left running: a later run starts its own program
+  // beside it, and the runner's end ends it. A stop flag set during the wait ends it; a
+  // negative waitMs first gives the child the grace of a stop (kEndGraceMs) to end by the
+  // stop's SIGTERM, then kills it. show false: the child writes to our own console and
+  // nothing is caught; true: what catchOutput does not take is discarded. A child ended by
+  // a signal gives 128 + the signal as its exit code, as a shell does. A character device
+  // as the output file (/dev/null) is written to, never removed.
   [[nodiscard]] int run(int* exitCode, bool* finished, const QString& program, const QStringList& arguments,
                         const QString& workingDirectory, int waitMs, bool show, bool catchOutput,
                         const QString& outputFile, const QProcessEnvironment& environment);
   void stop();
+  // The flag that tells this runner of a stop; it must outlive the runner.
+  void setStopFlag(const std::atomic<bool>* flag) { stopFlag_ = flag; }
   // The signal that ended the child of the last run; 0 when it exited or still runs.
   int endSignal() const { return endSignal_; }
 
@@ -59,9 +69,20 @@ class ProcessHelper : public QObject {
                        const QString& workingDirectory, bool show, bool catchOutput,
                        const QProcessEnvironment& environment);
   void waitForEnd(int waitMs);
+  bool stopFlagSet() const { return stopFlag_ && stopFlag_->load(std::memory_order_relaxed); }
+  // A process object with its signals connected to this runner's slots.
+  std::unique_ptr<QProcess> makeProcess();
+  // Under the process mutex: the child of a timed-out run that still runs is set aside
+  // with its registration, to end by itself or with the runner; those that ended are let go.
+  void setAsideLeftRunning();
   void forwardOutput(QProcess::ProcessChannel channel);
   // Under the process mutex: the child's registration ends once the object has its status.
   void collected();
+
+  struct LeftRunning {
+    std::unique_ptr<QProcess> process;
+    std::unique_ptr<platform::ChildRegistration> registration;
+  };
 
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> running_{false};
@@ -79,5 +100,8 @@ class ProcessHelper : public QObject {
   std::atomic<bool> outputFailed_{false};
   bool outputIsDevice_ = false;  // of this run; such a file is not removed
   QString outputPath_;           // under the output mutex
-  qint64 childPid_ = 0;          // of the registered child, under the process mutex
+  // Of the current child, under the process mutex.
+  std::unique_ptr<platform::ChildRegistration> registration_;
+  std::vector<LeftRunning> leftRunning_;  // under the process mutex
+  const std::atomic<bool>* stopFlag_ = nullptr;
 };

@@ -1,11 +1,12 @@
 #include "manager/build_manager.h"
 
 #include "core/logger.h"
+#include "core/result_codes.h"
 #include "core/run_variables.h"
 #include "core/text_helpers.h"
 #include "manager/result_codes.h"
+#include "manager/stop_policy.h"
 #include "platform/message_box.h"
-#include "platform/stop_signals.h"
 #include "tasks/task_runner.h"
 
 #include <QMutexLocker>
@@ -28,7 +29,7 @@ int BuildManager::performTasks() {
 
   int result = kOk;
   for (const std::shared_ptr<ITask>& task : tasks) {
-    if (finishState() != FinishNone || platform::stopSignal() != 0) break;
+    if (finishState() != FinishNone || StopPolicy::stopped()) break;
     if (!task->isEnabled()) {
       VLOG_CAT(logger::LogInfo, logger::FilterTaskManager, kLogTag)
           << "[PerformTasks] Task is disabled. Task name: " << task->getName() << ". Task ID: " << task->getId();
@@ -96,8 +97,10 @@ int BuildManager::finish(int result) {
     state = finishState_;
     message = finishMessage_;
   }
-  // An error interruption whose tasks all returned 0 must still read as a failure.
-  if (state == FinishInterruptedWithError && result == kOk) result = kInterrupted;
+  // An error interruption whose tasks all returned 0 must still read as a failure; a run
+  // stopped by a signal did not do what it was asked, whatever its last task returned.
+  const bool stopped = StopPolicy::stopped();
+  if (stopped || (state == FinishInterruptedWithError && result == kOk)) result = core_codes::kInterrupted;
 
   VLOG_TRACE(kLogTag) << "Finish. Show message: " << (showMessage ? 1 : 0) << ". Play sound: " << (playSound ? 1 : 0)
                       << ". Result: " << result;
@@ -109,7 +112,6 @@ int BuildManager::finish(int result) {
 
   const bool failed = result != kOk || state == FinishInterruptedWithError;
   // A run stopped by a signal is wanted gone: no sound, and no box that waits for Enter.
-  const bool stopped = platform::stopSignal() != 0;
   if (playSound && !stopped) failed ? playErrorSound() : playSuccessSound();
   if (showMessage && failed && !stopped) {
     QString text = QStringLiteral("An error occurred while performing tasks.\r\nError: ") + QString::number(result) +

@@ -8,8 +8,6 @@ enum ResultCode : int {
   kNullTask = 3,
   kAlreadyRunning = 10,
   kJobNotFound = 20,
-  // An interruption with an error whose tasks all returned 0.
-  kInterrupted = 30,
   kCannotCreateProjectTask = 300,
   kTasksNestedTooDeeply = 315,
   kCannotAddChildTask = 342,

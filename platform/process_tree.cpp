@@ -1,26 +1,20 @@
 #include "platform/process_tree.h"
 
+#include "platform/process_registry.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <mutex>
 #include <thread>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
 namespace platform {
 
@@ -32,57 +26,12 @@ constexpr int kKillWaitMs = 500;
 constexpr int kMaxKillRounds = 10;
 // Walks of one sweep: each one ends what the last found or waits out a grace.
 constexpr int kMaxSweepRounds = 40;
-// Orphans taken at one call; more come with the next wake-up.
-constexpr int kMaxReaps = 1 << 16;
 // Where the system cannot tell us of an end, it is looked for this often.
 constexpr int kLookStepMs = 10;
 
-struct ProcessStat {
-  pid_t pid = 0;
-  pid_t parent = 0;
-  char state = 0;
-  unsigned long long startTime = 0;  // clock ticks since boot: tells a reused number apart
-};
-
-using Clock = std::chrono::steady_clock;
+using Clock = ProcessClock;
 
 bool isEnded(char state) { return state == 'Z' || state == 'X'; }
-
-// Fields of /proc/<pid>/stat: "pid (name) state parent ... start" with start the 22nd;
-// the name may hold blanks and parentheses, so the fields are counted from its last ")".
-bool readStat(pid_t pid, ProcessStat& out) {
-  char path[32];
-  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char text[1024];
-  ssize_t size;
-  do {
-    size = ::read(fd, text, sizeof text - 1);
-  } while (size < 0 && errno == EINTR);
-  ::close(fd);
-  if (size <= 0) return false;
-  text[size] = '\0';
-  const char* p = std::strrchr(text, ')');
-  if (!p) return false;
-  ++p;
-  constexpr int kStartField = 22;
-  int field = 2;  // the name
-  while (*p) {
-    while (*p == ' ') ++p;
-    if (!*p) break;
-    ++field;
-    if (field == 3) out.state = *p;
-    if (field == 4) out.parent = static_cast<pid_t>(std::strtol(p, nullptr, 10));
-    if (field == kStartField) {
-      out.startTime = std::strtoull(p, nullptr, 10);
-      out.pid = pid;
-      return true;
-    }
-    while (*p && *p != ' ') ++p;
-  }
-  return false;
-}
 
 // A leader that has ended while other threads of it still run: /proc/<pid>/task lists
 // them beside it.
@@ -99,31 +48,6 @@ bool hasOtherThreads(pid_t pid) {
   }
   ::closedir(dir);
   return threads > 1;
-}
-
-// Ended with all its threads: only then can it neither run nor start anything.
-bool isGone(const ProcessStat& stat) {
-  if (!isEnded(stat.state)) return false;
-  return stat.state != 'Z' || !hasOtherThreads(stat.pid);
-}
-
-using ProcessKey = std::pair<pid_t, unsigned long long>;  // the number and the start time
-
-// The children this program started and what has been given SIGTERM, under one mutex.
-// Never destroyed: a thread of this layer may still use it as the program exits.
-struct Registry {
-  std::mutex mutex;
-  std::unordered_set<pid_t> children;
-  int starting = 0;
-  bool reapDeferred = false;
-  pid_t reapBlockedBy = 0;  // a registered child that has ended and hid the others
-  bool endOnStart = false;
-  std::map<ProcessKey, Clock::time_point> signalled;  // when each was given SIGTERM
-};
-
-Registry& registry() {
-  static Registry* const instance = new Registry;
-  return *instance;
 }
 
 // The living processes below this one, found in one pass over /proc.
@@ -255,46 +179,49 @@ void waitForEnd(std::vector<Target> targets, Clock::time_point deadline) {
   }
 }
 
-// Ended children that no one here waits for: the kernel names one at a time without
-// taking it. A registered one among them hides the rest: its owner is about to take it,
-// and the reaping goes on then (childCollected); one that still hides them at the next
-// call has an owner that does not look, and /proc names the rest.
-void reapLocked(Registry& r) {
-  for (int i = 0; i < kMaxReaps; ++i) {
-    siginfo_t info;
-    std::memset(&info, 0, sizeof info);
-    if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0) {
-      r.reapBlockedBy = 0;
-      return;
-    }
-    if (r.children.count(info.si_pid) == 0) {
-      (void)::waitpid(info.si_pid, nullptr, WNOHANG);
-      continue;
-    }
-    if (r.reapBlockedBy != info.si_pid) {
-      r.reapBlockedBy = info.si_pid;
-      return;
-    }
-    const pid_t self = ::getpid();
-    DIR* dir = ::opendir("/proc");
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-      char* end = nullptr;
-      const long pid = std::strtol(entry->d_name, &end, 10);
-      if (pid <= 0 || *end != '\0') continue;
-      ProcessStat stat;
-      if (readStat(static_cast<pid_t>(pid), stat) && stat.parent == self && stat.state == 'Z' &&
-          r.children.count(stat.pid) == 0)
-        (void)::waitpid(stat.pid, nullptr, WNOHANG);
-    }
-    ::closedir(dir);
-    return;
-  }
-}
-
 }  // namespace
 
-int adoptOrphans() { return ::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) == 0 ? 0 : errno; }
+// Fields of /proc/<pid>/stat: "pid (name) state parent ... start" with start the 22nd;
+// the name may hold blanks and parentheses, so the fields are counted from its last ")".
+bool readStat(pid_t pid, ProcessStat& out) {
+  char path[32];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char text[1024];
+  ssize_t size;
+  do {
+    size = ::read(fd, text, sizeof text - 1);
+  } while (size < 0 && errno == EINTR);
+  ::close(fd);
+  if (size <= 0) return false;
+  text[size] = '\0';
+  const char* p = std::strrchr(text, ')');
+  if (!p) return false;
+  ++p;
+  constexpr int kStartField = 22;
+  int field = 2;  // the name
+  while (*p) {
+    while (*p == ' ') ++p;
+    if (!*p) break;
+    ++field;
+    if (field == 3) out.state = *p;
+    if (field == 4) out.parent = static_cast<pid_t>(std::strtol(p, nullptr, 10));
+    if (field == kStartField) {
+      out.startTime = std::strtoull(p, nullptr, 10);
+      out.pid = pid;
+      return true;
+    }
+    while (*p && *p != ' ') ++p;
+  }
+  return false;
+}
+
+// Ended with all its threads: only then can it neither run nor start anything.
+bool isGone(const ProcessStat& stat) {
+  if (!isEnded(stat.state)) return false;
+  return stat.state != 'Z' || !hasOtherThreads(stat.pid);
+}
 
 bool canSeeDescendants() {
   ProcessStat self;
@@ -345,65 +272,14 @@ int endDescendants(int graceMs) {
   return termed;
 }
 
-void endChildrenAsTheyStart() {
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  r.endOnStart = true;
-}
-
-ChildStart::ChildStart() {
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  ++r.starting;
-}
-
-ChildStart::~ChildStart() {
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  if (--r.starting == 0 && r.reapDeferred) {
-    r.reapDeferred = false;
-    reapLocked(r);
+void sweepForStop(int graceMs) {
+  {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.endOnStart = true;
+    r.sweepGraceMs = graceMs;
   }
-}
-
-void ChildStart::started(long long pid) {
-  if (pid <= 0) return;
-  const pid_t child = static_cast<pid_t>(pid);
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  r.children.insert(child);
-  if (!r.endOnStart) return;
-  // Not yet collected by its owner, so the number is still this child's.
-  ProcessStat stat;
-  const unsigned long long startTime = readStat(child, stat) ? stat.startTime : 0;
-  if (r.signalled.emplace(ProcessKey{child, startTime}, Clock::now()).second) {
-    (void)::kill(child, SIGTERM);
-    (void)::kill(child, SIGCONT);
-  }
-}
-
-void childCollected(long long pid) {
-  if (pid <= 0) return;
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  r.children.erase(static_cast<pid_t>(pid));
-  if (r.reapBlockedBy == static_cast<pid_t>(pid)) {
-    r.reapBlockedBy = 0;
-    if (r.starting > 0)
-      r.reapDeferred = true;
-    else
-      reapLocked(r);
-  }
-}
-
-void reapOrphans() {
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  if (r.starting > 0) {
-    r.reapDeferred = true;
-    return;
-  }
-  reapLocked(r);
+  requestSweep(graceMs);
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -31,6 +32,10 @@ int setLock(int fd, short type, bool wait) {
     if (errno != EINTR) return lastErrno();
   }
 }
+
+// The descriptor of keepForStopLine; one that it replaces is left open, as a thread may be
+// writing through it.
+std::atomic<int> g_stopLineFd{-1};
 
 bool heldByAnother(int error) { return error == EAGAIN || error == EACCES; }
 
@@ -148,5 +153,16 @@ long long SharedLogFile::size() const {
 }
 
 bool SharedLogFile::emptyWhenAlone() { return fd_ >= 0 && readable_ && emptyUnlessHeld(0); }
+
+void SharedLogFile::keepForStopLine() {
+  if (fd_ < 0) return;
+  const int kept = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (kept >= 0) g_stopLineFd.store(kept);
+}
+
+int SharedLogFile::appendForStop(const char* data, std::size_t size) {
+  const int fd = g_stopLineFd.load();
+  return fd < 0 ? EBADF : writeAll(fd, data, size);
+}
 
 }  // namespace platform

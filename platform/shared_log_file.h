@@ -39,6 +39,13 @@ class SharedLogFile {
   // kept either way (and taken, when the open had to go on without it and it is free now).
   bool emptyWhenAlone();
 
+  // Keeps a descriptor of the open file for appendForStop, never closed.
+  void keepForStopLine();
+  // Appends to the file last kept so, without any object of this class: for the line that
+  // must reach the log while another thread may be inside one. 0 or errno (EBADF when no
+  // file was kept).
+  [[nodiscard]] static int appendForStop(const char* data, std::size_t size);
+
  private:
   // Empties the file unless another process holds it, and holds it shared; waits up to
   // waitMs for the shared lock when another holds it exclusively. Whether it emptied it.

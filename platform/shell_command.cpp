@@ -22,21 +22,17 @@ unsigned spawnAndWait(const char* path, char* const* arguments, int& exitCode, i
   exitCode = 0;
   if (endSignal) *endSignal = 0;
   pid_t child = 0;
-  int error = 0;
-  {
-    ChildStart start;
-    error = ::posix_spawn(&child, path, nullptr, nullptr, arguments, environ);
-    if (error == 0) start.started(child);
-  }
+  ChildRegistration registration;
+  // The spawn returns once the program runs (or failed to).
+  const int error = ::posix_spawn(&child, path, nullptr, nullptr, arguments, environ);
+  registration.started(error == 0 ? child : 0);
   if (error != 0) return static_cast<unsigned>(error);
+  registration.confirmed();
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
-    if (errno == EINTR) continue;
-    const int waitError = errno;
-    childCollected(child);
-    return static_cast<unsigned>(waitError);
+    if (errno != EINTR) return static_cast<unsigned>(errno);
   }
-  childCollected(child);
+  registration.collected();
   if (WIFEXITED(status)) {
     exitCode = WEXITSTATUS(status);
   } else if (WIFSIGNALED(status)) {

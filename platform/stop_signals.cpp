@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <ctime>
@@ -38,31 +39,24 @@ const char* knownName(int signal) {
   return nullptr;
 }
 
-static_assert(std::atomic<int>::is_always_lock_free, "the signal handlers store into it");
+// Written by the handler, read by the thread: plain atomics, never destroyed.
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler stores into it");
 static_assert(std::atomic<long long>::is_always_lock_free, "the signal handler stores into it");
 std::atomic<int> g_stopSignal{0};
 std::atomic<long long> g_firstSignalMs{0};
+std::atomic<int> g_lastSignal{0};
 std::atomic<long long> g_lastSignalMs{0};
-std::atomic<bool> g_childEnded{false};
-// The handlers' wake-up call to the thread; neither end blocks.
+std::atomic<unsigned> g_signalCount{0};
+// The handler's wake-up call to the thread; neither end blocks.
 int g_wakeRead = -1;
 int g_wakeWrite = -1;
 pid_t g_owner = 0;
-std::atomic<StopListener> g_listener{nullptr};
-StopPolicy g_policy;
-struct sigaction g_previousChildAction;
+IStopSignalListener* g_listener = nullptr;
 
 long long monotonicMs() {
   timespec now;
   ::clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-void wake() {
-  const char byte = 1;
-  if (::write(g_wakeWrite, &byte, 1) < 0) {
-    // A full pipe already holds a wake-up.
-  }
 }
 
 void onStopSignal(int signal) {
@@ -76,88 +70,74 @@ void onStopSignal(int signal) {
   const long long now = monotonicMs();
   long long none = 0;
   g_firstSignalMs.compare_exchange_strong(none, now);
+  g_lastSignal.store(signal);
   g_lastSignalMs.store(now);
   int noSignal = 0;
   g_stopSignal.compare_exchange_strong(noSignal, signal);
-  wake();
-  errno = savedErrno;
-}
-
-void onChildSignal(int signal, siginfo_t* info, void* context) {
-  const int savedErrno = errno;
-  if (::getpid() == g_owner) {
-    g_childEnded.store(true);
-    wake();
+  g_signalCount.fetch_add(1);
+  const char byte = 1;
+  if (::write(g_wakeWrite, &byte, 1) < 0) {
+    // A full pipe already holds a wake-up.
   }
   errno = savedErrno;
-  // Qt's process objects learn of their children's ends through theirs.
-  const struct sigaction& previous = g_previousChildAction;
-  if (previous.sa_flags & SA_SIGINFO) {
-    if (previous.sa_sigaction) previous.sa_sigaction(signal, info, context);
-  } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
-    previous.sa_handler(signal);
+}
+
+// A listener that fails cannot wind the run up: what it would have ended is ended now.
+[[noreturn]] void endAtOnce() {
+  try {
+    (void)endDescendants(0);
+  } catch (...) {
   }
+  dieBySignal(g_stopSignal.load());
 }
 
-void* endBelow(void*) {
-  (void)endDescendants(g_policy.graceMs);
-  return nullptr;
-}
-
-[[noreturn]] void abandonRun(int signal, bool haste) {
-  (void)endDescendants(0);
-  if (g_policy.abandon) g_policy.abandon(signal, haste);
-  dieBySignal(signal);
+template <typename Call>
+long long told(Call call) {
+  try {
+    return call();
+  } catch (...) {
+    endAtOnce();
+  }
 }
 
 void* watch(void*) {
-  bool stopping = false;
-  long long deadline = 0;
+  unsigned seen = 0;
+  long long wakeAt = -1;  // ms after the first signal
   char bytes[64];
   for (;;) {
     int timeout = -1;
-    if (stopping) {
-      const long long left = deadline - monotonicMs();
-      if (left <= 0) abandonRun(g_stopSignal.load(), false);
-      timeout = static_cast<int>(left);
-    }
+    if (seen > 0 && wakeAt >= 0)
+      timeout = static_cast<int>(std::clamp(g_firstSignalMs.load() + wakeAt - monotonicMs(), 0LL, 1LL << 30));
     pollfd wakeUp{g_wakeRead, POLLIN, 0};
-    if (::poll(&wakeUp, 1, timeout) < 0 && errno != EINTR) return nullptr;
+    (void)::poll(&wakeUp, 1, timeout);  // a failure is taken for a wake-up: everything is looked at again
     while (::read(g_wakeRead, bytes, sizeof bytes) > 0) {
     }
-    if (g_childEnded.exchange(false)) reapOrphans();
-    const int signal = g_stopSignal.load();
-    if (signal == 0) continue;
-    if (!stopping) {
-      stopping = true;
-      deadline = monotonicMs() + g_policy.unwindMs;
-      if (StopListener listener = g_listener.load()) listener(signal);
-      endChildrenAsTheyStart();
-      // On a thread of its own: a later signal or the deadline is heard while it waits.
-      pthread_t sweep;
-      if (::pthread_create(&sweep, nullptr, &endBelow, nullptr) == 0)
-        ::pthread_detach(sweep);
-      else
-        (void)endDescendants(g_policy.graceMs);
-    } else if (g_lastSignalMs.load() - g_firstSignalMs.load() > g_policy.sameStopMs) {
-      abandonRun(signal, true);
+    const unsigned count = g_signalCount.load();
+    if (count != seen) {
+      if (seen == 0) wakeAt = told([] { return g_listener->onStop(g_stopSignal.load()); });
+      if (count > 1) {
+        const long long after = g_lastSignalMs.load() - g_firstSignalMs.load();
+        wakeAt = told([after] { return g_listener->onLaterSignal(g_lastSignal.load(), after); });
+      }
+      seen = count;
+    } else if (seen > 0 && wakeAt >= 0 && monotonicMs() >= g_firstSignalMs.load() + wakeAt) {
+      const long long after = monotonicMs() - g_firstSignalMs.load();
+      wakeAt = told([after] { return g_listener->onTimeUp(after); });
     }
   }
 }
 
 }  // namespace
 
-int installStopHandlers(const StopPolicy& policy) {
-  if (g_wakeWrite >= 0) return 0;
+int listenForStopSignals(IStopSignalListener* listener) {
+  if (g_wakeWrite >= 0 || !listener) return 0;
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return errno;
   g_wakeRead = ends[0];
   g_wakeWrite = ends[1];
   g_owner = ::getpid();
-  g_policy = policy;
+  g_listener = listener;
 
-  // The thread is born with the signals blocked, so they come to the run's own thread and
-  // cut short what it waits on (a terminal, a pipe).
   sigset_t stops;
   sigset_t previous;
   ::sigemptyset(&stops);
@@ -170,12 +150,6 @@ int installStopHandlers(const StopPolicy& policy) {
   if (created != 0) return created;
   ::pthread_detach(thread);
 
-  struct sigaction child = {};
-  child.sa_sigaction = &onChildSignal;
-  ::sigemptyset(&child.sa_mask);
-  child.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
-  if (::sigaction(SIGCHLD, &child, &g_previousChildAction) != 0) return errno;
-
   for (int signal : kStopSignals) {
     struct sigaction old;
     if (::sigaction(signal, nullptr, &old) != 0) return errno;
@@ -183,7 +157,7 @@ int installStopHandlers(const StopPolicy& policy) {
     struct sigaction action = {};
     action.sa_handler = &onStopSignal;
     ::sigemptyset(&action.sa_mask);
-    // Without SA_RESTART, so that a read of the terminal returns and the run can wind up.
+    // Without SA_RESTART, so that a read of the terminal or a console write returns.
     action.sa_flags = 0;
     if (::sigaction(signal, &action, nullptr) != 0) return errno;
   }
@@ -191,8 +165,6 @@ int installStopHandlers(const StopPolicy& policy) {
 }
 
 int stopSignal() { return g_stopSignal.load(); }
-
-void setStopListener(StopListener listener) { g_listener.store(listener); }
 
 void dieBySignal(int signal) {
   struct sigaction action = {};

@@ -4,34 +4,28 @@
 
 namespace platform {
 
-// What the program does about a stop: the numbers and the last word are its owner's.
-struct StopPolicy {
-  int sameStopMs = 0;  // a signal this soon after the first belongs to the first's stop
-  int unwindMs = 0;    // how long the run has to wind up by itself
-  int graceMs = 0;     // for the processes below, between SIGTERM and SIGKILL
-  // Called on this layer's own thread when the run is to end at once: a later signal asks
-  // for haste, or the run has not wound up in unwindMs. Every process below this one has
-  // been ended by then. The program then dies by the signal (dieBySignal).
-  void (*abandon)(int signal, bool haste) = nullptr;
+// What hears the stop signals (SIGTERM, SIGINT, SIGHUP), on a thread of this layer, never
+// in a signal handler: the first signal, every later one, and the time it asked for. Each
+// call returns when, in ms after the first signal, onTimeUp is to come if no signal comes
+// before; a negative value asks for no such call. A call must return quickly.
+class IStopSignalListener {
+ public:
+  virtual ~IStopSignalListener() = default;
+  virtual long long onStop(int signal) = 0;
+  virtual long long onLaterSignal(int signal, long long msAfterFirst) = 0;
+  virtual long long onTimeUp(long long msAfterFirst) = 0;
 };
 
-// SIGTERM, SIGINT and SIGHUP stop the run. The handler only notes the signal and wakes a
-// thread of this layer. At the first signal that thread tells the listener, ends every
-// process below this one (endDescendants, on a thread of its own) and every child
-// registered after it as it starts; the run sees stopSignal and winds up by itself. The
-// same thread reaps the orphans that end below this one (SIGCHLD; a handler that was there
-// before is still called). A signal that was ignored when the program started (nohup)
-// stays ignored. Once per process; 0 or errno.
-[[nodiscard]] int installStopHandlers(const StopPolicy& policy);
+// Installs the handlers of the stop signals. A handler only notes the signal and wakes
+// this layer's thread, which tells the listener; the thread is born with the signals
+// blocked, so that they come to the run's own thread and cut short what it waits on (a
+// terminal, a pipe). A signal that was ignored when the program started (nohup) stays
+// ignored. Should the listener fail (it throws), the program ends at once by the first
+// signal with every process below it. Once per process; 0 or errno.
+[[nodiscard]] int listenForStopSignals(IStopSignalListener* listener);
 
 // The signal that asked the run to stop, the first one; 0 while none has.
 int stopSignal();
-
-// Called once, on this layer's own thread, as soon as the first stop signal has come, so
-// that the run can interrupt what it is doing. It must return quickly. Set it before
-// installStopHandlers.
-using StopListener = void (*)(int signal);
-void setStopListener(StopListener listener);
 
 // Ends this program by the signal, as the signal's default action does, so that whoever
 // waits for it sees that death (a shell that ran it stops its script). Never returns.

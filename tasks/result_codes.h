@@ -9,7 +9,6 @@ enum ResultCode : int {
   kNullArgument = 3,
   kSystemCallFailed = 5,
   kCannotOpenFile = 20,
-  kInterrupted = 30,
   kIndexOutOfRange = 60,
   kNotDefined = 71,
   kFileNotFound = 72,

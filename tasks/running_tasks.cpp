@@ -9,33 +9,35 @@
 
 namespace {
 
-// Held while a task is interrupted: it cannot leave, and so end, in the middle of it.
-QMutex& runningMutex() {
-  static QMutex mutex;
-  return mutex;
-}
+// Never destroyed: the stop's thread may still come here as the program exits.
+struct Running {
+  // Held while a task is interrupted: it cannot leave, and so end, in the middle of it.
+  QMutex mutex;
+  // Innermost last; one thread's tasks leave in the reverse order of entering.
+  std::vector<ITask*> tasks;
+  bool stopped = false;
+};
 
-// Innermost last; one thread's tasks leave in the reverse order of entering.
-std::vector<ITask*>& running() {
-  static std::vector<ITask*> tasks;
-  return tasks;
+Running& state() {
+  static Running* const instance = new Running;
+  return *instance;
 }
-
-bool g_stopped = false;
 
 }  // namespace
 
 void enterRunningTask(ITask* task) {
   if (!task) return;
-  QMutexLocker lock(&runningMutex());
-  running().push_back(task);
-  if (g_stopped) task->interrupt();
+  Running& r = state();
+  QMutexLocker lock(&r.mutex);
+  r.tasks.push_back(task);
+  if (r.stopped) task->interrupt();
 }
 
 void leaveRunningTask(ITask* task) {
   if (!task) return;
-  QMutexLocker lock(&runningMutex());
-  std::vector<ITask*>& tasks = running();
+  Running& r = state();
+  QMutexLocker lock(&r.mutex);
+  std::vector<ITask*>& tasks = r.tasks;
   for (auto it = tasks.rbegin(); it != tasks.rend(); ++it) {
     if (*it != task) continue;
     tasks.erase(std::next(it).base());
@@ -44,7 +46,8 @@ void leaveRunningTask(ITask* task) {
 }
 
 void interruptRunningTasks() {
-  QMutexLocker lock(&runningMutex());
-  g_stopped = true;
-  for (ITask* task : running()) task->interrupt();
+  Running& r = state();
+  QMutexLocker lock(&r.mutex);
+  r.stopped = true;
+  for (ITask* task : r.tasks) task->interrupt();
 }

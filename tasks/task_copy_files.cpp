@@ -2,6 +2,7 @@
 
 #include "core/file_set_filter.h"
 #include "core/file_utils.h"
+#include "core/interrupted.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
@@ -95,8 +96,7 @@ int TaskCopyFiles::copy(IVariablesExpander* expander) {
 }
 
 int TaskCopyFiles::interrupted() const {
-  VLOG_WARNING(kName) << "Copying was interrupted. Error: " << task_codes::kInterrupted << ". Task ID: " << getId();
-  return task_codes::kInterrupted;
+  return reportInterrupted(kName, "Copying", getId());
 }
 
 int TaskCopyFiles::copyFileToDir(const QString& file, const QString& dir, const Options& options) {

@@ -36,7 +36,7 @@ class TaskCopyFiles : public TaskWithFileSets {
   };
 
   [[nodiscard]] int copy(IVariablesExpander* expander);
-  // kInterrupted, logged: a stop came between two files.
+  // The interrupted code, logged: a stop came between two files.
   [[nodiscard]] int interrupted() const;
   [[nodiscard]] int copyFileToDir(const QString& file, const QString& dir, const Options& options);
   [[nodiscard]] int copyFile(const QString& file, const QString& toFile, const Options& options);

@@ -2,6 +2,7 @@
 
 #include "core/file_set_filter.h"
 #include "core/file_utils.h"
+#include "core/interrupted.h"
 #include "core/logger.h"
 #include "core/path_utils.h"
 #include "core/text_helpers.h"
@@ -73,8 +74,7 @@ int TaskDelete::remove(IVariablesExpander* expander) {
 }
 
 int TaskDelete::interrupted() const {
-  VLOG_WARNING(kName) << "Deleting was interrupted. Error: " << task_codes::kInterrupted << ". Task ID: " << getId();
-  return task_codes::kInterrupted;
+  return reportInterrupted(kName, "Deleting", getId());
 }
 
 int TaskDelete::removeFile(const QString& path, bool verbose) {

@@ -23,7 +23,7 @@ class TaskDelete : public TaskWithFileSets {
 
  private:
   [[nodiscard]] int remove(IVariablesExpander* expander);
-  // kInterrupted, logged: a stop came between two files.
+  // The interrupted code, logged: a stop came between two files.
   [[nodiscard]] int interrupted() const;
   [[nodiscard]] int removeFile(const QString& path, bool verbose);
   [[nodiscard]] int removeDirectory(const QString& dir, bool verbose);

@@ -34,11 +34,11 @@ QString unquoted(QString text) {
 }  // namespace
 
 TaskExec::TaskExec(std::uint64_t id, ITask* parent)
-    : TaskCommon(id, kName, parent), process_(std::make_unique<ProcessHelper>()) {}
+    : TaskCommon(id, kName, parent), process_(std::make_unique<ProcessHelper>()) {
+  process_->setStopFlag(interruptFlag());
+}
 
 TaskExec::~TaskExec() { markInterrupted(); }
-
-void TaskExec::interrupt() { process_->stop(); }
 
 int TaskExec::start(IVariablesExpander* expander, IVariablesGetter*, IVariablesSetter* setter,
                     IConditionHandler*, INotifications*) {

@@ -28,9 +28,9 @@ class TaskExec : public TaskCommon {
   int getType() const override { return kType; }
   [[nodiscard]] int start(IVariablesExpander* expander, IVariablesGetter* getter, IVariablesSetter* setter,
                           IConditionHandler* handler, INotifications* notifications) override;
-  // Ends the wait of a run under way (and, without a waiting time, the program);
-  // the task itself stays usable.
-  void interrupt() override;
+  // Ends the wait of a run under way (and, without a waiting time, the program); a
+  // program is not started once the task is interrupted.
+  void interrupt() override { markInterrupted(); }
 
  private:
   [[nodiscard]] int execute(IVariablesExpander* expander, IVariablesSetter* setter);

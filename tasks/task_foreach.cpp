@@ -1,6 +1,8 @@
 #include "tasks/task_foreach.h"
 
+#include "core/interrupted.h"
 #include "core/logger.h"
+#include "core/result_codes.h"
 #include "core/scoped_variables_expander.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander_helper.h"
@@ -73,8 +75,7 @@ int TaskForeach::start(IVariablesExpander* expander, IVariablesGetter* getter, I
   const QStringList parts = items.split(QLatin1Char(','), Qt::SkipEmptyParts);
   for (const QString& rawPart : parts) {
     if (isInterrupted()) {
-      VLOG_WARNING(tag) << "The loop was interrupted. Error: " << task_codes::kInterrupted << ". Task ID: " << getId();
-      code = task_codes::kInterrupted;
+      code = reportInterrupted(tag, "The loop", getId());
       break;
     }
     if (isInterruptTasks(getter)) break;
@@ -102,7 +103,7 @@ int TaskForeach::processChildTasks(IVariablesExpander* expander, IVariablesGette
   const QString tag = task_texts::kForeach;
   int code = 0;
   for (int index = 0; index < getChildCount(); ++index) {
-    if (isInterrupted()) return task_codes::kInterrupted;
+    if (isInterrupted()) return core_codes::kInterrupted;
     if (isInterruptTasks(getter)) return code;
     ITask* child = nullptr;
     code = getChild(index, &child);

@@ -1,6 +1,7 @@
 #include "tasks/task_macrodef.h"
 
 #include "core/logger.h"
+#include "core/result_codes.h"
 #include "core/scoped_variables_expander.h"
 #include "core/text_helpers.h"
 #include "core/variables_expander_helper.h"
@@ -67,7 +68,7 @@ int TaskMacrodef::start(IVariablesExpander* expander, IVariablesGetter* getter, 
   if (!isInterruptTasks(getter)) {
     for (int index = 0; index < macrodef_->getTaskCount(); ++index) {
       if (isInterrupted()) {
-        code = task_codes::kInterrupted;
+        code = core_codes::kInterrupted;
         break;
       }
       if (isInterruptTasks(getter)) break;

@@ -8,7 +8,6 @@
 #include "core/text_helpers.h"
 #include "core/variables.h"
 #include "core/variables_expander.h"
-#include "platform/stop_signals.h"
 #include "project/iprojects_provider.h"
 #include "tasks/result_codes.h"
 #include "tasks/running_tasks.h"
@@ -142,10 +141,10 @@ int startTask(const QString& logTag, ITask* task, IVariablesExpander* expander, 
               IVariablesSetter* setter, IConditionHandler* handler, INotifications* notifications,
               ITaskProjectPreprocessor* preprocessor) {
   if (!task) return task_codes::kNullArgument;
-  // Entered before the check below: a stop either finds it running or came before it.
+  // Entered before the check below: a stop either finds it running, or came before and
+  // interrupts it as it enters. A stopped run starts nothing more.
   const RunningTaskScope running(task);
-  // A run stopped by a signal starts nothing more: what it runs is being ended.
-  if (task->isInterrupted() || platform::stopSignal() != 0) return task_codes::kInterrupted;
+  if (task->isInterrupted()) return core_codes::kInterrupted;
   if (isInterruptTasks(getter)) return 0;
 
   static thread_local int nesting = 0;

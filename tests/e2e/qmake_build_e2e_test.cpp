@@ -202,7 +202,7 @@ TEST(QmakeBuildEndToEnd, AStopSignalEndsTheToolsAndWhatTheyStarted) {
       << qPrintable(r.log);
   EXPECT_FALSE(r.logHas("[Echo] next"));
   EXPECT_TRUE(lastLogLine(r).endsWith(
-      "[Mgr] Finish. The run was stopped by the signal SIGTERM. Result 374 leaves the process with exit code 143."))
+      "[Mgr] Finish. The run was stopped by the signal SIGTERM. Result 30 leaves the process with exit code 143."))
       << qPrintable(lastLogLine(r));
   v.expectEnded({"script.pid", "child.pid"});
   EXPECT_FALSE(QFileInfo::exists(v.path("out/app"))) << "nothing is copied";

@@ -68,7 +68,7 @@ TEST(StopEndToEnd, SignalsWithinASecondOfTheFirstAreOneStopThatTheFirstNames) {
   EXPECT_EQ(kSigInt, r.endSignal);
   EXPECT_FALSE(r.err.contains("ended at once")) << qPrintable(r.err);
   EXPECT_FALSE(r.logHas("[Echo] next"));
-  EXPECT_TRUE(lastLogLine(r).endsWith("[Mgr] Finish. The run was stopped by the signal SIGINT. Result 0 leaves the "
+  EXPECT_TRUE(lastLogLine(r).endsWith("[Mgr] Finish. The run was stopped by the signal SIGINT. Result 30 leaves the "
                                       "process with exit code 130."))
       << qPrintable(r.log);
   job.expectEnded({"sleep.pid"});
