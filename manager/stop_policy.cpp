@@ -9,9 +9,16 @@
 #include "platform/whole_file.h"
 #include "tasks/running_tasks.h"
 
+#include <QThread>
+
+#include <atomic>
+
 namespace {
 
 const QLatin1String kTag("Mgr");
+
+// Set once a run is being given up: its end belongs to the stop's thread from then on.
+std::atomic<bool> g_givingUp{false};
 
 QString exitByTheSignal(int signal) {
   return QStringLiteral("The process ends by the signal ") + platform::signalName(signal) +
@@ -47,6 +54,7 @@ class Policy final : public platform::IStopSignalListener {
   // On the stop's thread, while the run's own may be stuck anywhere, in the logger too:
   // nothing here waits on it.
   [[noreturn]] static void giveUp(int signal, const QString& line) {
+    g_givingUp.store(true);
     // Nothing the run logs from here on may follow the line.
     logger::sealLog(0);
     (void)platform::endDescendants(0);
@@ -77,6 +85,8 @@ void StopPolicy::install() {
 bool StopPolicy::stopped() { return platform::stopSignal() != 0; }
 
 int StopPolicy::exitCode(int result) {
+  // The run is being given up: the stop's thread writes the last line and ends the process.
+  while (g_givingUp.load()) QThread::sleep(1);
   const int signal = platform::stopSignal();
   if (signal == 0) {
     const int code = exitCodeOf(result);

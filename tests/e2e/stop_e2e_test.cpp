@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <random>
+
 namespace {
 
 constexpr int kSigInt = 2;
@@ -165,6 +167,114 @@ TEST(StopEndToEnd, AProgramOnTheConsoleReadsTheProgramsInput) {
   const RunResult r = job.runJob();
   EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
   EXPECT_TRUE(r.out.contains("got:hello\n")) << qPrintable(r.out);
+}
+
+const char kStoppedLine[] = "[Mgr] Finish. The run was stopped by the signal SIGTERM. Result 30 leaves the process with exit code 143.";
+
+// The items "1,2,...,count" of a loop.
+QString items(int count) {
+  QStringList list;
+  for (int i = 1; i <= count; ++i) list << QString::number(i);
+  return list.join(',');
+}
+
+TEST(StopEndToEnd, AConsoleThatNoOneReadsHoldsNoStopUp) {
+  StopJob job;
+  ASSERT_READY(job);
+  // Standard output and error into one pipe whose reader never reads; the launcher's exit
+  // code is the program's.
+  job.write("unread.sh",
+            "#!/bin/sh\nmkfifo DIR/console\nsleep 300 < DIR/console &\nreader=$!\n"
+            "\"$@\" > DIR/console 2>&1 &\necho $! > DIR/varkel.pid\nwait $!\nrc=$?\nkill $reader\nexit $rc\n",
+            true);
+  job.setLauncher(job.path("unread.sh"));
+  job.write("sleeper.sh", "#!/bin/sh\necho $$ > DIR/sleep.pid\nexec sleep 300\n", true);
+  // The loop's lines fill the pipe long before it ends.
+  job.writeTasks(job.inDir("<exec exe='DIR/sleeper.sh' waittime='1'/>\n<foreach item='i' in='" + items(200) +
+                           "'><foreach item='j' in='" + items(200) +
+                           "'><echo message='line #{i}.#{j} of a console that no one reads'/></foreach></foreach>"));
+  QProcess p;
+  job.start(p, {"-job", "job.xml"});
+  // Stuck in a console write once the loop has begun and the log stops growing.
+  const QString log = job.path("logs/build_system.log");
+  qint64 size = -1;
+  for (int i = 0; i < 200 && (!job.read("logs/build_system.log").contains("line 1.20 of") || QFileInfo(log).size() != size);
+       ++i) {
+    size = QFileInfo(log).size();
+    QThread::msleep(300);
+  }
+  const QString pid = job.read("varkel.pid").trimmed();
+  ASSERT_GT(pid.toInt(), 0);
+  sendSignal("TERM", pid.toLongLong());
+  const RunResult r = job.finish(p);
+  EXPECT_EQ(143, r.exitCode) << "the launcher passes on the program's death by SIGTERM";
+  EXPECT_TRUE(lastLogLine(r).endsWith(kStoppedLine)) << qPrintable(lastLogLine(r));
+  EXPECT_FALSE(r.logHas("did not wind up"));
+  job.expectEnded({"sleep.pid"});
+}
+
+TEST(StopEndToEnd, AHastenedStopEndsTheLogWithBothSignals) {
+  if (testing_support::ignoresSignal(kSigInt)) GTEST_SKIP() << "SIGINT is ignored here, and so by the program";
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    StopJob job;
+    ASSERT_READY(job);
+    // Ignores SIGTERM, as do the programs it starts: only SIGKILL after the grace ends them.
+    job.writeTasks("<system cmd=\"trap '' TERM; echo ready; sleep 100; echo after\"/>\n<echo message='next'/>");
+    QProcess p;
+    job.start(p, {"-job", "job.xml"});
+    ASSERT_TRUE(job.waitForOutput(p, "ready"));
+    sendSignal("TERM", p.processId());
+    QThread::msleep(1300);
+    sendSignal("INT", p.processId());
+    const RunResult r = job.finish(p);
+    EXPECT_EQ(kSigTerm, r.endSignal);
+    const QString last = lastLogLine(r);
+    EXPECT_TRUE(last.contains("[Mgr] Finish. Another stop signal, SIGINT, came ")) << qPrintable(r.log);
+    EXPECT_TRUE(last.endsWith(" ms after SIGTERM: the run was ended at once. The process ends by the signal SIGTERM "
+                              "(exit code 143)."))
+        << qPrintable(last);
+    EXPECT_FALSE(r.logHas("[Echo] next"));
+  }
+}
+
+TEST(StopEndToEnd, StopsAtAnyMomentOfALoopOfProgramsEndEveryOneOfThem) {
+  std::mt19937 random(20261211);
+  for (int i = 0; i < 20; ++i) {
+    SCOPED_TRACE(i);
+    StopJob job;
+    ASSERT_READY(job);
+    // Each program ignores SIGTERM once it runs: the grace and SIGKILL end it.
+    job.writeTasks(job.inDir("<foreach item='i' in='" + items(1000) +
+                             "'><exec exe='/bin/sh'><arg value='-c'/>"
+                             "<arg value=\"trap '' TERM; echo $$ >> DIR/pids; [ #{i} = 1 ] &amp;&amp; echo ready; "
+                             "sleep 0.05\"/></exec></foreach>"));
+    QProcess p;
+    job.start(p, {"-job", "job.xml"});
+    ASSERT_TRUE(job.waitForOutput(p, "ready"));
+    QThread::msleep(std::uniform_int_distribution<int>(0, 400)(random));
+    sendSignal("TERM", p.processId());
+    const RunResult r = job.finish(p);
+    EXPECT_EQ(kSigTerm, r.endSignal);
+    EXPECT_TRUE(lastLogLine(r).endsWith(kStoppedLine)) << qPrintable(lastLogLine(r));
+    for (const QString& pid : job.read("pids").split('\n', Qt::SkipEmptyParts))
+      EXPECT_TRUE(testing_support::processEnds(pid, 0)) << "still running: " << pid.toStdString();
+    if (HasFailure()) break;
+  }
+}
+
+TEST(StopEndToEnd, AnExecStartedAgainWhileItsEarlierProgramRunsStartsItsOwn) {
+  StopJob job;
+  ASSERT_READY(job);
+  job.writeTasks(job.inDir(
+      "<foreach item='i' in='1,2,3'><exec exe='/bin/sh' waittime='200' exitcodevar='code' waitresultvar='ended'>"
+      "<arg value='-c'/><arg value='echo $$ >> DIR/pids; [ #{i} = 3 ] &amp;&amp; exit 3; sleep 0.5'/></exec>"
+      "</foreach>\n<echo message='last ${code} ${ended}'/>"));
+  const RunResult r = job.runJob();
+  EXPECT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_EQ(3, job.read("pids").split('\n', Qt::SkipEmptyParts).size());
+  EXPECT_TRUE(r.logHas("[Echo] last 3 true\r\n")) << qPrintable(r.log);
+  EXPECT_FALSE(r.logHas("Failed to starte process"));
 }
 
 }  // namespace
