@@ -17,9 +17,8 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // The line every writer of version files knows, then why the file could not be replaced.
 void logReplaceFailure(const QString& tag, const QString& path, unsigned code, platform::WriteStep failedAt) {
-  const char* lost = failedAt == platform::WriteStep::Restore ? "; its old text could not be put back" : "";
   VLOG_ERROR(tag) << openFailureText(path, ReadOpenResult::CannotOpen);
-  VLOG_ERROR(tag) << "Cannot replace '" << path << "': " << platform::fileErrorText(code) << lost << ".";
+  VLOG_ERROR(tag) << "Cannot replace '" << path << "': " << platform::fileErrorText(code, failedAt) << ".";
 }
 
 }  // namespace

@@ -102,4 +102,9 @@ unsigned appendToFile(const QString& path, const QByteArray& content, WriteStep&
 
 QString fileErrorText(unsigned code) { return QString::fromLocal8Bit(std::strerror(static_cast<int>(code))); }
 
+QString fileErrorText(unsigned code, WriteStep failedAt) {
+  const QString reason = fileErrorText(code);
+  return failedAt == WriteStep::Restore ? reason + QLatin1String("; its old text could not be put back") : reason;
+}
+
 }  // namespace platform

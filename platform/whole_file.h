@@ -48,7 +48,9 @@ enum class WriteStep { Open, Write, Restore };
 // program before they are done. Safe from any thread and from a signal handler.
 void removePendingTemporaryFiles();
 
-// What an errno value of these functions means, for a log line.
+// What an errno value of these functions means, for a log line; after a failure at
+// Restore it adds that the file's old text could not be put back.
 QString fileErrorText(unsigned code);
+QString fileErrorText(unsigned code, WriteStep failedAt);
 
 }  // namespace platform

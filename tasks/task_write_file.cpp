@@ -73,9 +73,8 @@ int TaskWriteFile::run(IVariablesExpander* expander) {
                                           : platform::appendToFile(path, bytes, failedAt);
   if (error != 0) {
     const char* what = failedAt == platform::WriteStep::Open ? "open" : "write";
-    const char* lost = failedAt == platform::WriteStep::Restore ? "; its old text could not be put back" : "";
-    VLOG_ERROR(kName) << "Failed to " << what << " the file '" << file << "'! " << platform::fileErrorText(error)
-                      << lost << ". Task ID: " << getId();
+    VLOG_ERROR(kName) << "Failed to " << what << " the file '" << file << "'! "
+                      << platform::fileErrorText(error, failedAt) << ". Task ID: " << getId();
     return task_codes::kCannotOpenFile;
   }
   return task_codes::kOk;
