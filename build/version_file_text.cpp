@@ -16,9 +16,9 @@ namespace {
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // The line every writer of version files knows, then why the file could not be replaced.
-void logReplaceFailure(const QString& tag, const QString& path, unsigned code) {
+void logReplaceFailure(const QString& tag, const QString& path, unsigned code, platform::WriteStep failedAt) {
   VLOG_ERROR(tag) << openFailureText(path, ReadOpenResult::CannotOpen);
-  VLOG_ERROR(tag) << "Cannot replace '" << path << "': " << platform::fileErrorText(code) << ".";
+  VLOG_ERROR(tag) << "Cannot replace '" << path << "': " << platform::fileErrorText(code, failedAt) << ".";
 }
 
 }  // namespace
@@ -57,9 +57,10 @@ int readVersionFile(const QString& tag, const QString& path, VersionFileText& ou
 int writeVersionFile(const QString& tag, const QString& path, const VersionFileText& content) {
   QByteArray bytes = content.byteOrderMark ? QByteArray(kByteOrderMark) : QByteArray();
   bytes += content.utf8 ? content.text.toUtf8() : content.text.toLatin1();
-  const unsigned code = platform::replaceFile(fileSystemPath(path), bytes);
+  platform::WriteStep failedAt = platform::WriteStep::Open;
+  const unsigned code = platform::replaceFile(fileSystemPath(path), bytes, failedAt);
   if (code != 0) {
-    logReplaceFailure(tag, path, code);
+    logReplaceFailure(tag, path, code, failedAt);
     return build_codes::kCannotOpenFile;
   }
   return build_codes::kOk;

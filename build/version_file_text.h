@@ -15,8 +15,8 @@ struct VersionFileText {
 // the failure is logged under tag.
 [[nodiscard]] int readVersionFile(const QString& tag, const QString& path, VersionFileText& out);
 
-// Replaces the file whole through a temporary file beside it, so a failed write
-// leaves the old file as it was. 0, or 20 logged under tag.
+// Replaces the file whole (platform::replaceFile), so a failed write leaves the old file
+// as it was, or logs that its old text could not be put back. 0, or 20 logged under tag.
 [[nodiscard]] int writeVersionFile(const QString& tag, const QString& path, const VersionFileText& content);
 
 // "\r\n" when the text's first line ends so, else "\n".

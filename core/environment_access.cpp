@@ -38,9 +38,14 @@ int getSystemEnvironmentVariable(QString& value, const QString& name) {
 
 int setSystemEnvironmentVariable(const QString& name, const QString& value) {
   if (name.isEmpty()) return 0;
+  bool oldTextLost = false;
   const unsigned rc =
-      platform::writeRegistryString(QLatin1String(platform::kSystemEnvironmentKeyPath), name, 0, value);
-  return rc == 0 ? 0 : reportFailure("setSystemEnvironmentVariable", rc);
+      platform::writeRegistryString(QLatin1String(platform::kSystemEnvironmentKeyPath), name, 0, value, &oldTextLost);
+  if (rc == 0) return 0;
+  const int code = reportFailure("setSystemEnvironmentVariable", rc);
+  if (oldTextLost)
+    VLOG_ERROR("System") << "The old text of '" << platform::systemEnvironmentFilePath() << "' could not be put back.";
+  return code;
 }
 
 int expandEnvironmentStrings(QString& result, const QString& text) {

@@ -14,7 +14,8 @@
 // The value as written, with %NAME% references unexpanded.
 [[nodiscard]] int getSystemEnvironmentVariable(QString& value, const QString& name);
 // Changes what new sessions read, not this process's own environment; an empty
-// name does nothing.
+// name does nothing. A failure that left the file with neither its old text nor the
+// new is logged once more, naming the file.
 [[nodiscard]] int setSystemEnvironmentVariable(const QString& name, const QString& value);
 
 // Replaces each %NAME% reference to a process variable by its value.

@@ -1,15 +1,37 @@
 #include "platform/file_io.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
-std::atomic<long long> writeBudget{-1};
+
+ssize_t systemWrite(int fd, const void* data, std::size_t size, off_t offset) {
+  return offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
+}
+
+std::atomic<WriteCall> g_write{systemWrite};
+
+// A negative offset writes at the file's position.
+int writeFrom(int fd, const char* data, std::size_t size, off_t offset, std::size_t& written) {
+  const WriteCall call = g_write.load(std::memory_order_relaxed);
+  written = 0;
+  while (written < size) {
+    const off_t at = offset < 0 ? -1 : offset + static_cast<off_t>(written);
+    const ssize_t n = call(fd, data + written, size - written, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return lastErrno();
+    // A file that takes nothing would be asked again for ever.
+    if (n == 0) return EIO;
+    written += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
 }  // namespace
 
 // Read once: umask() can only be read by setting it, and only tasks on the one task
@@ -25,26 +47,20 @@ mode_t processUmask() {
 
 int lastErrno() { return errno != 0 ? errno : EIO; }
 
-void setWriteBudgetForTesting(long long bytes) { writeBudget = bytes; }
+void setWriteCallForTesting(WriteCall call) { g_write = call ? call : systemWrite; }
 
 int writeAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    std::size_t chunk = size;
-    const long long budget = writeBudget.load(std::memory_order_relaxed);
-    if (budget >= 0) {
-      if (budget == 0) return ENOSPC;
-      chunk = std::min(chunk, static_cast<std::size_t>(budget));
-    }
-    const ssize_t n = ::write(fd, data, chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return lastErrno();
-    }
-    if (budget >= 0) writeBudget -= n;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return 0;
+  std::size_t written = 0;
+  return writeFrom(fd, data, size, -1, written);
+}
+
+int writeAllAt(int fd, const char* data, std::size_t size, off_t offset, std::size_t& written) {
+  return writeFrom(fd, data, size, offset < 0 ? 0 : offset, written);
+}
+
+bool makeBlocking(int fd, struct stat& st) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return ::fstat(fd, &st) == 0 && flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 QByteArray directoryOf(const QByteArray& path) {

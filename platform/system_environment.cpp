@@ -138,8 +138,10 @@ unsigned readRegistryString(const QString& valueName, QString& value) {
   return 0;
 }
 
-unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value) {
+unsigned writeRegistryString(const QString& path, const QString& valueName, int view, const QString& value,
+                             bool* oldTextLost) {
   (void)view;
+  if (oldTextLost) *oldTextLost = false;
   RegistryRootKey root = RegistryRootKey::None;
   QString subkey;
   if (!splitRegistryPath(path, root, subkey)) return kErrorInvalidParameter;
@@ -167,7 +169,10 @@ unsigned writeRegistryString(const QString& path, const QString& valueName, int 
     if (lines.last().isEmpty()) lines.removeLast();
     lines << formatLine(name, nativeValue) << QByteArray();
   }
-  return replaceFile(file, lines.join('\n'));
+  WriteStep failedAt = WriteStep::Open;
+  const unsigned written = replaceFile(file, lines.join('\n'), failedAt);
+  if (oldTextLost) *oldTextLost = written != 0 && failedAt == WriteStep::Restore;
+  return written;
 }
 
 }  // namespace platform

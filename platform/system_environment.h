@@ -31,10 +31,11 @@ QString systemEnvironmentFilePath();
 
 // Writes one variable into the file of the system environment key: every other
 // line stays as it was, the variable's line is replaced or appended, and the file
-// is replaced whole by a renamed temporary file. 87 for a path that does not
-// split, 2 for any other key, EINVAL for a name or value that the file's lines
-// cannot hold, else 0 or errno. The view is ignored here.
+// is rewritten whole (replaceFile). 87 for a path that does not split, 2 for any
+// other key, EINVAL for a name or value that the file's lines cannot hold, else 0 or
+// errno; oldTextLost, when given, tells a failure that left the file with neither its
+// old text nor the new. The view is ignored here.
 [[nodiscard]] unsigned writeRegistryString(const QString& path, const QString& valueName, int view,
-                                          const QString& value);
+                                          const QString& value, bool* oldTextLost = nullptr);
 
 }  // namespace platform

@@ -15,6 +15,10 @@ class UniqueFd {
   UniqueFd& operator=(const UniqueFd&) = delete;
 
   int get() const { return fd_; }
+  void reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
   // Closes now and gives close's result: after writes, a failing close is a failed write.
   int close() {
     const int fd = fd_;

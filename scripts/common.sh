@@ -9,7 +9,7 @@ VARKEL_PROGRAM_PACKAGES="cmake g++ make qtbase5-dev"
 # clang builds the sanitizer tree and the fuzz harnesses: a second compiler whose
 # checks differ (it warns on a dropped [[nodiscard]] result of a virtual call); attr
 # and acl give the tests extended attributes and ACLs to set on files.
-VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev attr acl"
+VARKEL_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev attr acl strace"
 
 # varkel_install_missing PACKAGE...: installs those that are not installed, through
 # apt-get as root or with sudo; without either it names them and fails.

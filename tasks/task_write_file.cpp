@@ -65,16 +65,16 @@ int TaskWriteFile::run(IVariablesExpander* expander) {
     const int nul = item.indexOf(QChar(0));
     bytes += (nul < 0 ? item : item.left(nul)).toUtf8();
   }
-  // A truncating write replaces the file only once the new text is whole; a failed append
-  // is cut back: a full disk never leaves the file in pieces.
+  // A truncating write replaces the file only once the new text is whole, or puts the old
+  // text back; a failed append is cut back. Where even that fails, the log says so.
   platform::WriteStep failedAt = platform::WriteStep::Open;
   const QString path = fileSystemPath(file);
   const unsigned error = isTrue(truncate) ? platform::writeWholeFile(path, bytes, failedAt)
                                           : platform::appendToFile(path, bytes, failedAt);
   if (error != 0) {
     const char* what = failedAt == platform::WriteStep::Open ? "open" : "write";
-    VLOG_ERROR(kName) << "Failed to " << what << " the file '" << file << "'! " << platform::fileErrorText(error)
-                      << ". Task ID: " << getId();
+    VLOG_ERROR(kName) << "Failed to " << what << " the file '" << file << "'! "
+                      << platform::fileErrorText(error, failedAt) << ". Task ID: " << getId();
     return task_codes::kCannotOpenFile;
   }
   return task_codes::kOk;

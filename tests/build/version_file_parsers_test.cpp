@@ -1,10 +1,13 @@
 #include "build/h_version_file_parser.h"
 #include "build/net_version_file_parser.h"
 #include "tasks/task_test_env.h"
+#include "fake_disk.h"
 #include "test_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +177,21 @@ TEST_F(VersionFileTest, FilesThatCannotBeReadOrReplacedGive20AndStayAsTheyWere) 
   EXPECT_EQ("HVersionFileParser", capture.log().entries.front().tag);
   EXPECT_EQ("NetVersionFileParser", capture.log().entries.back().tag);
   EXPECT_FALSE(QFile::exists(missing));
+}
+
+// A header with two names is written itself; when even its old text cannot be written
+// back, the reason says so.
+TEST_F(VersionFileTest, AFailedWriteThatLeftNeitherTextSaysSo) {
+  const QString header = path("version.h");
+  writeFile(header, "#define INTVER 1\n");
+  ASSERT_EQ(0, ::link(header.toLocal8Bit().constData(), path("again.h").toLocal8Bit().constData()));
+  ScopedLogCapture capture;
+  {
+    const auto space = testing_support::ScopedDiskSpace::failingAfter(2);
+    EXPECT_EQ(20, HVersionFileParser().writeVersion(header, "2"));
+  }
+  EXPECT_EQ("Cannot replace '" + header + "': No space left on device; its old text could not be put back.",
+            capture.log().texts().value(1));
 }
 
 }  // namespace

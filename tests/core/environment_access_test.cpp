@@ -1,4 +1,5 @@
 #include "core/environment_access.h"
+#include "fake_disk.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -7,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using testing_support::ScopedLogCapture;
 
@@ -234,6 +237,21 @@ TEST_F(SystemEnvironmentTest, RefusedWriteIsLoggedAndChangesNothing) {
   EXPECT_EQ(times(2, "Failed to call 'setSystemEnvironmentVariable'. Native error: 22"), capture.log().texts());
   EXPECT_EQ(QByteArray(kFixture), readFile(path_));
   EXPECT_EQ((QStringList{"blocker", "environment"}), QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden));
+}
+
+// A file with two names is written itself; when even its old text cannot be written
+// back, a second line names the file.
+TEST_F(SystemEnvironmentTest, AFailedWriteThatLeftNeitherTextSaysSo) {
+  writeFile(path_, kFixture);
+  ASSERT_EQ(0, ::link(path_.toLocal8Bit().constData(), dir_.filePath("again").toLocal8Bit().constData()));
+  ScopedLogCapture capture;
+  {
+    const auto space = testing_support::ScopedDiskSpace::failingAfter(2);
+    EXPECT_EQ(5, setSystemEnvironmentVariable("LANG", "de_DE.UTF-8"));
+  }
+  EXPECT_EQ((QStringList{"Failed to call 'setSystemEnvironmentVariable'. Native error: 28",
+                         "The old text of '" + path_ + "' could not be put back."}),
+            capture.log().texts());
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // writefile truncate="yes" run by the real program: the file written stays the file it
 // was, whoever writes it and wherever it is, and a stop leaves nothing beside it.
 
+#include "traced_run.h"
 #include "varkel_run.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -21,37 +21,25 @@ QStringList entriesOf(const QString& dir) {
 
 bool sh(const QString& command) { return QProcess::execute("sh", {"-c", command}) == 0; }
 
-QString statOf(const QString& format, const QString& path) {
+// The standard output of a shell command, trimmed.
+QString outputOf(const QString& command) {
   QProcess p;
-  p.start("stat", {"-c", format, path});
+  p.start("sh", {"-c", command});
   p.waitForFinished(kRunTimeoutMs);
   return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
+
+QString statOf(const QString& format, const QString& path) { return outputOf("stat -c '" + format + "' " + path); }
 
 QString writeJob(const QString& file, const QString& text) {
   return "<tasks>\n<writefile file='" + file + "' truncate='yes' resultvar='r' failonerror='no'><text>" + text +
          "</text></writefile>\n<echo message='result ${r}'/>\n</tasks>";
 }
 
-// Waits until the process holds a file of the directory open, with a name or without;
-// false when it ends first. Nothing tells of an open, so it looks again every 2 ms.
-bool waitForOpenFileIn(QProcess& p, const QString& dir) {
-  if (!p.waitForStarted(kRunTimeoutMs)) return false;
-  QElapsedTimer timer;
-  timer.start();
-  const QDir fds("/proc/" + QString::number(p.processId()) + "/fd");
-  while (timer.elapsed() < kRunTimeoutMs) {
-    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-      if (fd.symLinkTarget().startsWith(dir + "/")) return true;
-    if (p.waitForFinished(2)) return false;
-  }
-  return false;
-}
-
 const char kOld[] = "old text, longer than the new\n";
 
-// Run as nobody, the file is written where an open for writing is allowed, and keeps
-// its owner and mode.
+// Run as nobody, the file is written where an open for writing is allowed, also one the
+// writer may not read, and keeps its owner and mode.
 TEST(WriteFileEndToEnd, AnotherUsersFileIsWrittenWhereTheWriterMayWriteIt) {
   const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups"};
   if (QProcess::execute("setpriv", asNobody + QStringList{"true"}) != 0)
@@ -59,19 +47,26 @@ TEST(WriteFileEndToEnd, AnotherUsersFileIsWrittenWhereTheWriterMayWriteIt) {
   const struct {
     const char* name;
     const char* dirMode;  // the directory is root's
-    const char* owner;    // the file's, mode 0666
+    const char* owner;    // the file's
+    const char* mode;
+    bool twoNames;        // g.txt is a second name of the file
   } cases[] = {
-      {"root's file in a directory the writer may write", "777", "0:0"},
-      {"a file in a directory the writer cannot write", "755", "0:0"},
-      {"another user's file in a sticky directory", "1777", "1000:1000"},
+      {"root's file in a directory the writer may write", "777", "0:0", "666", false},
+      {"a file in a directory the writer cannot write", "755", "0:0", "666", false},
+      {"another user's file in a sticky directory", "1777", "1000:1000", "666", false},
+      {"another user's write-only file in a shared directory", "1777", "0:0", "622", false},
+      {"the writer's write-only file with two names", "777", "65534:65534", "200", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     VarkelRun v;
     ASSERT_READY(v);
     v.write("d/f.txt", kOld);
-    ASSERT_TRUE(sh(v.inDir("mkdir DIR/logs && chmod 777 DIR DIR/logs && chmod 666 DIR/d/f.txt && chown ") + c.owner +
-                   v.inDir(" DIR/d/f.txt && chmod ") + c.dirMode + v.inDir(" DIR/d")));
+    if (c.twoNames) {
+      ASSERT_TRUE(sh(v.inDir("ln DIR/d/f.txt DIR/d/g.txt")));
+    }
+    ASSERT_TRUE(sh(v.inDir("mkdir DIR/logs && chmod 777 DIR DIR/logs && chmod ") + c.mode + v.inDir(" DIR/d/f.txt && chown ") +
+                   c.owner + v.inDir(" DIR/d/f.txt && chmod ") + c.dirMode + v.inDir(" DIR/d")));
     v.write("as-nobody.sh", "#!/bin/sh\nexec setpriv " + asNobody.join(' ') + " \"$@\"\n", true);
     v.setLauncher(v.path("as-nobody.sh"));
     v.writeJob("job.xml", writeJob(v.path("d/f.txt"), "new"));
@@ -79,8 +74,12 @@ TEST(WriteFileEndToEnd, AnotherUsersFileIsWrittenWhereTheWriterMayWriteIt) {
     ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
     EXPECT_TRUE(r.logHas("[Echo] result 0\r\n")) << qPrintable(r.log);
     EXPECT_EQ("new", v.read("d/f.txt"));
-    EXPECT_EQ(QString(c.owner) + " 666", statOf("%u:%g %a", v.path("d/f.txt")));
-    EXPECT_EQ(QStringList{"f.txt"}, entriesOf(v.path("d")));
+    EXPECT_EQ(QString(c.owner) + " " + c.mode, statOf("%u:%g %a", v.path("d/f.txt")));
+    if (c.twoNames) {
+      EXPECT_EQ("new", v.read("d/g.txt"));
+    }
+    const QStringList names = c.twoNames ? QStringList{"f.txt", "g.txt"} : QStringList{"f.txt"};
+    EXPECT_EQ(names, entriesOf(v.path("d")));
   }
 }
 
@@ -128,6 +127,38 @@ TEST(WriteFileEndToEnd, AFileThatANewOneCouldNotStandInForIsWrittenItself) {
   }
 }
 
+// A write-only entry of the kernel's is written as the shell's ">" writes it; "4" only
+// quiets the kernel's message about dropped caches, it drops nothing.
+TEST(WriteFileEndToEnd, AWriteOnlyEntryOfTheKernelsIsWritten) {
+  const QString entry = "/proc/sys/vm/drop_caches";
+  if (!sh("test ! -r " + entry + " && echo 4 > " + entry)) GTEST_SKIP() << entry.toStdString() << " cannot be written here";
+  VarkelRun v;
+  ASSERT_READY(v);
+  v.writeJob("job.xml", writeJob(entry, "4"));
+  const RunResult r = v.runJob();
+  ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] result 0\r\n")) << qPrintable(r.log);
+}
+
+// A file that writefile makes takes the directory's default ACL, as an append (or the
+// shell's ">") does: the user whom the ACL lets write may write it.
+TEST(WriteFileEndToEnd, AMadeFileTakesTheDirectorysDefaultAcl) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  ASSERT_TRUE(QDir().mkpath(v.path("d")));
+  if (!sh(v.inDir("setfacl -d -m u:65534:rw- DIR/d"))) GTEST_SKIP() << "no ACLs here";
+  v.writeJob("job.xml", v.inDir("<tasks>\n<writefile file='DIR/d/new.txt' truncate='yes'><text>new</text></writefile>\n"
+                                "<writefile file='DIR/d/appended.txt'><text>new</text></writefile>\n</tasks>"));
+  const RunResult r = v.runJob();
+  ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
+  for (const char* file : {"new.txt", "appended.txt"}) {
+    SCOPED_TRACE(file);
+    const QString acl = outputOf("getfacl -c -n " + v.path("d/") + file);
+    EXPECT_TRUE(acl.contains("user:65534:rw-")) << qPrintable(acl);
+    EXPECT_TRUE(acl.contains("mask::rw-")) << qPrintable(acl);
+  }
+}
+
 // A run stopped while it writes a large file leaves the old file or the new one, and no
 // temporary file beside it: ended by a second stop signal, or killed.
 TEST(WriteFileEndToEnd, AStopDuringALargeWriteLeavesNoTemporaryFile) {
@@ -144,7 +175,7 @@ TEST(WriteFileEndToEnd, AStopDuringALargeWriteLeavesNoTemporaryFile) {
                                   item.repeated(8) + "</writefile>\n</tasks>"));
     QProcess p;
     v.start(p, {"-job", "job.xml"});
-    ASSERT_TRUE(waitForOpenFileIn(p, v.path("d")));
+    ASSERT_TRUE(traced_run::waitForOpenFileIn(p, v.path("varkel"), v.path("d")));
     for (const QString& signal : stops)
       QProcess::execute("kill", {"-" + signal, QString::number(p.processId())});
     const RunResult r = v.finish(p);

@@ -1,6 +1,6 @@
 #include "platform/whole_file.h"
 
-#include "platform/file_io.h"
+#include "fake_disk.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -18,16 +18,8 @@
 namespace {
 
 using testing_support::readFile;
+using testing_support::ScopedDiskSpace;
 using testing_support::writeFile;
-
-// Writes of the platform layer fail with ENOSPC after this many bytes, within the scope.
-class ScopedDiskSpace {
- public:
-  explicit ScopedDiskSpace(long long bytes) { platform::setWriteBudgetForTesting(bytes); }
-  ~ScopedDiskSpace() { platform::setWriteBudgetForTesting(-1); }
-  ScopedDiskSpace(const ScopedDiskSpace&) = delete;
-  ScopedDiskSpace& operator=(const ScopedDiskSpace&) = delete;
-};
 
 QStringList entriesOf(const QString& dir) {
   return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -63,7 +55,7 @@ TEST(WholeFileTest, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
     platform::WriteStep failedAt = platform::WriteStep::Open;
     unsigned code;
     {
-      ScopedDiskSpace space(5);
+      const auto space = ScopedDiskSpace::full(5);
       code = c.write(file, "new text, longer than the space left", failedAt);
     }
     EXPECT_EQ(unsigned(ENOSPC), code);
@@ -171,8 +163,8 @@ TEST(WholeFileTest, ARewrittenFileStaysTheFileItWas) {
   const bool root = isRoot();
   using Write = unsigned (*)(const QString&, const QByteArray&, platform::WriteStep&);
   // The version files and the system-environment file take the same way as writefile.
-  const Write replace = [](const QString& path, const QByteArray& content, platform::WriteStep&) {
-    return platform::replaceFile(path, content);
+  const Write replace = [](const QString& path, const QByteArray& content, platform::WriteStep& failedAt) {
+    return platform::replaceFile(path, content, failedAt);
   };
   for (Write write : {Write(platform::writeWholeFile), replace}) {
     for (const auto& c : cases) {
@@ -196,22 +188,57 @@ TEST(WholeFileTest, ARewrittenFileStaysTheFileItWas) {
   }
 }
 
-// The file written itself when the disk fills: its old text is put back, under both names;
-// one too large to keep is refused before it is touched.
+// The file written itself keeps its text in the blocks it holds: a shorter text fits on a
+// full disk, and a longer one that does not fit leaves the old text under both names.
+// Where even the old text cannot be written back, the failure says so. One too large to
+// keep is refused before it is touched.
 TEST(WholeFileTest, AFileWrittenItselfGetsItsOldTextBackWhenTheWriteFails) {
+  const QByteArray old = "old content\n";
+  const QByteArray longer = "new text, longer than the space left";
+  const struct {
+    const char* name;
+    bool everyByteFails;
+    const QByteArray& text;
+    unsigned code;
+    platform::WriteStep failedAt;
+    const QByteArray* left;  // null: neither text
+  } cases[] = {
+      {"a longer text on a full disk", false, longer, ENOSPC, platform::WriteStep::Write, &old},
+      {"a disk that fails every write", true, longer, ENOSPC, platform::WriteStep::Restore, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    const QString f = dir.filePath("f.txt");
+    const QString g = dir.filePath("g.txt");
+    writeFile(f, old);
+    ASSERT_TRUE(QFile::link(f, dir.filePath("link.txt")) && !shell("ln $F $G", f, g).isNull());
+    platform::WriteStep failedAt = platform::WriteStep::Open;
+    {
+      const auto space = c.everyByteFails ? ScopedDiskSpace::failingAfter(5) : ScopedDiskSpace::full(5);
+      EXPECT_EQ(c.code, platform::writeWholeFile(dir.filePath("link.txt"), c.text, failedAt));
+    }
+    EXPECT_EQ(c.failedAt, failedAt);
+    for (const QString& name : {f, g}) {
+      if (c.left)
+        EXPECT_EQ(*c.left, readFile(name));
+      else
+        EXPECT_TRUE(readFile(name) != old && readFile(name) != c.text) << readFile(name).constData();
+    }
+    EXPECT_EQ((QStringList{"f.txt", "g.txt", "link.txt"}), entriesOf(dir.path()));
+  }
+
   QTemporaryDir dir;
   const QString f = dir.filePath("f.txt");
   const QString g = dir.filePath("g.txt");
-  writeFile(f, "old content\n");
+  writeFile(f, old);
   ASSERT_FALSE(shell("ln $F $G", f, g).isNull());
   platform::WriteStep failedAt = platform::WriteStep::Open;
   {
-    ScopedDiskSpace space(5);
-    EXPECT_EQ(unsigned(ENOSPC), platform::writeWholeFile(f, "new text, longer than the space left", failedAt));
+    const auto space = ScopedDiskSpace::full(0);
+    EXPECT_EQ(0u, platform::replaceFile(f, "new", failedAt));
   }
-  EXPECT_EQ(platform::WriteStep::Write, failedAt);
-  EXPECT_EQ("old content\n", readFile(f));
-  EXPECT_EQ("old content\n", readFile(g));
+  EXPECT_EQ("new", readFile(g));
 
   QFile big(f);
   ASSERT_TRUE(big.resize(platform::kMaxKeptBytes + 1));
@@ -234,7 +261,7 @@ TEST(WholeFileTest, ALinkToAMissingFileStaysALink) {
   ASSERT_TRUE(QFile::remove(dir.filePath("sub/target.txt")));
   platform::WriteStep failedAt = platform::WriteStep::Open;
   {
-    ScopedDiskSpace space(0);
+    const auto space = ScopedDiskSpace::full(0);
     EXPECT_EQ(unsigned(ENOSPC), platform::appendToFile(dir.filePath("link.txt"), "appended", failedAt));
   }
   EXPECT_EQ(platform::WriteStep::Write, failedAt);

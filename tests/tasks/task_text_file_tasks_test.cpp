@@ -4,10 +4,12 @@
 #include "tasks/task_print_vars.h"
 #include "tasks/task_write_file.h"
 #include "task_test_env.h"
+#include "fake_disk.h"
 
 #include <QFileInfo>
 
 #include <cerrno>
+#include <unistd.h>
 #include <vector>
 
 using task_test_env::readFile;
@@ -148,6 +150,21 @@ TEST_F(TextFileTasksTest, WriteFileReportsAFailedWriteWithItsReason) {
     EXPECT_EQ("20", var("res"));
     EXPECT_FALSE(QFileInfo("/dev/full").isFile());
   }
+}
+
+// A file with two names is written itself; when even its old text cannot be written
+// back, the line says so.
+TEST_F(TextFileTasksTest, WriteFileSaysWhenAFailedWriteLeftNeitherText) {
+  TaskWriteFile write(5, nullptr);
+  writeFile(path("f.txt"), "old\n");
+  ASSERT_TRUE(QFile::link(path("f.txt"), path("link.txt")));
+  ASSERT_EQ(0, write.getPropertiesSetter()->setStringList("text", {"new text, longer than the old"}));
+  ASSERT_EQ(0, ::link(path("f.txt").toLocal8Bit().constData(), path("g.txt").toLocal8Bit().constData()));
+  const auto space = testing_support::ScopedDiskSpace::failingAfter(2);
+  EXPECT_EQ(20, run(write, {{"file", path("link.txt")}, {"truncate", "yes"}}));
+  EXPECT_TRUE(logged("Failed to write the file '" + path("link.txt") + "'! " + platform::fileErrorText(ENOSPC) +
+                     "; its old text could not be put back. Task ID: 5"))
+      << qPrintable(capture_.log().texts().join('\n'));
 }
 
 TEST_F(TextFileTasksTest, PrintVarsPrintsATable) {
