@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QThread>
 
 #include <random>
@@ -210,6 +212,27 @@ TEST(StopEndToEnd, AConsoleThatNoOneReadsHoldsNoStopUp) {
   EXPECT_EQ(143, r.exitCode) << "the launcher passes on the program's death by SIGTERM";
   EXPECT_TRUE(lastLogLine(r).endsWith(kStoppedLine)) << qPrintable(lastLogLine(r));
   EXPECT_FALSE(r.logHas("did not wind up"));
+  job.expectEnded({"sleep.pid"});
+}
+
+// The person asked the run to end: it fails, but no sound plays and no box waits.
+TEST(StopEndToEnd, AStoppedRunFailsWithoutASoundOrABox) {
+  StopJob job;
+  ASSERT_READY(job);
+  job.write("bin/paplay", "#!/bin/sh\necho \"$@\" >> DIR/played.txt\n", true);
+  job.setEnv("PATH", job.path("bin") + ":" + QProcessEnvironment::systemEnvironment().value("PATH"));
+  job.write("error.wav", "RIFF");
+  job.write("success.wav", "RIFF");
+  job.write("sleeper.sh", kReadySleeper, true);
+  job.writeTasks(job.inDir("<setvar name='play.sound.when.complete' value='true'/>\n"
+                           "<setvar name='show.message.when.complete' value='true'/>\n"
+                           "<exec exe='DIR/sleeper.sh' show='no'/>"));
+  const RunResult r = job.runAndStop({"-job", "job.xml"}, "TERM");
+  EXPECT_EQ(kSigTerm, r.endSignal);
+  EXPECT_TRUE(r.logHas("[Mgr] Finish. Show message: 1. Play sound: 1. Result: 30\r\n")) << qPrintable(r.log);
+  EXPECT_TRUE(lastLogLine(r).endsWith(kStoppedLine)) << qPrintable(lastLogLine(r));
+  EXPECT_FALSE(QFileInfo::exists(job.path("played.txt")));
+  EXPECT_FALSE(r.err.contains("BUILD SYSTEM")) << qPrintable(r.err);
   job.expectEnded({"sleep.pid"});
 }
 
