@@ -1,5 +1,8 @@
 #include "platform/message_box.h"
 
+#include "platform/console_output.h"
+#include "platform/stop_signals.h"
+
 #include <QByteArray>
 #include <QStringList>
 
@@ -15,9 +18,17 @@ const int kMaxAnswerLength = 256;
 
 void writeText(std::FILE* out, const QString& text) {
   const QByteArray bytes = text.toUtf8();
+  // The console's own writer: once a stop has come, a console no one reads holds nothing up.
+  if (out == stderr) {
+    (void)writeStandardError(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return;
+  }
   std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
   std::fflush(out);
 }
+
+// A person who asked the run to stop is not waited for.
+bool waitsForAnswer(bool interactive) { return interactive && stopSignal() == 0; }
 
 // One line from in, without its line end; false at the end of input with nothing read.
 bool readLine(std::FILE* in, QString& line) {
@@ -71,7 +82,7 @@ bool isYesAnswer(const QString& line) {
 int showMessageBoxOn(std::FILE* in, std::FILE* out, bool interactive, int kind, const QString& caption,
                      const QString& text) {
   writeText(out, formatBox(kind, caption, text));
-  if (interactive) {
+  if (waitsForAnswer(interactive)) {
     writeText(out, QStringLiteral("Press Enter to continue..."));
     QString ignored;
     readLine(in, ignored);
@@ -82,7 +93,7 @@ int showMessageBoxOn(std::FILE* in, std::FILE* out, bool interactive, int kind, 
 QuestionAnswer showQuestionOn(std::FILE* in, std::FILE* out, bool interactive, const QString& caption,
                               const QString& text) {
   writeText(out, formatBox(0, caption, text) + QLatin1String("[y/N] "));
-  if (!interactive) {
+  if (!waitsForAnswer(interactive)) {
     writeText(out, QStringLiteral("\n"));
     return QuestionAnswer::Unattended;
   }
