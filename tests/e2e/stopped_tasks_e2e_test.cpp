@@ -2,6 +2,7 @@
 // between two of them and the run winds up by itself, long before the fallback that
 // ends a run stuck outside its tasks, with the stop as the log's last line.
 
+#include "raw_tree.h"
 #include "varkel_run.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QMap>
+#include <QThread>
 
 #include <cstdio>
 
@@ -62,7 +64,32 @@ class StoppedRun : public VarkelRun {
     return r;
   }
 
+  // Runs the job and sends SIGTERM once the program holds the file open.
+  RunResult stopWhenOpen(const QStringList& arguments, const QString& file) {
+    QProcess p;
+    start(p, arguments);
+    QElapsedTimer timer;
+    timer.start();
+    while (!holdsOpen(p.processId(), file)) {
+      if (timer.hasExpired(kRunTimeoutMs) || p.state() == QProcess::NotRunning) {
+        ADD_FAILURE() << "the program never opened " << qPrintable(file);
+        return finish(p);
+      }
+      QThread::msleep(5);
+    }
+    QProcess::execute("kill", {"-TERM", QString::number(p.processId())});
+    return finish(p);
+  }
+
   qint64 msToEnd = 0;
+
+ private:
+  static bool holdsOpen(qint64 pid, const QString& file) {
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+      if (QFile::symLinkTarget(fds + '/' + fd) == file) return true;
+    return false;
+  }
 };
 
 void expectWoundUpByItself(const StoppedRun& v, const RunResult& r) {
@@ -129,6 +156,49 @@ TEST(StoppedTasksEndToEnd, ADeleteEndsBetweenTwoFiles) {
     const RunResult r = v.stopAt({"-job", "job.xml"}, c.marker);
     expectWoundUpByItself(v, r);
     EXPECT_GT(sizesBelow(v.path("src")).size(), 0) << "the delete went on to its end";
+  }
+}
+
+// One file that takes seconds to copy: the stop ends the copy inside it, and the target
+// is as it was before (absent, or the old file), with no temporary file beside it.
+TEST(StoppedTasksEndToEnd, ACopyOfOneLargeFileEndsInsideIt) {
+  const struct {
+    const char* name;
+    const char* tasks;
+    const char* targetDir;
+    raw_tree::Names left;  // in the target directory afterwards
+  } cases[] = {
+      {"a file into a directory", "<copy file='DIR/big.bin' todir='DIR/out'/>", "out", {}},
+      {"a file over its old copy", "<copy file='DIR/big.bin' tofile='DIR/out/big.bin'/>", "out", {"big.bin"}},
+      {"a file of a project", "<libs name='big' output='DIR/out' filesetids='all'/>", "out", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StoppedRun v;
+    ASSERT_READY(v);
+    v.write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='big'/></targets></scan>"
+                          "</project>\n");
+    v.write("big/varkel.xml", v.inDir("<?xml version='1.0'?>\n<project><solutions><solution type='files' "
+                                      "name='big'><output><fileset id='all' dir='DIR'><include name='big.bin'/>"
+                                      "</fileset></output></solution></solutions></project>\n"));
+    v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n<echo message='next'/>\n</tasks>"));
+    QDir().mkpath(v.path("out"));
+    if (!c.left.isEmpty()) v.write("out/big.bin", "old");
+    QFile big(v.path("big.bin"));
+    // Sparse: nothing to write here, 3 GB to write for the copy.
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(3) << 30));
+    big.close();
+
+    const RunResult r = v.stopWhenOpen({"-pmanifest", "varkel.xml", "-job", "job.xml"}, v.path("big.bin"));
+    EXPECT_TRUE(r.logHas("Copying was interrupted. Error: 30")) << qPrintable(r.log.right(3000));
+    EXPECT_TRUE(lastLogLine(r).contains("[Mgr] Finish. The run was stopped by the signal SIGTERM."))
+        << qPrintable(lastLogLine(r));
+    EXPECT_FALSE(r.err.contains("did not wind up")) << qPrintable(r.err);
+    EXPECT_FALSE(r.logHas("[Echo] next"));
+    EXPECT_EQ(c.left, raw_tree::entriesBelow(QFile::encodeName(v.path(c.targetDir))));
+    if (!c.left.isEmpty()) {
+      EXPECT_EQ("old", v.read("out/big.bin"));
+    }
   }
 }
 
