@@ -25,9 +25,10 @@ struct FileId {
 };
 
 // How many levels below its root a walk goes; a cursor deeper than that fails with
-// ENAMETOOLONG. Deeper than any tree that a path reaches (2 048 levels of one-letter
-// names fill PATH_MAX), and shallow enough for the stack of a walk that recurses.
-constexpr int kMaxWalkDepth = 4096;
+// ENAMETOOLONG. As deep as a path reaches (2 048 levels of one-letter names fill
+// PATH_MAX), and shallow enough for the stack of a walk that recurses, also in a
+// sanitized build.
+constexpr int kMaxWalkDepth = 2048;
 
 // A directory of a tree that a walk moves through by names, one level at a time. Below
 // its root no path is used, so a tree goes as deep as the file system holds it, and one

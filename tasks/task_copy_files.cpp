@@ -146,45 +146,52 @@ int TaskCopyFiles::copyDirectory(Walk& walk, WalkDirectory& source, WalkDirector
     // Between two files: the one copied last is whole.
     if (isInterrupted()) return interrupted();
     const QString path = childPath(dir, entry.name);
+    int code = task_codes::kOk;
     if (entry.kind == platform::EntryKind::Directory) {
-      // The target tree inside the source would be copied into itself for ever.
-      if (!walk.targetRootId.valid) walk.targetRootId = fileIdOf(walk.targetRoot, true);
-      if (walk.targetRootId.valid && walk.targetRootId == fileIdIn(source, entry.name, false)) {
-        if (options.verbose)
-          VLOG_TRACE(kCopyTag) << "Directory '" << path << "' is the target of the copy and is skipped. Task ID: "
-                               << getId();
-        continue;
-      }
+      if (isTargetTree(walk, source, entry.name, path, options)) continue;
       QString subTarget = targetDir;
       combinePath(subTarget, entry.name);
       source.enter(entry.name);
       target.enter(entry.name);
-      const int code = copyDirectory(walk, source, target, path, subTarget, options);
+      code = copyDirectory(walk, source, target, path, subTarget, options);
       source.leave();
       target.leave();
-      if (code != task_codes::kOk) return code;
-      continue;
+    } else if (entry.kind == platform::EntryKind::File || entry.kind == platform::EntryKind::Link) {
+      code = copyEntry(walk, source, target, entry, path, targetDir, targetMade, options);
     }
-    if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
-    if (walk.filter.isExcluded(path)) {
-      if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' was excluded. Task ID: " << getId();
-      continue;
-    }
-    if (!walk.filter.isIncluded(path)) {
-      if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' not included. Task ID: " << getId();
-      continue;
-    }
-    if (!targetMade) {
-      (void)target.make();  // a missing directory shows as a failed copy
-      targetMade = true;
-    }
-    QString targetPath = targetDir;
-    combinePath(targetPath, entry.name);
-    const int code = copyOne(source, entry.name, path, target, entry.name, targetPath,
-                             entry.kind == platform::EntryKind::Link, options);
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
+}
+
+bool TaskCopyFiles::isTargetTree(Walk& walk, WalkDirectory& source, const QString& name, const QString& path,
+                                 const Options& options) {
+  if (!walk.targetRootId.valid) walk.targetRootId = fileIdOf(walk.targetRoot, true);
+  if (!walk.targetRootId.valid || !(walk.targetRootId == fileIdIn(source, name, false))) return false;
+  if (options.verbose)
+    VLOG_TRACE(kCopyTag) << "Directory '" << path << "' is the target of the copy and is skipped. Task ID: " << getId();
+  return true;
+}
+
+int TaskCopyFiles::copyEntry(const Walk& walk, WalkDirectory& source, WalkDirectory& target,
+                             const platform::DirEntry& entry, const QString& path, const QString& targetDir,
+                             bool& targetMade, const Options& options) {
+  if (walk.filter.isExcluded(path)) {
+    if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' was excluded. Task ID: " << getId();
+    return task_codes::kOk;
+  }
+  if (!walk.filter.isIncluded(path)) {
+    if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' not included. Task ID: " << getId();
+    return task_codes::kOk;
+  }
+  if (!targetMade) {
+    (void)target.make();  // a missing directory shows as a failed copy
+    targetMade = true;
+  }
+  QString targetPath = targetDir;
+  combinePath(targetPath, entry.name);
+  return copyOne(source, entry.name, path, target, entry.name, targetPath, entry.kind == platform::EntryKind::Link,
+                 options);
 }
 
 int TaskCopyFiles::copyOne(const QString& source, const QString& target, const Options& options) {

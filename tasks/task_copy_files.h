@@ -46,6 +46,14 @@ class TaskCopyFiles : public TaskWithFileSets {
   // and the patterns.
   [[nodiscard]] int copyDirectory(Walk& walk, WalkDirectory& source, WalkDirectory& target, const QString& dir,
                                   const QString& targetDir, const Options& options);
+  // Whether the directory name in source is the target tree, which the walk passes by.
+  bool isTargetTree(Walk& walk, WalkDirectory& source, const QString& name, const QString& path,
+                    const Options& options);
+  // A file or link of the walk, at path in source, into targetDir (made at the first
+  // file copied there).
+  [[nodiscard]] int copyEntry(const Walk& walk, WalkDirectory& source, WalkDirectory& target,
+                              const platform::DirEntry& entry, const QString& path, const QString& targetDir,
+                              bool& targetMade, const Options& options);
   // Copies source (a link as the link) onto target unless it is the same file or,
   // with overwrite off, target exists. Each is named by its directory and its name;
   // the paths are for the log.

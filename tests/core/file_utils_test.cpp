@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+
 namespace {
 
 class FileUtilsTest : public ::testing::Test {
@@ -209,6 +212,15 @@ TEST_P(FileCopyTest, AFailedCopyLeavesTheTargetAsItWasAndNoTemporaryFile) {
   EXPECT_NE(0, copyFileSafely(at("dir"), at("dir/target.txt"), false, nullptr));
   EXPECT_EQ("keep", read("dir/target.txt"));
   EXPECT_EQ((QStringList{"sub", "target.txt"}), allEntries("dir"));
+}
+
+TEST_P(FileCopyTest, AStoppedCopyLeavesTheTargetAsItWas) {
+  const std::atomic<bool> stop{true};
+  writeFile("dir/old.txt", "old");
+  EXPECT_EQ(ECANCELED, copyFileSafely(at("file.txt"), at("dir/old.txt"), false, &stop));
+  EXPECT_EQ(ECANCELED, copyFileSafely(at("file.txt"), at("dir/new.txt"), false, &stop));
+  EXPECT_EQ("old", read("dir/old.txt"));
+  EXPECT_EQ(QStringList{"old.txt"}, allEntries("dir"));
 }
 
 TEST_F(FileUtilsTest, SameFileByAnySpelling) {

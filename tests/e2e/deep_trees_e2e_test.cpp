@@ -1,6 +1,7 @@
 // The file tasks over a tree deeper than any path the system takes (PATH_MAX, 4 096
 // bytes): 28 levels of 150-character folders.
 
+#include "platform/directory_cursor.h"
 #include "raw_tree.h"
 #include "varkel_run.h"
 
@@ -37,7 +38,7 @@ TEST(DeepTreesEndToEnd, CopyAndDeleteGoAsDeepAsTheTree) {
        "<copy todir='DIR/out'><fileset dir='DIR/deep'><include name='*.txt'/></fileset></copy>\n"
        "<copy todir='DIR/out'><fileset dir='DIR/deep'><include name='*.txt'/></fileset></copy>",
        "out", nullptr},
-      {"file set of a project", "<libs name='deep' output='DIR/libout' filesetids='all'/>", "libout", nullptr},
+      {"file set of a project", "<libs name='proj' output='DIR/libout' filesetids='all'/>", "libout", nullptr},
       {"delete of a file set", "<delete><fileset dir='DIR/deep'><include name='*.txt'/></fileset></delete>", nullptr,
        "bottom"},
       {"delete of the tree", "<delete dir='DIR/deep'/>", nullptr, "deep"},
@@ -49,11 +50,7 @@ TEST(DeepTreesEndToEnd, CopyAndDeleteGoAsDeepAsTheTree) {
     const QByteArray deep = QFile::encodeName(v.path("deep"));
     ASSERT_TRUE(raw_tree::writeBelow(deep, names, "bottom.txt", "at the bottom"));
     ASSERT_TRUE(raw_tree::writeBelow(deep, upper, "upper.txt", "one above"));
-    v.write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='proj'/></targets></scan>"
-                          "</project>\n");
-    v.write("proj/varkel.xml", v.inDir("<?xml version='1.0'?>\n<project><solutions><solution type='files' "
-                                       "name='deep'><output><fileset id='all' dir='DIR/deep'><include name='*'/>"
-                                       "</fileset></output></solution></solutions></project>\n"));
+    v.writeFilesProject("proj", v.path("deep"));
     v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n</tasks>"));
 
     const RunResult r = v.run({"-pmanifest", "varkel.xml", "-job", "job.xml"});
@@ -74,6 +71,45 @@ TEST(DeepTreesEndToEnd, CopyAndDeleteGoAsDeepAsTheTree) {
     }
     // Deeper than the temporary directory's own removal goes.
     for (const char* dir : {"deep", "out", "libout"}) raw_tree::removeAll(v.path(dir));
+  }
+}
+
+// Deeper than a walk goes (platform::kMaxWalkDepth levels below its directory), a task
+// fails naming the directory where it stopped, instead of leaving files out unseen.
+TEST(DeepTreesEndToEnd, PastTheBoundOfAWalkTheTaskFailsNamingTheDirectory) {
+  raw_tree::Names names;
+  for (int i = 0; i <= platform::kMaxWalkDepth; ++i) names << "d";
+  const QString bound = QString::number(platform::kMaxWalkDepth);
+  const struct {
+    const char* name;
+    const char* tasks;
+    int result;  // the exit code holds its low 8 bits
+    QString logged;
+  } cases[] = {
+      {"copy of a file set", "<copy todir='DIR/out'><fileset dir='DIR/deep'><include name='*'/></fileset></copy>", 74,
+       "[TaskCopyFiles] Failed to copy the files of the directory 'DIR/deep" + joined(names) +
+           "': it lies more than " + bound + " levels below 'DIR/deep'. Task ID: 1"},
+      {"file set of a project", "<libs name='proj' output='DIR/out' filesetids='all'/>", 74,
+       "[Utils.CopyFiles] Failed to copy the files of the directory 'DIR/deep" + joined(names) +
+           "': it lies more than " + bound + " levels below 'DIR/deep'"},
+      {"delete of a file set", "<delete><fileset dir='DIR/deep'><include name='*'/></fileset></delete>", 323,
+       "[Delete] Failed to remove the files of the directory 'DIR/deep" + joined(names) + "': it lies more than " +
+           bound + " levels below 'DIR/deep'. Task ID: 1"},
+      {"delete of the tree", "<delete dir='DIR/deep'/>", 322, "[Delete] Failed to remove the directory 'DIR/deep'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    VarkelRun v;
+    ASSERT_READY(v);
+    ASSERT_TRUE(raw_tree::writeBelow(QFile::encodeName(v.path("deep")), names, "bottom.txt", "too deep"));
+    v.writeFilesProject("proj", v.path("deep"));
+    v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n</tasks>"));
+
+    const RunResult r = v.run({"-pmanifest", "varkel.xml", "-job", "job.xml"});
+    EXPECT_EQ(c.result % 256, r.exitCode);
+    EXPECT_TRUE(r.logHas(v.inDir(c.logged))) << qPrintable(r.log.right(2000));
+    EXPECT_EQ(raw_tree::Names{}, raw_tree::entriesBelow(QFile::encodeName(v.path("out"))));
+    for (const char* dir : {"deep", "out"}) raw_tree::removeAll(v.path(dir));
   }
 }
 

@@ -19,17 +19,13 @@ TEST(FileNamesEndToEnd, NamesThatAreNotUtf8AreTakenAsTheirBytes) {
   v.setEnv("ODD_FILE", QFile::decodeName("caf\xe9.txt"));
   v.setEnv("ODD_FOLDER", QFile::decodeName("sub\xff"));
   v.setEnv("NEW_NAME", QFile::decodeName("na\xefve.txt"));
-  v.write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='proj'/></targets></scan>"
-                        "</project>\n");
-  v.write("proj/varkel.xml", v.inDir("<?xml version='1.0'?>\n<project><solutions><solution type='files' "
-                                     "name='odd'><output><fileset id='all' dir='DIR/src'><include name='*'/>"
-                                     "</fileset></output></solution></solutions></project>\n"));
+  v.writeFilesProject("proj", v.path("src"));
   v.writeJob("job.xml", v.inDir("<tasks>\n"
                                 "<getsysvar name='ODD_FILE' valuevar='odd'/>\n"
                                 "<getsysvar name='ODD_FOLDER' valuevar='odddir'/>\n"
                                 "<getsysvar name='NEW_NAME' valuevar='new'/>\n"
                                 "<copy todir='DIR/out'><fileset dir='DIR/src'><include name='*'/></fileset></copy>\n"
-                                "<libs name='odd' output='DIR/libout' filesetids='all'/>\n"
+                                "<libs name='proj' output='DIR/libout' filesetids='all'/>\n"
                                 "<rename src='DIR/out/${odd}' newname='cafe.txt'/>\n"
                                 "<rename src='DIR/out/plain.txt' newname='${new}'/>\n"
                                 "<rename src='DIR/out/${odddir}' newname='subdir'/>\n"

@@ -119,11 +119,7 @@ TEST(StoppedTasksEndToEnd, ACopyEndsBetweenTwoFilesAndLeavesEachWholeOrAbsent) {
     SCOPED_TRACE(c.name);
     StoppedRun v;
     ASSERT_READY(v);
-    v.write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='big'/></targets></scan>"
-                          "</project>\n");
-    v.write("big/varkel.xml",
-            "<?xml version='1.0'?>\n<project><solutions><solution type='files' name='big'><output>"
-            "<fileset id='all' dir='src'><include name='*'/></fileset></output></solution></solutions></project>\n");
+    v.writeFilesProject("big", "src");
     v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n<echo message='next'/>\n</tasks>"));
     makeTree(v.path(c.source));
     const RunResult r = v.stopAt(c.arguments, "was copied to");
@@ -176,11 +172,7 @@ TEST(StoppedTasksEndToEnd, ACopyOfOneLargeFileEndsInsideIt) {
     SCOPED_TRACE(c.name);
     StoppedRun v;
     ASSERT_READY(v);
-    v.write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='big'/></targets></scan>"
-                          "</project>\n");
-    v.write("big/varkel.xml", v.inDir("<?xml version='1.0'?>\n<project><solutions><solution type='files' "
-                                      "name='big'><output><fileset id='all' dir='DIR'><include name='big.bin'/>"
-                                      "</fileset></output></solution></solutions></project>\n"));
+    v.writeFilesProject("big", v.path(""), "big.bin");
     v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n<echo message='next'/>\n</tasks>"));
     QDir().mkpath(v.path("out"));
     if (!c.left.isEmpty()) v.write("out/big.bin", "old");
