@@ -120,11 +120,6 @@ int listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out
   return 0;
 }
 
-int listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
-  WalkDirectory dir(fileSystemPath(path), isRoot);
-  return listDirectorySorted(dir, out);
-}
-
 bool listsNothing(int error) { return error == 0 || platform::isGoneOrUnreadable(error); }
 
 QString listFailureReason(const WalkDirectory& dir, int error) {

@@ -63,7 +63,6 @@ using WalkDirectory = platform::DirectoryCursor;
 // The entries of a directory as the lister shows them by default: no dot-files, sorted
 // by name ignoring case. 0, or errno when it cannot be read (out is then empty).
 [[nodiscard]] int listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out);
-[[nodiscard]] int listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out);
 
 // Whether a directory that could not be listed for that error has nothing to walk: the
 // user may not read it, or it is gone (or no directory any more). Any other failure

@@ -10,6 +10,8 @@ namespace platform {
 
 namespace {
 
+constexpr int kUtf8Mib = 106;
+
 // A byte b outside UTF-8 stands as the character kByteBase + b (b is 0x80 to 0xFF).
 constexpr ushort kByteBase = 0xDC00;
 
@@ -132,8 +134,8 @@ bool hasSurrogate(const ushort* u, int n) { return hasUnit(u, n, 0xF800, 0xD800)
 class ByteKeepingUtf8Codec : public QTextCodec {
  public:
   QByteArray name() const override { return QByteArrayLiteral("x-utf-8-bytes"); }
-  // Not UTF-8's 106: Qt takes that number for its own UTF-8 rules.
-  int mibEnum() const override { return -106; }
+  // Not UTF-8's number: Qt takes that for its own UTF-8 rules.
+  int mibEnum() const override { return -kUtf8Mib; }
 
  protected:
   QString convertToUnicode(const char* in, int length, ConverterState* state) const override {
@@ -218,6 +220,9 @@ class ByteKeepingUtf8Codec : public QTextCodec {
 void keepFileNameBytes() {
   // Qt keeps every codec made until its end.
   static QTextCodec* const codec = new ByteKeepingUtf8Codec;
+  const QTextCodec* const current = QTextCodec::codecForLocale();
+  // A locale of another charset (Latin-1 and the like) is what its names mean.
+  if (current && current != codec && current->mibEnum() != kUtf8Mib) return;
   QTextCodec::setCodecForLocale(codec);
 }
 

@@ -252,19 +252,26 @@ TEST_F(FileUtilsTest, ListingIsSortedIgnoringCaseWithoutDotFilesAndNeverEntersAL
   for (const char* name : {"b.txt", "A.txt", "c.TXT", ".hidden"}) writeFile(QString("dir/") + name);
   ASSERT_TRUE(QDir(at("dir")).mkdir("B"));
   ASSERT_TRUE(QFile::link(at("dir"), at("dir/zlink")));
+  const auto list = [](const QString& path, bool isRoot, std::vector<platform::DirEntry>& entries) {
+    WalkDirectory dir(path, isRoot);
+    return listDirectorySorted(dir, entries);
+  };
   std::vector<platform::DirEntry> entries;
-  ASSERT_EQ(0, listDirectorySorted(at("dir"), false, entries));
+  ASSERT_EQ(0, list(at("dir"), false, entries));
   EXPECT_EQ((QStringList{"A.txt", "B", "b.txt", "c.TXT", "zlink"}), names(entries));
   EXPECT_EQ(platform::EntryKind::Directory, entries[1].kind);
   EXPECT_EQ(platform::EntryKind::File, entries[2].kind);
   EXPECT_EQ(platform::EntryKind::Link, entries[4].kind);
 
   // A walk's root may be reached through a link; a step down never is.
-  EXPECT_EQ(0, listDirectorySorted(at("dir/zlink"), true, entries));
+  EXPECT_EQ(0, list(at("dir/zlink"), true, entries));
   EXPECT_EQ(5u, entries.size());
-  EXPECT_NE(0, listDirectorySorted(at("dir/zlink"), false, entries));
-  EXPECT_NE(0, listDirectorySorted(at("file.txt"), true, entries));
-  EXPECT_NE(0, listDirectorySorted(at("missing"), true, entries));
+  WalkDirectory walk(at("dir"), false);
+  walk.enter("zlink");
+  EXPECT_NE(0, listDirectorySorted(walk, entries));
+  EXPECT_NE(0, list(at("dir/zlink"), false, entries));
+  EXPECT_NE(0, list(at("file.txt"), true, entries));
+  EXPECT_NE(0, list(at("missing"), true, entries));
   EXPECT_TRUE(entries.empty());
 }
 

@@ -82,6 +82,16 @@ TEST(FileNameCodec, AStreamCarriesASequenceAcrossPieces) {
   EXPECT_EQ(QByteArray("\xf0\x9f\x98\x80\xe9"), encoded);
 }
 
+TEST(FileNameCodec, OnlyAUtf8LocaleIsChanged) {
+  QTextCodec* const ours = QTextCodec::codecForLocale();
+  QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+  platform::keepFileNameBytes();
+  EXPECT_EQ(QByteArray("ISO-8859-1"), QTextCodec::codecForLocale()->name());
+  QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+  platform::keepFileNameBytes();
+  EXPECT_EQ(ours, QTextCodec::codecForLocale());
+}
+
 TEST(FileNameCodec, TheLogShowsAByteByItsValue) {
   const struct {
     const char* name;
