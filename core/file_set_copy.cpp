@@ -11,6 +11,8 @@
 #include "core/text_helpers.h"
 #include "core/variables_expander.h"
 
+#include <QFileInfo>
+
 #include <set>
 
 using namespace core_codes;
@@ -44,20 +46,29 @@ void logSameFile(const QString& path) {
       << "File '" << path << "' is its own target; it was left as it is";
 }
 
-// Copies one file (or link) onto target. A target that may be there is left alone when
-// it is the source itself; the copy replaces any other only once it is complete.
-bool copyOne(const QString& source, const QString& target, bool asLink, bool mayExist) {
-  if (mayExist && isSameFile(source, target)) {
+bool isSet(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
+
+int interruptedCopy() { return reportInterrupted(kTag, "Copying"); }
+
+// Copies one file (or link) onto target, each named by its directory and its name (the
+// paths are for the log). A target that may be there is left alone when it is the
+// source itself; the copy replaces any other only once it is complete. A stop inside
+// the file leaves the target as it was.
+int copyOne(WalkDirectory& sourceDir, const QString& sourceName, const QString& source, WalkDirectory& targetDir,
+            const QString& targetName, const QString& target, bool asLink, bool mayExist,
+            const std::atomic<bool>* stop) {
+  if (mayExist && fileIdIn(sourceDir, sourceName, true) == fileIdIn(targetDir, targetName, true)) {
     logSameFile(target);
-    return true;
+    return kOk;
   }
-  if (copyFileSafely(source, target, asLink) != 0) {
+  if (copyFileSafely(sourceDir, sourceName, targetDir, targetName, asLink, stop) != 0) {
+    if (isSet(stop)) return interruptedCopy();
     logCopyFailed(source, target);
-    return false;
+    return kCopyFailed;
   }
   if (mayExist) logReplaced(target);
   logCopied(source, target);
-  return true;
+  return kOk;
 }
 
 // A name as the corrector makes it: the prefix before the last component, the suffix
@@ -122,7 +133,7 @@ QString includeTarget(const QString& targetDir, const QString& subdir, const QSt
 
 int copyFileInclude(const QString& sourceDir, QString name, const QString& synonym, const QString& targetSubdir,
                     const NameCorrector& corrector, const std::set<QString>& subdirs, const QString& targetDir,
-                    const QString& baseDir) {
+                    const QString& baseDir, const std::atomic<bool>* stop) {
   if (!synonym.isEmpty()) name = synonym;
   name = correctedName(name, corrector);
   const QString source = cleanAbsolutePath(makeAbsolutePath(baseDir, joined(sourceDir, name)));
@@ -138,16 +149,16 @@ int copyFileInclude(const QString& sourceDir, QString name, const QString& synon
       VLOG_ERROR(kTag) << "Source file '" << source << "' not found";
       return kSourceNotFound;
     }
+    const QFileInfo from(source);
+    const QFileInfo to(target);
+    WalkDirectory sourceParent(from.absolutePath(), true);
+    WalkDirectory targetParent(to.absolutePath(), true);
     // A named file is taken through a link: only walks copy links as links.
-    if (!copyOne(source, target, false, targetExists)) return kCopyFailed;
+    const int rc = copyOne(sourceParent, from.fileName(), source, targetParent, to.fileName(), target, false,
+                           targetExists, stop);
+    if (rc != kOk) return rc;
   }
   return kOk;
-}
-
-bool isSet(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
-
-int interruptedCopy() {
-  return reportInterrupted(kTag, "Copying");
 }
 
 // One walk of copyDirectory: the settings that stay the same on every level.
@@ -161,33 +172,44 @@ class TreeCopy {
         targetRoot_(targetRoot),
         stop_(stop) {}
 
-  int copy(const QString& sourceDir, const QString& targetDir, bool isRoot) {
+  // The tree below source, whose path is sourceDir, into target.
+  int copy(WalkDirectory& source, WalkDirectory& target, const QString& sourceDir, const QString& targetDir) {
     std::vector<platform::DirEntry> entries;
-    // An unreadable or missing directory has nothing to copy.
-    if (!listDirectorySorted(sourceDir, isRoot, entries)) return kOk;
+    const int listed = listDirectorySorted(source, entries);
+    // An unreadable or missing directory has nothing to copy; one that cannot be listed
+    // otherwise would leave its files out unseen.
+    if (!listsNothing(listed)) {
+      VLOG_ERROR(kTag) << "Failed to copy the files of the directory '" << sourceDir
+                       << "': " << listFailureReason(source, listed);
+      return kCopyFailed;
+    }
     int result = kOk;
     bool targetReady = false;
     bool targetIsNew = false;  // made by this walk: nothing can be in the way
     for (const platform::DirEntry& entry : entries) {
       // Between two files: the one copied last is whole.
       if (isSet(stop_)) return interruptedCopy();
-      const QString source = childPath(sourceDir, entry.name);
+      const QString path = childPath(sourceDir, entry.name);
       if (entry.kind == platform::EntryKind::Directory) {
         // The target below its own source would be copied into itself again and again.
-        if (isTargetRoot(source)) continue;
-        const int code = copy(source, joined(targetDir, entry.name), false);
+        if (isTargetRoot(source, entry.name)) continue;
+        source.enter(entry.name);
+        target.enter(entry.name);
+        const int code = copy(source, target, path, joined(targetDir, entry.name));
+        source.leave();
+        target.leave();
         if (code != kOk) return code;
         continue;
       }
       if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
-      if (excludes_.isExcluded(source)) continue;
-      const QString target = joined(targetDir, targetName(entry.name));
-      const bool targetExists = !targetIsNew && fileIdOf(target, false).valid;
-      if (!targetExists && !targetReady) {
-        targetIsNew = !dirExists(targetDir);
-        targetReady = makePath(targetDir);
-      }
-      if (!copyOne(source, target, entry.kind == platform::EntryKind::Link, targetExists)) result = kCopyFailed;
+      if (excludes_.isExcluded(path)) continue;
+      const QString name = targetName(entry.name);
+      const bool targetExists = !targetIsNew && fileIdIn(target, name, false).valid;
+      if (!targetExists && !targetReady) targetReady = target.make(&targetIsNew) == 0;
+      const int code = copyOne(source, entry.name, path, target, name, joined(targetDir, name),
+                               entry.kind == platform::EntryKind::Link, targetExists, stop_);
+      if (code == kInterrupted) return code;
+      if (code != kOk) result = kCopyFailed;
     }
     return result;
   }
@@ -203,15 +225,17 @@ class TreeCopy {
     return correctedName(name, corrector);
   }
 
-  bool isTargetRoot(const QString& dir) const {
-    const platform::FileId target = fileIdOf(targetRoot_, true);
-    return target.valid && fileIdOf(dir, false) == target;
+  // Known once it exists: the walk itself may make it.
+  bool isTargetRoot(WalkDirectory& dir, const QString& name) {
+    if (!targetRootId_.valid) targetRootId_ = fileIdOf(targetRoot_, true);
+    return targetRootId_.valid && fileIdIn(dir, name, false) == targetRootId_;
   }
 
   FileSetFilter excludes_;
   const std::vector<NameCorrector>& correctors_;
   const QString& configuration_;
   QString targetRoot_;
+  platform::FileId targetRootId_;
   const std::atomic<bool>* stop_;
 };
 
@@ -224,7 +248,10 @@ int copyDirectory(const QString& sourceDir, const QStringList& excludes, const Q
   if (targetDir.isEmpty()) return kEmptyTarget;
   // Excludes match whole absolute paths written with "/".
   TreeCopy walk(excludes, correctors, configuration, targetDir, stop);
-  return walk.copy(cleanAbsolutePath(sourceDir), targetDir, true);
+  const QString source = cleanAbsolutePath(sourceDir);
+  WalkDirectory sourceRoot(source, true);
+  WalkDirectory targetRoot(fileSystemPath(targetDir), true, true);
+  return walk.copy(sourceRoot, targetRoot, source, targetDir);
 }
 
 int copyFiles(const std::vector<FileSetInfo>& fileSets, const QString& targetDir, const QString& baseDir,
@@ -250,7 +277,7 @@ int copyFiles(const std::vector<FileSetInfo>& fileSets, const QString& targetDir
       const QString targetSubdir = expanded(expander, include.targetsubdir).trimmed();
       if (name != QLatin1String("*")) {
         const int rc = copyFileInclude(sourceDir, name, synonym, targetSubdir, corrector, setSubdirs, targetDir,
-                                       baseDir);
+                                       baseDir, stop);
         if (rc != kOk) return rc;
         continue;
       }

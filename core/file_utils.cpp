@@ -2,6 +2,7 @@
 
 #include "core/path_utils.h"
 #include "platform/regular_file.h"
+#include "platform/whole_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -106,21 +107,25 @@ QString protectedPlaceIn(const QString& dir, const QString& jobDir) {
   return QString();
 }
 
-bool listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out) {
-  if (platform::listDirectory(dir, false, out) != 0) {
+int listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out) {
+  const int rc = platform::listDirectory(dir, false, out);
+  if (rc != 0) {
     out.clear();
-    return false;
+    return rc;
   }
   std::sort(out.begin(), out.end(), [](const platform::DirEntry& a, const platform::DirEntry& b) {
     const int c = a.name.compare(b.name, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a.name < b.name;
   });
-  return true;
+  return 0;
 }
 
-bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out) {
-  WalkDirectory dir(fileSystemPath(path), isRoot);
-  return listDirectorySorted(dir, out);
+bool listsNothing(int error) { return error == 0 || platform::isGoneOrUnreadable(error); }
+
+QString listFailureReason(const WalkDirectory& dir, int error) {
+  if (dir.depth() > platform::kMaxWalkDepth)
+    return QStringLiteral("it lies more than %1 levels below '%2'").arg(platform::kMaxWalkDepth).arg(dir.rootPath());
+  return platform::fileErrorText(static_cast<unsigned>(error));
 }
 
 QString childPath(const QString& dir, const QString& name) {
@@ -132,13 +137,13 @@ QString childPath(const QString& dir, const QString& name) {
   return path;
 }
 
-int copyFileSafely(const QString& source, const QString& target, bool asLink) {
-  return platform::copyFileReplacing(fileSystemPath(source), fileSystemPath(target), asLink);
+int copyFileSafely(const QString& source, const QString& target, bool asLink, const std::atomic<bool>* stop) {
+  return platform::copyFileReplacing(fileSystemPath(source), fileSystemPath(target), asLink, stop);
 }
 
 int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDirectory& targetDir,
-                   const QString& targetName, bool asLink) {
-  return platform::copyFileReplacingAt(sourceDir, sourceName, targetDir, targetName, asLink);
+                   const QString& targetName, bool asLink, const std::atomic<bool>* stop) {
+  return platform::copyFileReplacingAt(sourceDir, sourceName, targetDir, targetName, asLink, stop);
 }
 
 bool removeFileIn(WalkDirectory& dir, const QString& name) { return platform::removeFileEntryAt(dir, name) == 0; }

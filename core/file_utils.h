@@ -34,7 +34,7 @@ QString cleanAbsolutePath(const QString& path);
 
 // Device and inode of what lies at path (platform::fileId on a path of either separator).
 platform::FileId fileIdOf(const QString& path, bool followLinks);
-inline platform::FileId fileIdIn(platform::DirectoryHandle& dir, const QString& name, bool followLinks) {
+inline platform::FileId fileIdIn(platform::DirectoryCursor& dir, const QString& name, bool followLinks) {
   return platform::fileIdAt(dir, name, followLinks);
 }
 
@@ -55,25 +55,33 @@ bool isSameOrAncestorDir(const QString& dir, const QString& path);
 // root, "a top-level directory of the system"; empty when none of them.
 QString protectedPlaceIn(const QString& dir, const QString& jobDir);
 
-// A directory of a walk, opened once for the files in it (platform::DirectoryHandle).
-// isRoot: the directory a walk starts from, which may be reached through a link; below
-// it a link is never entered.
-using WalkDirectory = platform::DirectoryHandle;
+// A directory of a walk, which moves down and up the tree by names
+// (platform::DirectoryCursor). The root may be reached through a link; below it a link
+// is never entered, except in a target tree, where a link may stand for a directory.
+using WalkDirectory = platform::DirectoryCursor;
 
 // The entries of a directory as the lister shows them by default: no dot-files, sorted
-// by name ignoring case. False when it cannot be read (out is then empty).
-[[nodiscard]] bool listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out);
-[[nodiscard]] bool listDirectorySorted(const QString& path, bool isRoot, std::vector<platform::DirEntry>& out);
+// by name ignoring case. 0, or errno when it cannot be read (out is then empty).
+[[nodiscard]] int listDirectorySorted(WalkDirectory& dir, std::vector<platform::DirEntry>& out);
+
+// Whether a directory that could not be listed for that error has nothing to walk: the
+// user may not read it, or it is gone (or no directory any more). Any other failure
+// would leave files out unseen.
+bool listsNothing(int error);
+// Why the walk's directory could not be listed, for the log.
+QString listFailureReason(const WalkDirectory& dir, int error);
 
 // An entry's path as a walk writes it: the directory and the name joined by "/".
 QString childPath(const QString& dir, const QString& name);
 
 // Copies a file (a link as the link) onto target through a temporary file beside it
 // that is renamed over it, with the source's permission bits: a failure leaves target
-// as it was. 0 or errno. The walk's form names both by their directories.
-[[nodiscard]] int copyFileSafely(const QString& source, const QString& target, bool asLink);
+// as it was. 0 or errno; ECANCELED when the stop flag is set before the copy is whole.
+// The walk's form names both by their directories.
+[[nodiscard]] int copyFileSafely(const QString& source, const QString& target, bool asLink,
+                                 const std::atomic<bool>* stop);
 [[nodiscard]] int copyFileSafely(WalkDirectory& sourceDir, const QString& sourceName, WalkDirectory& targetDir,
-                                 const QString& targetName, bool asLink);
+                                 const QString& targetName, bool asLink, const std::atomic<bool>* stop);
 
 // removeFile for an entry of a walk.
 bool removeFileIn(WalkDirectory& dir, const QString& name);

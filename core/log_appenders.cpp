@@ -1,6 +1,7 @@
 #include "core/log_appenders.h"
 
 #include "platform/console_output.h"
+#include "platform/file_name_codec.h"
 #include "platform/file_system.h"
 #include "platform/process_ids.h"
 
@@ -42,7 +43,7 @@ void appendLogLine(QByteArray& out, const LogEntry& entry, bool withDate, Logger
   out.append(header, static_cast<int>(p - header));
   out.append(entry.tag.toUtf8());
   out.append("] ", 2);
-  out.append(entry.text.toUtf8());
+  platform::appendReadableUtf8(out, entry.text);
 }
 
 const QLatin1String kLogFileName("/build_system.log");
@@ -105,7 +106,7 @@ void LogAppenderConsole::writeBuffer() {
 void LogAppenderConsole::writeRaw(const QString& text) {
   QMutexLocker lock(&mutex_);
   emptyBuffer(buffer_);
-  buffer_.append(text.toUtf8());
+  platform::appendReadableUtf8(buffer_, text);
   writeBuffer();
 }
 
@@ -198,7 +199,7 @@ void LogAppenderFile::writeRaw(const QString& text) {
   if (!ensureOpen(lock)) return;
   truncateWhenFull();
   emptyBuffer(buffer_);
-  buffer_.append(text.toUtf8());
+  platform::appendReadableUtf8(buffer_, text);
   writeBuffer();
 }
 

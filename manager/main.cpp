@@ -3,6 +3,7 @@
 #include "manager/build_manager.h"
 #include "manager/stop_policy.h"
 #include "platform/broken_pipe.h"
+#include "platform/file_name_codec.h"
 #include "platform/process_tree.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     log->setFilter(bit);
 
   auto app = std::make_unique<QCoreApplication>(argc, argv);
+  platform::keepFileNameBytes();
   if (const int error = platform::installBrokenPipeHandler())
     VLOG_WARNING("Mgr") << "A console that closes ends the run. Native error: " << error;
   // Before the run starts anything.

@@ -87,9 +87,10 @@ int TaskCopyFiles::copy(IVariablesExpander* expander) {
     if (!dirExists(set.dir)) return task_codes::kDirectoryNotFound;
     if (isInterrupted()) return interrupted();
     const FileSetFilter filter(set.includes, set.excludes);
-    const Walk walk{filter, includesText(set.includes), set.excludes.join(QLatin1Char(',')),
-                    cleanAbsolutePath(toDir)};
-    const int code = copyDirectory(walk, set.dir, toDir, true, options);
+    Walk walk{filter, includesText(set.includes), set.excludes.join(QLatin1Char(',')), cleanAbsolutePath(toDir), {}};
+    WalkDirectory source(fileSystemPath(set.dir), true);
+    WalkDirectory target(fileSystemPath(toDir), true, true);
+    const int code = copyDirectory(walk, source, target, set.dir, toDir, options);
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
@@ -126,59 +127,71 @@ int TaskCopyFiles::copyFile(const QString& file, const QString& toFile, const Op
   return copyOne(file, toFile, options);
 }
 
-int TaskCopyFiles::copyDirectory(const Walk& walk, const QString& dir, const QString& targetDir, bool isRoot,
-                                 const Options& options) {
+int TaskCopyFiles::copyDirectory(Walk& walk, WalkDirectory& source, WalkDirectory& target, const QString& dir,
+                                 const QString& targetDir, const Options& options) {
   if (options.verbose)
     VLOG_TRACE(kCopyTag) << "Includes: '" << walk.includesText << "'. Excludes: '" << walk.excludesText
                          << "'. Task ID: " << getId();
-  WalkDirectory source(fileSystemPath(dir), isRoot);
-  WalkDirectory target(fileSystemPath(targetDir), true);
   std::vector<platform::DirEntry> entries;
-  (void)listDirectorySorted(source, entries);  // an unreadable directory lists nothing
+  const int listed = listDirectorySorted(source, entries);
+  // An unreadable directory lists nothing; one that cannot be listed otherwise would
+  // leave its files out unseen.
+  if (!listsNothing(listed)) {
+    VLOG_ERROR(kCopyTag) << "Failed to copy the files of the directory '" << dir
+                         << "': " << listFailureReason(source, listed) << ". Task ID: " << getId();
+    return task_codes::kCopyFailed;
+  }
   bool targetMade = false;
   for (const platform::DirEntry& entry : entries) {
     // Between two files: the one copied last is whole.
     if (isInterrupted()) return interrupted();
     const QString path = childPath(dir, entry.name);
+    int code = task_codes::kOk;
     if (entry.kind == platform::EntryKind::Directory) {
-      // The target tree inside the source would be copied into itself for ever.
-      const platform::FileId targetId = fileIdOf(walk.targetRoot, true);
-      if (targetId.valid && targetId == fileIdIn(source, entry.name, false)) {
-        if (options.verbose)
-          VLOG_TRACE(kCopyTag) << "Directory '" << path << "' is the target of the copy and is skipped. Task ID: "
-                               << getId();
-        continue;
-      }
+      if (isTargetTree(walk, source, entry.name, path, options)) continue;
       QString subTarget = targetDir;
       combinePath(subTarget, entry.name);
-      // One open directory per level of the walk, not two.
-      source.close();
-      target.close();
-      const int code = copyDirectory(walk, path, subTarget, false, options);
-      if (code != task_codes::kOk) return code;
-      continue;
+      source.enter(entry.name);
+      target.enter(entry.name);
+      code = copyDirectory(walk, source, target, path, subTarget, options);
+      source.leave();
+      target.leave();
+    } else if (entry.kind == platform::EntryKind::File || entry.kind == platform::EntryKind::Link) {
+      code = copyEntry(walk, source, target, entry, path, targetDir, targetMade, options);
     }
-    if (entry.kind != platform::EntryKind::File && entry.kind != platform::EntryKind::Link) continue;
-    if (walk.filter.isExcluded(path)) {
-      if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' was excluded. Task ID: " << getId();
-      continue;
-    }
-    if (!walk.filter.isIncluded(path)) {
-      if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' not included. Task ID: " << getId();
-      continue;
-    }
-    if (!targetMade) {
-      (void)makePath(targetDir);  // a missing directory shows as a failed copy
-      target.close();
-      targetMade = true;
-    }
-    QString targetPath = targetDir;
-    combinePath(targetPath, entry.name);
-    const int code = copyOne(source, entry.name, path, target, entry.name, targetPath,
-                             entry.kind == platform::EntryKind::Link, options);
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
+}
+
+bool TaskCopyFiles::isTargetTree(Walk& walk, WalkDirectory& source, const QString& name, const QString& path,
+                                 const Options& options) {
+  if (!walk.targetRootId.valid) walk.targetRootId = fileIdOf(walk.targetRoot, true);
+  if (!walk.targetRootId.valid || !(walk.targetRootId == fileIdIn(source, name, false))) return false;
+  if (options.verbose)
+    VLOG_TRACE(kCopyTag) << "Directory '" << path << "' is the target of the copy and is skipped. Task ID: " << getId();
+  return true;
+}
+
+int TaskCopyFiles::copyEntry(const Walk& walk, WalkDirectory& source, WalkDirectory& target,
+                             const platform::DirEntry& entry, const QString& path, const QString& targetDir,
+                             bool& targetMade, const Options& options) {
+  if (walk.filter.isExcluded(path)) {
+    if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' was excluded. Task ID: " << getId();
+    return task_codes::kOk;
+  }
+  if (!walk.filter.isIncluded(path)) {
+    if (options.verbose) VLOG_TRACE(kCopyTag) << "File '" << path << "' not included. Task ID: " << getId();
+    return task_codes::kOk;
+  }
+  if (!targetMade) {
+    (void)target.make();  // a missing directory shows as a failed copy
+    targetMade = true;
+  }
+  QString targetPath = targetDir;
+  combinePath(targetPath, entry.name);
+  return copyOne(source, entry.name, path, target, entry.name, targetPath, entry.kind == platform::EntryKind::Link,
+                 options);
 }
 
 int TaskCopyFiles::copyOne(const QString& source, const QString& target, const Options& options) {
@@ -189,9 +202,9 @@ int TaskCopyFiles::copyOne(const QString& source, const QString& target, const O
   return copyOne(sourceDir, from.fileName(), source, targetDir, to.fileName(), target, false, options);
 }
 
-int TaskCopyFiles::copyOne(platform::DirectoryHandle& sourceDir, const QString& sourceName, const QString& source,
-                           platform::DirectoryHandle& targetDir, const QString& targetName, const QString& target,
-                           bool asLink, const Options& options) {
+int TaskCopyFiles::copyOne(WalkDirectory& sourceDir, const QString& sourceName, const QString& source,
+                           WalkDirectory& targetDir, const QString& targetName, const QString& target, bool asLink,
+                           const Options& options) {
   const platform::FileId targetId = fileIdIn(targetDir, targetName, false);
   if (targetId.valid) {
     // The very same file, by another spelling, a hard link or a link to it.
@@ -203,7 +216,10 @@ int TaskCopyFiles::copyOne(platform::DirectoryHandle& sourceDir, const QString& 
       return task_codes::kOk;
     }
   }
-  if (copyFileSafely(sourceDir, sourceName, targetDir, targetName, asLink) != 0) {
+  const int copied = copyFileSafely(sourceDir, sourceName, targetDir, targetName, asLink, interruptFlag());
+  // A stop inside the file: it is left as it was, as between two files.
+  if (copied != 0 && isInterrupted()) return interrupted();
+  if (copied != 0) {
     VLOG_ERROR(kCopyTag) << "Failed to copy file '" << source << "' to '" << target << "'. Task ID: " << getId();
     return task_codes::kCopyFailed;
   }

@@ -67,7 +67,8 @@ int TaskDelete::remove(IVariablesExpander* expander) {
     if (!dirExists(set.dir)) return task_codes::kDirectoryNotFound;
     if (isInterrupted()) return interrupted();
     const FileSetFilter filter(set.includes, set.excludes);
-    const int code = deleteInDirectory(filter, set.dir, true, verbose);
+    WalkDirectory directory(fileSystemPath(set.dir), true);
+    const int code = deleteInDirectory(filter, directory, set.dir, verbose);
     if (code != task_codes::kOk) return code;
   }
   return task_codes::kOk;
@@ -108,16 +109,24 @@ int TaskDelete::removeDirectory(const QString& dir, bool verbose) {
   return task_codes::kOk;
 }
 
-int TaskDelete::deleteInDirectory(const FileSetFilter& filter, const QString& dir, bool isRoot, bool verbose) {
-  WalkDirectory directory(fileSystemPath(dir), isRoot);
+int TaskDelete::deleteInDirectory(const FileSetFilter& filter, WalkDirectory& directory, const QString& dir,
+                                  bool verbose) {
   std::vector<platform::DirEntry> entries;
-  (void)listDirectorySorted(directory, entries);  // an unreadable directory lists nothing
+  const int listed = listDirectorySorted(directory, entries);
+  // An unreadable directory lists nothing; one that cannot be listed otherwise would
+  // keep its files unseen.
+  if (!listsNothing(listed)) {
+    VLOG_ERROR(kName) << "Failed to remove the files of the directory '" << dir
+                      << "': " << listFailureReason(directory, listed) << ". Task ID: " << getId();
+    return task_codes::kRemoveFileFailed;
+  }
   for (const platform::DirEntry& entry : entries) {
     if (isInterrupted()) return interrupted();
     const QString path = childPath(dir, entry.name);
     if (entry.kind == platform::EntryKind::Directory) {
-      directory.close();  // one open directory per level of the walk
-      const int code = deleteInDirectory(filter, path, false, verbose);
+      directory.enter(entry.name);
+      const int code = deleteInDirectory(filter, directory, path, verbose);
+      directory.leave();
       if (code != task_codes::kOk) return code;
       continue;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/file_utils.h"
 #include "tasks/task_with_file_sets.h"
 
 #include <QString>
@@ -27,5 +28,7 @@ class TaskDelete : public TaskWithFileSets {
   [[nodiscard]] int interrupted() const;
   [[nodiscard]] int removeFile(const QString& path, bool verbose);
   [[nodiscard]] int removeDirectory(const QString& dir, bool verbose);
-  [[nodiscard]] int deleteInDirectory(const FileSetFilter& filter, const QString& dir, bool isRoot, bool verbose);
+  // The matching files below directory, whose path is dir.
+  [[nodiscard]] int deleteInDirectory(const FileSetFilter& filter, WalkDirectory& directory, const QString& dir,
+                                      bool verbose);
 };

@@ -1,3 +1,5 @@
+#include "platform/file_name_codec.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,6 +9,8 @@
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   QCoreApplication app(argc, argv);
+  // As the program does: the tests handle names that are not UTF-8.
+  platform::keepFileNameBytes();
   // No test reads or writes the real system-wide variable file: those that touch it
   // name a file of their own, and the rest find this empty one.
   QTemporaryDir dir;

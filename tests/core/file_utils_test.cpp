@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+
 namespace {
 
 class FileUtilsTest : public ::testing::Test {
@@ -166,7 +169,7 @@ TEST_P(FileCopyTest, CopyReplacesTheTargetWholeAndKeepsThePermissionBits) {
   writeFile("tool.sh", "#!/bin/sh\n");
   ASSERT_TRUE(QFile::setPermissions(at("tool.sh"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                        QFile::ReadGroup | QFile::ExeGroup));
-  EXPECT_EQ(0, copyFileSafely(at("tool.sh"), at("dir/tool.sh"), false));
+  EXPECT_EQ(0, copyFileSafely(at("tool.sh"), at("dir/tool.sh"), false, nullptr));
   EXPECT_EQ("#!/bin/sh\n", read("dir/tool.sh"));
   EXPECT_EQ(QFile::permissions(at("tool.sh")), QFile::permissions(at("dir/tool.sh")));
   // Bits that the process's umask would take stay too.
@@ -174,24 +177,24 @@ TEST_P(FileCopyTest, CopyReplacesTheTargetWholeAndKeepsThePermissionBits) {
   const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                       QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
   ASSERT_TRUE(QFile::setPermissions(at("shared.txt"), everyone));
-  EXPECT_EQ(0, copyFileSafely(at("shared.txt"), at("dir/shared.txt"), false));
+  EXPECT_EQ(0, copyFileSafely(at("shared.txt"), at("dir/shared.txt"), false, nullptr));
   EXPECT_EQ(everyone, QFile::permissions(at("dir/shared.txt")) & ~(QFile::ReadUser | QFile::WriteUser));
 
   // A read-only target is replaced; a link at the target is replaced, not written through.
   writeFile("dir/old.txt", "old");
   ASSERT_TRUE(QFile::setPermissions(at("dir/old.txt"), QFile::ReadOwner));
-  EXPECT_EQ(0, copyFileSafely(at("file.txt"), at("dir/old.txt"), false));
+  EXPECT_EQ(0, copyFileSafely(at("file.txt"), at("dir/old.txt"), false, nullptr));
   EXPECT_EQ("x", read("dir/old.txt"));
   writeFile("outside.txt", "outside");
   ASSERT_TRUE(QFile::link(at("outside.txt"), at("dir/link.txt")));
-  EXPECT_EQ(0, copyFileSafely(at("file.txt"), at("dir/link.txt"), false));
+  EXPECT_EQ(0, copyFileSafely(at("file.txt"), at("dir/link.txt"), false, nullptr));
   EXPECT_FALSE(QFileInfo(at("dir/link.txt")).isSymLink());
   EXPECT_EQ("x", read("dir/link.txt"));
   EXPECT_EQ("outside", read("outside.txt"));
 
   // A link copied as the link keeps its text, even when it leads nowhere.
   ASSERT_TRUE(QFile::link("../nowhere", at("dangling")));
-  EXPECT_EQ(0, copyFileSafely(at("dangling"), at("dir/dangling"), true));
+  EXPECT_EQ(0, copyFileSafely(at("dangling"), at("dir/dangling"), true, nullptr));
   EXPECT_EQ(root_ + "/nowhere", QFile::symLinkTarget(at("dir/dangling")));
   EXPECT_EQ((QStringList{"dangling", "link.txt", "old.txt", "shared.txt", "tool.sh"}), allEntries("dir"));
 }
@@ -199,16 +202,25 @@ TEST_P(FileCopyTest, CopyReplacesTheTargetWholeAndKeepsThePermissionBits) {
 TEST_P(FileCopyTest, AFailedCopyLeavesTheTargetAsItWasAndNoTemporaryFile) {
   writeFile("dir/target.txt", "keep");
   // A file whose reading fails halfway: the process's own memory at address 0.
-  EXPECT_NE(0, copyFileSafely("/proc/self/mem", at("dir/target.txt"), false));
+  EXPECT_NE(0, copyFileSafely("/proc/self/mem", at("dir/target.txt"), false, nullptr));
   EXPECT_EQ("keep", read("dir/target.txt"));
   // The rename over a directory fails after the data was written.
   ASSERT_TRUE(QDir(at("dir")).mkpath("sub/inner"));
-  EXPECT_NE(0, copyFileSafely(at("file.txt"), at("dir/sub"), false));
+  EXPECT_NE(0, copyFileSafely(at("file.txt"), at("dir/sub"), false, nullptr));
   EXPECT_TRUE(QFileInfo(at("dir/sub/inner")).isDir());
-  EXPECT_NE(0, copyFileSafely(at("missing"), at("dir/target.txt"), false));
-  EXPECT_NE(0, copyFileSafely(at("dir"), at("dir/target.txt"), false));
+  EXPECT_NE(0, copyFileSafely(at("missing"), at("dir/target.txt"), false, nullptr));
+  EXPECT_NE(0, copyFileSafely(at("dir"), at("dir/target.txt"), false, nullptr));
   EXPECT_EQ("keep", read("dir/target.txt"));
   EXPECT_EQ((QStringList{"sub", "target.txt"}), allEntries("dir"));
+}
+
+TEST_P(FileCopyTest, AStoppedCopyLeavesTheTargetAsItWas) {
+  const std::atomic<bool> stop{true};
+  writeFile("dir/old.txt", "old");
+  EXPECT_EQ(ECANCELED, copyFileSafely(at("file.txt"), at("dir/old.txt"), false, &stop));
+  EXPECT_EQ(ECANCELED, copyFileSafely(at("file.txt"), at("dir/new.txt"), false, &stop));
+  EXPECT_EQ("old", read("dir/old.txt"));
+  EXPECT_EQ(QStringList{"old.txt"}, allEntries("dir"));
 }
 
 TEST_F(FileUtilsTest, SameFileByAnySpelling) {
@@ -240,19 +252,26 @@ TEST_F(FileUtilsTest, ListingIsSortedIgnoringCaseWithoutDotFilesAndNeverEntersAL
   for (const char* name : {"b.txt", "A.txt", "c.TXT", ".hidden"}) writeFile(QString("dir/") + name);
   ASSERT_TRUE(QDir(at("dir")).mkdir("B"));
   ASSERT_TRUE(QFile::link(at("dir"), at("dir/zlink")));
+  const auto list = [](const QString& path, bool isRoot, std::vector<platform::DirEntry>& entries) {
+    WalkDirectory dir(path, isRoot);
+    return listDirectorySorted(dir, entries);
+  };
   std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(listDirectorySorted(at("dir"), false, entries));
+  ASSERT_EQ(0, list(at("dir"), false, entries));
   EXPECT_EQ((QStringList{"A.txt", "B", "b.txt", "c.TXT", "zlink"}), names(entries));
   EXPECT_EQ(platform::EntryKind::Directory, entries[1].kind);
   EXPECT_EQ(platform::EntryKind::File, entries[2].kind);
   EXPECT_EQ(platform::EntryKind::Link, entries[4].kind);
 
   // A walk's root may be reached through a link; a step down never is.
-  EXPECT_TRUE(listDirectorySorted(at("dir/zlink"), true, entries));
+  EXPECT_EQ(0, list(at("dir/zlink"), true, entries));
   EXPECT_EQ(5u, entries.size());
-  EXPECT_FALSE(listDirectorySorted(at("dir/zlink"), false, entries));
-  EXPECT_FALSE(listDirectorySorted(at("file.txt"), true, entries));
-  EXPECT_FALSE(listDirectorySorted(at("missing"), true, entries));
+  WalkDirectory walk(at("dir"), false);
+  walk.enter("zlink");
+  EXPECT_NE(0, listDirectorySorted(walk, entries));
+  EXPECT_NE(0, list(at("dir/zlink"), false, entries));
+  EXPECT_NE(0, list(at("file.txt"), true, entries));
+  EXPECT_NE(0, list(at("missing"), true, entries));
   EXPECT_TRUE(entries.empty());
 }
 

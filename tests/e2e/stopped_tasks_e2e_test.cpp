@@ -2,13 +2,16 @@
 // between two of them and the run winds up by itself, long before the fallback that
 // ends a run stuck outside its tasks, with the stop as the log's last line.
 
+#include "raw_tree.h"
 #include "varkel_run.h"
 
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMap>
+#include <QThread>
 
 #include <cstdio>
 
@@ -62,7 +65,32 @@ class StoppedRun : public VarkelRun {
     return r;
   }
 
+  // Runs the job and sends SIGTERM once the program holds the file open.
+  RunResult stopWhenOpen(const QStringList& arguments, const QString& file) {
+    QProcess p;
+    start(p, arguments);
+    QElapsedTimer timer;
+    timer.start();
+    while (!holdsOpen(p.processId(), file)) {
+      if (timer.hasExpired(kRunTimeoutMs) || p.state() == QProcess::NotRunning) {
+        ADD_FAILURE() << "the program never opened " << qPrintable(file);
+        return finish(p);
+      }
+      QThread::msleep(5);
+    }
+    QProcess::execute("kill", {"-TERM", QString::number(p.processId())});
+    return finish(p);
+  }
+
   qint64 msToEnd = 0;
+
+ private:
+  static bool holdsOpen(qint64 pid, const QString& file) {
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+      if (QFile::symLinkTarget(fds + '/' + fd) == file) return true;
+    return false;
+  }
 };
 
 void expectWoundUpByItself(const StoppedRun& v, const RunResult& r) {
@@ -92,11 +120,7 @@ TEST(StoppedTasksEndToEnd, ACopyEndsBetweenTwoFilesAndLeavesEachWholeOrAbsent) {
     SCOPED_TRACE(c.name);
     StoppedRun v;
     ASSERT_READY(v);
-    v.write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='big'/></targets></scan>"
-                          "</project>\n");
-    v.write("big/varkel.xml",
-            "<?xml version='1.0'?>\n<project><solutions><solution type='files' name='big'><output>"
-            "<fileset id='all' dir='src'><include name='*'/></fileset></output></solution></solutions></project>\n");
+    v.writeFilesProject("big", "src");
     v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n<echo message='next'/>\n</tasks>"));
     makeTree(v.path(c.source));
     const RunResult r = v.stopAt(c.arguments, "was copied to");
@@ -129,6 +153,49 @@ TEST(StoppedTasksEndToEnd, ADeleteEndsBetweenTwoFiles) {
     const RunResult r = v.stopAt({"-job", "job.xml"}, c.marker);
     expectWoundUpByItself(v, r);
     EXPECT_GT(sizesBelow(v.path("src")).size(), 0) << "the delete went on to its end";
+  }
+}
+
+// One file that takes seconds to copy: the stop ends the copy inside it, and the target
+// is as it was before (absent, or the old file), with no temporary file beside it.
+TEST(StoppedTasksEndToEnd, ACopyOfOneLargeFileEndsInsideIt) {
+  const struct {
+    const char* name;
+    const char* tasks;
+    const char* logged;
+    raw_tree::Names left;  // in the target directory afterwards
+  } cases[] = {
+      {"a file into a directory", "<copy file='DIR/big.bin' todir='DIR/out'/>",
+       "[CopyFiles] Copying was interrupted. Error: 30. Task ID: 1", {}},
+      {"a file over its old copy", "<copy file='DIR/big.bin' tofile='DIR/out/big.bin'/>",
+       "[CopyFiles] Copying was interrupted. Error: 30. Task ID: 1", {"big.bin"}},
+      {"a file of a project", "<libs name='big' output='DIR/out' filesetids='all'/>",
+       "[Utils.CopyFiles] Copying was interrupted. Error: 30", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StoppedRun v;
+    ASSERT_READY(v);
+    v.writeFilesProject("big", v.path(""), "big.bin");
+    v.writeJob("job.xml", v.inDir(QString("<tasks>\n") + c.tasks + "\n<echo message='next'/>\n</tasks>"));
+    QDir().mkpath(v.path("out"));
+    if (!c.left.isEmpty()) v.write("out/big.bin", "old");
+    QFile big(v.path("big.bin"));
+    // Sparse: nothing to write here, 3 GB to write for the copy.
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(3) << 30));
+    big.close();
+
+    const RunResult r = v.stopWhenOpen({"-pmanifest", "varkel.xml", "-job", "job.xml"}, v.path("big.bin"));
+    EXPECT_TRUE(r.logHas(c.logged)) << qPrintable(r.log.right(3000));
+    EXPECT_TRUE(lastLogLine(r).contains("[Mgr] Finish. The run was stopped by the signal SIGTERM."))
+        << qPrintable(lastLogLine(r));
+    EXPECT_FALSE(r.err.contains("did not wind up")) << qPrintable(r.err);
+    EXPECT_FALSE(r.logHas("[Echo] next"));
+    EXPECT_EQ(c.left, raw_tree::entriesBelow(QFile::encodeName(v.path("out"))));
+    if (!c.left.isEmpty()) {
+      ASSERT_EQ(3, QFileInfo(v.path("out/big.bin")).size()) << "not the old file";
+      EXPECT_EQ("old", v.read("out/big.bin"));
+    }
   }
 }
 

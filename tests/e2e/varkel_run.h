@@ -57,6 +57,16 @@ class VarkelRun {
     write(name, QStringLiteral("<?xml version=\"1.0\"?>\n<project>\n") + body + QStringLiteral("\n</project>\n"));
   }
 
+  // 'build rules' for "-pmanifest varkel.xml": one project of type "files" in the
+  // directory name, whose file set "all" takes the include from dir (relative to it).
+  void writeFilesProject(const QString& name, const QString& dir, const QString& include = "*") {
+    write("varkel.xml", "<?xml version='1.0'?>\n<project><scan><targets><target path='" + name +
+                            "'/></targets></scan></project>\n");
+    write(name + "/varkel.xml", "<?xml version='1.0'?>\n<project><solutions><solution type='files' name='" + name +
+                                    "'><output><fileset id='all' dir='" + dir + "'><include name='" + include +
+                                    "'/></fileset></output></solution></solutions></project>\n");
+  }
+
   void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
   // Starts the program through an executable that gets the program's path and the
   // arguments (to run it under limits that a test sets).

@@ -182,6 +182,19 @@ TEST_F(TaskCopyFilesTest, FailuresOfASingleFile) {
   EXPECT_TRUE(logged("No files to copy. ID: 7"));
 }
 
+// A stop that comes before or while one file is copied leaves the target as it was.
+TEST_F(TaskCopyFilesTest, AStopEndsTheCopyOfOneFile) {
+  put("a.txt", "new");
+  put("out/a.txt", "old");
+  set("file", path("a.txt"));
+  set("toDir", path("out"));
+  task_.interrupt();
+  EXPECT_EQ(30, run());
+  EXPECT_TRUE(logged("Copying was interrupted. Error: 30. Task ID: 7"));
+  EXPECT_EQ("old", readFile(path("out/a.txt")));
+  EXPECT_EQ(QStringList{"a.txt"}, tree("out"));
+}
+
 class TaskCopyFileSetsTest : public TaskCopyFilesTest {
  protected:
   TaskCopyFileSetsTest() {
