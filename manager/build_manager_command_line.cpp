@@ -7,6 +7,7 @@
 #include "manager/command_line.h"
 #include "manager/result_codes.h"
 
+#include <QFile>
 #include <QMutexLocker>
 
 using namespace manager_codes;
@@ -24,7 +25,7 @@ int BuildManager::parseCommandLine(int argc, char** argv) {
   VLOG_TRACE(kLogTag) << "[Command line parsing] Argc: " << argc;
   for (int i = 0; i < argc; ++i)
     VLOG_TRACE(kLogTag) << "[Command line parsing] Arg " << (i + 1) << ": "
-                        << QString::fromUtf8(argv[i] ? argv[i] : "");
+                        << QFile::decodeName(argv[i] ? argv[i] : "");
 
   CommandLine line = readCommandLine(argc, argv);
   const TextLimitWatch texts;

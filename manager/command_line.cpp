@@ -2,6 +2,8 @@
 
 #include "core/text_helpers.h"
 
+#include <QFile>
+
 #include <cstddef>
 #include <optional>
 
@@ -80,11 +82,12 @@ CommandLine readCommandLine(int argc, const char* const* argv) {
     if (const GroupOption* o = optionNamed(kGroupOptions, arg)) {
       const char* value = takeValue(i);
       if (value && group)
-        (void)group->entry.properties.setString(o->property, QString::fromUtf8(value));  // infallible
+        (void)group->entry.properties.setString(o->property, QFile::decodeName(value));  // infallible
       continue;
     }
     if (const PathOption* o = optionNamed(kPathOptions, arg)) {
-      if (const char* value = takeValue(i)) line.*(o->field) = QString::fromUtf8(value);
+      // A path's bytes, also those that are not UTF-8.
+      if (const char* value = takeValue(i)) line.*(o->field) = QFile::decodeName(value);
     }
   }
   closeGroup();

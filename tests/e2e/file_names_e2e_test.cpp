@@ -56,4 +56,16 @@ TEST(FileNamesEndToEnd, NamesThatAreNotUtf8AreTakenAsTheirBytes) {
   EXPECT_FALSE(r.log.contains(QChar(0xFFFD)) || r.log.contains("caf?")) << qPrintable(r.log);
 }
 
+TEST(FileNamesEndToEnd, AJobFileNamedOnTheCommandLineByItsBytesIsFound) {
+  VarkelRun v;
+  ASSERT_READY(v);
+  const QByteArray dir = QFile::encodeName(v.path("jobs"));
+  ASSERT_TRUE(raw_tree::writeBelow(dir, {"\xe9t\xe9"}, "job.xml",
+                                   "<project><tasks><echo message='found'/></tasks></project>"));
+  const RunResult r = v.run({"-job", QFile::decodeName(dir + "/\xe9t\xe9/job.xml")});
+  ASSERT_EQ(0, r.exitCode) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas("[Echo] found\r\n")) << qPrintable(r.log);
+  EXPECT_TRUE(r.logHas(v.path("jobs/\\xE9t\\xE9/job.xml"))) << "the path is logged readably";
+}
+
 }  // namespace
