@@ -74,8 +74,9 @@ class BuildRulesEnum : public XmlParser {
   // content: the file as already read, when it was; emptied once the file is reported.
   [[nodiscard]] int processRule(std::uint32_t taskId, const QString& rulesFile, QByteArray* content,
                                 IVariablesExpander* expander, IFileEnumCallback* callback);
-  // The 'build rules' file of a directory: "varkel.xml", else the first file of the
-  // listing whose name is that in another case.
+  // The 'build rules' file of a directory: "varkel.xml", else, of the regular files whose
+  // name is that in another case, the one whose name is smallest by character codes
+  // (capitals first: "VARKEL.XML" before "Varkel.xml").
   [[nodiscard]] int processDirectory(std::uint32_t taskId, const QString& directory, IVariablesExpander* expander,
                                      IFileEnumCallback* callback);
   // The path of such a file in another case, or a null text when there is none.

@@ -7,9 +7,21 @@
 
 namespace {
 
+const char kTag[] = "System";
+
 [[nodiscard]] int reportFailure(const char* function, unsigned nativeError) {
-  VLOG_ERROR("System") << "Failed to call '" << function << "'. Native error: " << nativeError;
+  VLOG_ERROR(kTag) << "Failed to call '" << function << "'. Native error: " << nativeError;
   return core_codes::kSystemCallFailed;
+}
+
+// The file's lock is the one failure whose native error alone does not say what to do.
+[[nodiscard]] int reportFileFailure(const char* function, unsigned nativeError) {
+  const int rc = reportFailure(function, nativeError);
+  const QString why = platform::systemEnvironmentLockFailure(nativeError);
+  if (!why.isEmpty())
+    VLOG_ERROR(kTag) << "Cannot lock the system environment file '" << platform::systemEnvironmentFilePath()
+                     << "': " << why << ".";
+  return rc;
 }
 
 }  // namespace
@@ -31,7 +43,7 @@ int setProcessEnvironmentVariable(const QString& name, const QString& value) {
 int getSystemEnvironmentVariable(QString& value, const QString& name) {
   QString read;
   const unsigned rc = platform::readRegistryString(name, read);
-  if (rc != 0) return reportFailure("getSystemEnvironmentVariable", rc);
+  if (rc != 0) return reportFileFailure("getSystemEnvironmentVariable", rc);
   value = read;
   return 0;
 }
@@ -42,9 +54,9 @@ int setSystemEnvironmentVariable(const QString& name, const QString& value) {
   const unsigned rc =
       platform::writeRegistryString(QLatin1String(platform::kSystemEnvironmentKeyPath), name, 0, value, &oldTextLost);
   if (rc == 0) return 0;
-  const int code = reportFailure("setSystemEnvironmentVariable", rc);
+  const int code = reportFileFailure("setSystemEnvironmentVariable", rc);
   if (oldTextLost)
-    VLOG_ERROR("System") << "The old text of '" << platform::systemEnvironmentFilePath() << "' could not be put back.";
+    VLOG_ERROR(kTag) << "The old text of '" << platform::systemEnvironmentFilePath() << "' could not be put back.";
   return code;
 }
 

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Process and system-wide environment variables. Each returns 0, or 5 after logging
-// "Failed to call '<function>'. Native error: <code>" with the tag "System".
+// "Failed to call '<function>'. Native error: <code>" with the tag "System"; when the
+// system environment file's lock could not be had, a second line names the file and why.
 // An out value is assigned only on success; an empty name or text gives 0 and an
 // empty value.
 

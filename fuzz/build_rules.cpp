@@ -2,13 +2,15 @@
 // scan into its project table, which is then listed in full and asked for every project.
 // Its targets may name any path.
 
+#include "fuzz/bounded_references.h"
 #include "fuzz/fuzz_target.h"
 
 #include "manager/build_manager.h"
 #include "tasks/task_print_projects.h"
 
 VARKEL_FUZZ_TARGET(build_rules) {
-  const QString path = fuzz::writeInput(QStringLiteral("varkel.xml"), data, size);
+  const QByteArray input = fuzz::withBoundedXmlReferences(fuzz::bytes(data, size));
+  const QString path = fuzz::writeInput(QStringLiteral("varkel.xml"), input);
   if (path.isEmpty()) return;
   QByteArray manifest = path.toUtf8();
   char program[] = "varkel";

@@ -41,33 +41,17 @@ inline QByteArray bytes(const std::uint8_t* data, std::size_t size) {
   return QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size));
 }
 
-// An input is cut before its 17th reference. With more, values that repeat the one
-// before multiply into millions of characters, and a run spends its time copying them
-// into fresh memory instead of exploring the reader; texts at the length limit and
-// stores at their bound have tests of their own (tests/data/hostile).
-constexpr int kMaxReferences = 16;
-
-inline QByteArray withBoundedReferences(const QByteArray& input) {
-  int at = -1;
-  for (int count = 0; count <= kMaxReferences; ++count) {
-    at = input.indexOf("${", at + 1);
-    if (at < 0) return input;
-  }
-  return input.left(at);
-}
-
 // Writes the input to the named file of a directory that lasts as long as the process,
 // for readers that take a path; the path, or an empty one when it cannot be written.
 // The directory is in memory where it can be: rewriting a file on disk for every input
 // would make the disk, not the reader, the fuzzer's work.
-inline QString writeInput(const QString& name, const std::uint8_t* data, std::size_t size) {
+inline QString writeInput(const QString& name, const QByteArray& content) {
   static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
                                ? QStringLiteral("/dev/shm/varkel-fuzz-XXXXXX")
                                : QDir::tempPath() + QStringLiteral("/varkel-fuzz-XXXXXX"));
   const QString path = dir.filePath(name);
   QFile file(path);
   if (!dir.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
-  const QByteArray content = bytes(data, size);
   return file.write(content) == content.size() ? path : QString();
 }
 

@@ -2,6 +2,7 @@
 // element table and task factory wired as the driver wires them. Its includes and
 // property-file loads may name any file; its tasks are built, not run.
 
+#include "fuzz/bounded_references.h"
 #include "fuzz/fuzz_target.h"
 
 #include "core/variables_mgr.h"
@@ -109,9 +110,8 @@ class Driver : public ITaskHolder,
 }  // namespace
 
 VARKEL_FUZZ_TARGET(job_file) {
-  const QByteArray input = fuzz::withBoundedReferences(fuzz::bytes(data, size));
-  const QString path = fuzz::writeInput(QStringLiteral("job.xml"),
-                                        reinterpret_cast<const std::uint8_t*>(input.constData()), input.size());
+  const QByteArray input = fuzz::withBoundedXmlReferences(fuzz::bytes(data, size));
+  const QString path = fuzz::writeInput(QStringLiteral("job.xml"), input);
   if (path.isEmpty()) return;
   Driver driver;
   driver.read(path);

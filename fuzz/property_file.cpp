@@ -1,6 +1,7 @@
 // The property-file reader: the input is a file of "name=value" lines, loaded into a
 // store that already holds a read-only name, once as it is and once under a prefix.
 
+#include "fuzz/bounded_references.h"
 #include "fuzz/fuzz_target.h"
 
 #include "core/properties_file.h"
@@ -8,8 +9,7 @@
 
 VARKEL_FUZZ_TARGET(property_file) {
   const QByteArray input = fuzz::withBoundedReferences(fuzz::bytes(data, size));
-  const QString path = fuzz::writeInput(QStringLiteral("fuzz.properties"),
-                                        reinterpret_cast<const std::uint8_t*>(input.constData()), input.size());
+  const QString path = fuzz::writeInput(QStringLiteral("fuzz.properties"), input);
   if (path.isEmpty()) return;
   VariablesMgr target;
   VariableFlags readOnly;

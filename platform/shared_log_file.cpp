@@ -1,104 +1,24 @@
 #include "platform/shared_log_file.h"
 
 #include "platform/file_io.h"
-#include "platform/stop_signals.h"
+#include "platform/file_lock.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
-#include <mutex>
-#include <signal.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// Locks of the open file description: unlike flock, a shared lock turns exclusive (and
-// back) in one step or not at all, so a failed try never lets go of the shared lock; and
-// unlike the process's record locks, closing another descriptor of the file drops nothing.
-int setLock(int fd, short type, bool wait) {
-  struct flock lock {};
-  lock.l_type = type;
-  lock.l_whence = SEEK_SET;  // from 0 with length 0: the whole file, however long
-  for (;;) {
-    if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock) == 0) return 0;
-    if (errno != EINTR) return lastErrno();
-  }
-}
-
 // The descriptor of keepForStopLine; one that it replaces is left open, as a thread may be
 // writing through it.
 std::atomic<int> g_stopLineFd{-1};
-
-bool heldByAnother(int error) { return error == EAGAIN || error == EACCES; }
-
-// Cuts a lock wait short: caught, without SA_RESTART, by a handler that does nothing.
-int wakeSignal() { return SIGRTMIN + 3; }
-
-void onWake(int) {}
-
-bool installWakeHandler() {
-  static std::once_flag once;
-  static bool installed = false;
-  std::call_once(once, [] {
-    struct sigaction action = {};
-    action.sa_handler = &onWake;
-    ::sigemptyset(&action.sa_mask);
-    installed = ::sigaction(wakeSignal(), &action, nullptr) == 0;
-  });
-  return installed;
-}
-
-timespec inTimespec(std::chrono::milliseconds ms) {
-  timespec t{};
-  t.tv_sec = static_cast<time_t>(ms.count() / 1000);
-  t.tv_nsec = static_cast<long>(ms.count() % 1000) * 1000000L;
-  return t;
-}
-
-// Waits for the lock up to ms, cut short by a stop signal (which comes to the run's own
-// thread: the stop's thread blocks it) or, at the latest, by a timer of this thread.
-// 0, ETIMEDOUT, EINTR for a stop, or errno.
-int waitForLock(int fd, short type, int ms) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
-  sigevent event{};
-  event.sigev_notify = SIGEV_THREAD_ID;
-  event.sigev_signo = wakeSignal();
-  event._sigev_un._tid = ::gettid();
-  timer_t timer;
-  if (ms <= 0 || !installWakeHandler() || ::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0)
-    return setLock(fd, type, false) == 0 ? 0 : ETIMEDOUT;
-  // Again and again past the deadline: a signal that came just before the wait began
-  // does not leave it waiting for ever.
-  itimerspec when{};
-  when.it_value = inTimespec(std::chrono::milliseconds(ms));
-  when.it_interval = inTimespec(std::chrono::milliseconds(50));
-  int result = ::timer_settime(timer, 0, &when, nullptr) == 0 ? -1 : setLock(fd, type, false);
-  struct flock lock {};
-  lock.l_type = type;
-  lock.l_whence = SEEK_SET;
-  while (result < 0) {
-    if (stopSignal() != 0) {
-      result = EINTR;
-    } else if (::fcntl(fd, F_OFD_SETLKW, &lock) == 0) {
-      result = 0;
-    } else if (errno != EINTR) {
-      result = lastErrno();
-    } else if (Clock::now() >= deadline) {
-      result = ETIMEDOUT;
-    }
-  }
-  ::timer_delete(timer);
-  return result;
-}
 
 }  // namespace
 
@@ -126,15 +46,15 @@ int SharedLogFile::open(const QString& path, int lockWaitMs) {
 }
 
 bool SharedLogFile::emptyUnlessHeld(int waitMs) {
-  const int exclusive = setLock(fd_, F_WRLCK, false);
+  const int exclusive = tryFileLock(fd_, FileLock::Exclusive);
   if (heldByAnother(exclusive)) {
     // Without the shared lock the file is still appended to, only not kept from emptying.
-    if (!locked_) locked_ = waitForLock(fd_, F_RDLCK, waitMs) == 0;
+    if (!locked_) locked_ = waitForFileLock(fd_, FileLock::Shared, waitMs) == 0;
     return false;
   }
   // Where the file system has no such locks, a run is taken to be alone.
   const bool emptied = ::ftruncate(fd_, 0) == 0;
-  if (exclusive == 0) locked_ = setLock(fd_, F_RDLCK, false) == 0;  // no one else can hold it now
+  if (exclusive == 0) locked_ = tryFileLock(fd_, FileLock::Shared) == 0;  // no one else can hold it now
   return emptied;
 }
 

@@ -24,18 +24,35 @@ bool splitRegistryPath(const QString& path, RegistryRootKey& root, QString& subk
 
 QString systemEnvironmentFilePath();
 
-// 0 and the value as written in the file (references not expanded); 2 when the
-// file has no such name, errno when it cannot be read. An empty name gives 0 and
-// an empty value.
+// How long a read or a write waits, at most, for another process's write of the file.
+constexpr int kSystemEnvironmentLockWaitMs = 10000;
+
+// 0 and the value as written in the file (references not expanded); 2 when the file has
+// no such name, errno when it cannot be read. An empty name gives 0 and an empty value.
+// Waits while another process writes the file in place (kSystemEnvironmentLockWaitMs,
+// or until a stop: ETIMEDOUT, EINTR).
 [[nodiscard]] unsigned readRegistryString(const QString& valueName, QString& value);
 
-// Writes one variable into the file of the system environment key: every other
-// line stays as it was, the variable's line is replaced or appended, and the file
-// is rewritten whole (replaceFile). 87 for a path that does not split, 2 for any
+// Writes one variable into the file of the system environment key: every other line
+// stays as it was, the variable's line is replaced or appended, and the file is rewritten
+// whole (replaceFile). The read, the change and the rewrite hold the file's lock, so that
+// processes writing at once keep each other's variables: one waits for another up to
+// kSystemEnvironmentLockWaitMs (ETIMEDOUT), or until a stop (EINTR). A file that the
+// writer may read but not write (its own read-only file, which the rename still replaces)
+// is held shared: it keeps out every writer that may write it, not another like itself.
+// Where the file system has no such locks the write goes on without one, and writers at
+// once may lose each other's variables. 87 for a path that does not split, 2 for any
 // other key, EINVAL for a name or value that the file's lines cannot hold, else 0 or
-// errno; oldTextLost, when given, tells a failure that left the file with neither its
-// old text nor the new. The view is ignored here.
+// errno (EACCES for a file the writer may not read); oldTextLost, when given, tells a
+// failure that left the file with neither its old text nor the new. The view is ignored here.
 [[nodiscard]] unsigned writeRegistryString(const QString& path, const QString& valueName, int view,
                                           const QString& value, bool* oldTextLost = nullptr);
+
+// Why a read or a write could not have the file's lock, for a log line; empty for a
+// failure of another kind.
+QString systemEnvironmentLockFailure(unsigned code);
+
+// For tests only: the lock wait of later reads and writes.
+void setSystemEnvironmentLockWaitForTesting(int ms);
 
 }  // namespace platform

@@ -19,6 +19,12 @@ class UniqueFd {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
   }
+  // Hands the descriptor on; this one closes nothing.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   // Closes now and gives close's result: after writes, a failing close is a failed write.
   int close() {
     const int fd = fd_;

@@ -90,6 +90,25 @@ inline bool processEnds(const QString& pid, int timeoutMs) {
   }
 }
 
+// Whether some process waits for a lock of the file (a line "-> OFDLCK" of /proc/locks
+// that names its inode), looking again in short steps for up to timeoutMs.
+inline bool someoneWaitsForLock(const QString& path, int timeoutMs) {
+  QProcess stat;
+  stat.start(QStringLiteral("stat"), {"-L", "-c", "%i", path});
+  if (!stat.waitForFinished(timeoutMs) || stat.exitCode() != 0) return false;
+  const QByteArray inode = ':' + stat.readAllStandardOutput().trimmed() + ' ';
+  QElapsedTimer timer;
+  timer.start();
+  for (;;) {
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : locks.readAll().split('\n'))
+      if (line.contains("-> OFDLCK") && line.contains(inode)) return true;
+    if (timer.elapsed() >= timeoutMs) return false;
+    QThread::msleep(20);
+  }
+}
+
 // Whether this process ignores the signal (its children then start ignoring it too).
 inline bool ignoresSignal(int number) {
   QFile f(QStringLiteral("/proc/self/status"));

@@ -1,5 +1,7 @@
 #include "core/environment_access.h"
 #include "fake_disk.h"
+#include "platform/file_lock.h"
+#include "platform/system_environment.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -252,6 +254,22 @@ TEST_F(SystemEnvironmentTest, AFailedWriteThatLeftNeitherTextSaysSo) {
   EXPECT_EQ((QStringList{"Failed to call 'setSystemEnvironmentVariable'. Native error: 28",
                          "The old text of '" + path_ + "' could not be put back."}),
             capture.log().texts());
+}
+
+TEST_F(SystemEnvironmentTest, ALockThatCannotBeHadNamesTheFile) {
+  writeFile(path_, kFixture);
+  QFile other(path_);
+  ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+  ASSERT_EQ(0, platform::tryFileLock(other.handle(), platform::FileLock::Exclusive));
+  platform::setSystemEnvironmentLockWaitForTesting(100);
+  ScopedLogCapture capture;
+  EXPECT_EQ(5, setSystemEnvironmentVariable("LANG", "de_DE.UTF-8"));
+  platform::setSystemEnvironmentLockWaitForTesting(platform::kSystemEnvironmentLockWaitMs);
+  EXPECT_EQ((QStringList{"Failed to call 'setSystemEnvironmentVariable'. Native error: 110",
+                         "Cannot lock the system environment file '" + path_ +
+                             "': another process held it for 100 ms."}),
+            capture.log().texts());
+  EXPECT_EQ(QByteArray(kFixture), readFile(path_));
 }
 
 }  // namespace

@@ -79,24 +79,6 @@ TEST(ConsoleEndToEnd, AReaderThatGoesAwayMidRunLeavesTheRestOfTheRunToRun) {
   v.expectEnded({"child.pid"});
 }
 
-// A launcher that runs the program as nobody.
-void runAsNobody(VarkelRun& v) {
-  v.write("as-nobody.sh", "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups \"$@\"\n", true);
-  v.setLauncher(v.path("as-nobody.sh"));
-}
-
-bool canRunAsNobody() {
-  return !QStandardPaths::findExecutable("setpriv").isEmpty() &&
-         QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "true"}) == 0;
-}
-
-// The program's directory, open to nobody for reading; its log as given.
-bool openToNobody(VarkelRun& v) {
-  const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-  return QFile::setPermissions(v.path("."), open) && QFile::setPermissions(v.path("varkel"), open);
-}
-
 // 0622: a file that nobody may write but not read.
 bool makeWriteOnlyLog(VarkelRun& v, const QString& text) {
   v.write("logs/build_system.log", text);

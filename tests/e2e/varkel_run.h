@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -170,6 +171,24 @@ class VarkelRun {
 // DIR/script.pid and DIR/child.pid, says "ready" and waits for the child.
 inline const char kScriptWithAChild[] =
     "#!/bin/sh\nsleep 300 &\necho $! > DIR/child.pid\necho $$ > DIR/script.pid\necho ready\nwait\n";
+
+// A launcher that runs the program as nobody.
+inline void runAsNobody(VarkelRun& v) {
+  v.write("as-nobody.sh", "#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups \"$@\"\n", true);
+  v.setLauncher(v.path("as-nobody.sh"));
+}
+
+inline bool canRunAsNobody() {
+  return !QStandardPaths::findExecutable("setpriv").isEmpty() &&
+         QProcess::execute("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "true"}) == 0;
+}
+
+// The program's directory, open to nobody for reading; its log as given.
+inline bool openToNobody(VarkelRun& v) {
+  const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+  return QFile::setPermissions(v.path("."), open) && QFile::setPermissions(v.path("varkel"), open);
+}
 
 // The last line of the log.
 inline QString lastLogLine(const RunResult& r) {
